@@ -1,0 +1,16 @@
+#pragma once
+
+#include "DialogService.h"
+
+// Shows real Qt message boxes, titled with the application's name, and
+// Qt's save-file dialog.
+class QtDialogService final : public DialogService {
+public:
+    void info(const QString& text) override;
+    void error(const QString& text) override;
+    Answer confirm(const QString& text) override;
+    Answer warningYesNo(const QString& text) override;
+    Answer warningOkCancel(const QString& text) override;
+    QString saveFileName(const QString& caption, const QList<FileFilter>& filters,
+                         const QString& defaultSuffix, const QString& directory) override;
+};
