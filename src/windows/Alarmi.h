@@ -1,0 +1,70 @@
+#pragma once
+
+#include <QWidget>
+
+#include <cstdint>
+#include <memory>
+#include <span>
+
+#include "MainLink.h"
+
+class QLineEdit;
+class QProgressBar;
+class TfrmADSettings;
+
+namespace Ui {
+class TfrmAlarmi;
+}
+
+// The alarm parameters: the SMS texts of slots 0 to 5 and 7 to 9, the digital
+// input triggers and the analog alarm thresholds. It owns the read chain and
+// the acknowledgement flag of all ten text slots, slot 6 included, whose edit
+// is in the analog input window.
+class TfrmAlarmi : public QWidget {
+    Q_OBJECT
+
+public:
+    // A text slot and the edit that shows it.
+    struct TSmsSlot {
+        std::uint8_t Slot;
+        QLineEdit* Edit;
+    };
+    enum class TEmptyText { Send, Skip };
+
+    explicit TfrmAlarmi(TMainLink& Main, QWidget* parent = nullptr);
+    ~TfrmAlarmi() override;
+
+    // "GP": one text slot into its edit, then the next request of the chain.
+    void ReplyGP(const ReplyBytes& reply);
+    // "SP": the unit has stored the text being written.
+    void ReplySP();
+    // "GA" with selector "D": the digital input triggers.
+    void ReplyGAD(const ReplyBytes& reply);
+    // "GA" with selector "A": the analog alarm settings.
+    void ReplyGAA(const ReplyBytes& reply);
+    void SetADSettings(TfrmADSettings* adSettings);
+
+    // Starts the read chain at `FirstSlot`; it reads every slot up to 9.
+    void StartSMSRead(std::uint8_t FirstSlot);
+    // Writes `Slots` in order, each acknowledged, after checking that every
+    // text can be sent. `Gauge` (may be null) shows slot i of the list as
+    // progress i + 1.
+    void WriteSMSSlots(std::span<const TSmsSlot> Slots, TEmptyText Empty, QProgressBar* Gauge);
+
+private:
+    void GetSMSsClick();
+    void SetSMSsClick();
+    void btSMSProcitajClick();
+    void btSMSUpisiClick();
+    void btnGetDINTrigersClick();
+    void btnSetDINTrigersClick();
+    void btGetAnalogAlarmSettingsClick();
+    void btSetAnalogAlarmSettingsClick();
+    void dinTextChange(QLineEdit* edit);
+
+    TMainLink& Main;
+    std::unique_ptr<Ui::TfrmAlarmi> ui;
+    TfrmADSettings* ADSettings = nullptr;
+    std::uint8_t SMSNumbReadPointer = 0;
+    bool WaitForOk = false;
+};

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QWidget>
+
+#include <cstdint>
+#include <memory>
+
+#include "MainLink.h"
+
+namespace Ui {
+class TfrmGSMNumbers;
+}
+
+// The six numbers the unit sends its SMS messages to: read all of them in one
+// chain, write all of them in one acknowledged sequence.
+class TfrmGSMNumbers : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit TfrmGSMNumbers(TMainLink& Main, QWidget* parent = nullptr);
+    ~TfrmGSMNumbers() override;
+
+    // "GN": puts the number into its edit and requests the next one.
+    void ReplyGN(const ReplyBytes& reply);
+    // "SN": the unit has stored the number being written.
+    void ReplySN();
+
+private:
+    void btGSMNReadClick();
+    void btGSMNWriteClick();
+
+    TMainLink& Main;
+    std::unique_ptr<Ui::TfrmGSMNumbers> ui;
+    std::uint8_t GSMNumbReadPointer = 0;
+    bool WaitForOk = false;
+};
