@@ -9,7 +9,7 @@
 #include "MainLink.h"
 
 class QLineEdit;
-class QProgressBar;
+class TGauge;
 class TfrmADSettings;
 
 namespace Ui {
@@ -47,9 +47,9 @@ public:
     // Starts the read chain at `FirstSlot`; it reads every slot up to 9.
     void StartSMSRead(std::uint8_t FirstSlot);
     // Writes `Slots` in order, each acknowledged, after checking that every
-    // text can be sent. `Gauge` (may be null) shows slot i of the list as
-    // progress i + 1.
-    void WriteSMSSlots(std::span<const TSmsSlot> Slots, TEmptyText Empty, QProgressBar* Gauge);
+    // text can be sent. `Gauge` (may be null) is shown during the write and
+    // shows entry i of the list as progress i + 1.
+    void WriteSMSSlots(std::span<const TSmsSlot> Slots, TEmptyText Empty, TGauge* Gauge);
 
 private:
     void GetSMSsClick();
@@ -60,7 +60,10 @@ private:
     void btnSetDINTrigersClick();
     void btGetAnalogAlarmSettingsClick();
     void btSetAnalogAlarmSettingsClick();
-    void dinTextChange(QLineEdit* edit);
+    // Red font for a digital input text longer than the unit stores.
+    void edSMSDINChange(QLineEdit* edit);
+    // The edit of text `slot`, or null for a slot no edit shows.
+    QLineEdit* slotEdit(std::uint8_t slot) const;
 
     TMainLink& Main;
     std::unique_ptr<Ui::TfrmAlarmi> ui;

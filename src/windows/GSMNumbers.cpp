@@ -1,5 +1,10 @@
 #include "GSMNumbers.h"
 
+#include <array>
+
+#include "GsmNumbers.h"
+#include "UserInput.h"
+#include "WindowProtocol.h"
 #include "ui_GSMNumbers.h"
 
 TfrmGSMNumbers::TfrmGSMNumbers(TMainLink& Main, QWidget* parent)
@@ -11,12 +16,63 @@ TfrmGSMNumbers::TfrmGSMNumbers(TMainLink& Main, QWidget* parent)
 
 TfrmGSMNumbers::~TfrmGSMNumbers() = default;
 
-void TfrmGSMNumbers::ReplyGN(const ReplyBytes&) {}
+QLineEdit* TfrmGSMNumbers::numberEdit(std::size_t index) const {
+    const std::array edits{ui->edGSMN1, ui->edGSMN2, ui->edGSMN3,
+                           ui->edGSMN4, ui->edGSMN5, ui->edGSMN6};
+    return index < edits.size() ? edits[index] : nullptr;
+}
+
+void TfrmGSMNumbers::btGSMNReadClick() {
+    if (!Main.HasCurrentDevice()) {
+        return;
+    }
+    GSMNumbReadPointer = 0;
+    ui->sGauge1->setMaximum(protocol::GsmNumberCount);
+    ui->sGauge1->show();
+    SendReport(Main, protocol::requestGsmNumber(0));
+}
+
+void TfrmGSMNumbers::ReplyGN(const ReplyBytes& bytes) {
+    const auto reply = protocol::decodeGsmNumber(ToReply(bytes));
+    if (QLineEdit* edit = numberEdit(reply.index)) {
+        edit->setText(QString::fromStdU16String(reply.number));
+    }
+    ++GSMNumbReadPointer;
+    if (GSMNumbReadPointer >= protocol::GsmNumberCount) {
+        ui->sGauge1->hide();
+        return;
+    }
+    ui->sGauge1->setValue(reply.index + 1);
+    if (Main.HasCurrentDevice()) {
+        SendReport(Main, protocol::requestGsmNumber(GSMNumbReadPointer));
+    }
+}
 
 void TfrmGSMNumbers::ReplySN() {
     WaitForOk = false;
 }
 
-void TfrmGSMNumbers::btGSMNReadClick() {}
-
-void TfrmGSMNumbers::btGSMNWriteClick() {}
+void TfrmGSMNumbers::btGSMNWriteClick() {
+    if (!Main.HasCurrentDevice()) {
+        return;
+    }
+    // Every number is checked before the first one goes out, so a refused
+    // character never leaves the unit with half of the list written.
+    std::array<protocol::WireText, protocol::GsmNumberCount> numbers;
+    for (std::size_t i = 0; i < numbers.size(); ++i) {
+        auto number = UserInput::Text(numberEdit(i));
+        if (!number) {
+            return;
+        }
+        numbers[i] = std::move(*number);
+    }
+    ui->sGauge1->setMaximum(protocol::GsmNumberCount);
+    ui->sGauge1->show();
+    for (std::size_t i = 0; i < numbers.size(); ++i) {
+        WaitForOk = true;
+        SendReport(Main, protocol::writeGsmNumber(static_cast<std::uint8_t>(i), numbers[i]));
+        ui->sGauge1->setValue(static_cast<int>(i) + 1);
+        Main.WaitForAcknowledge(WaitForOk);
+    }
+    ui->sGauge1->hide();
+}

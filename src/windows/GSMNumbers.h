@@ -2,10 +2,13 @@
 
 #include <QWidget>
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 
 #include "MainLink.h"
+
+class QLineEdit;
 
 namespace Ui {
 class TfrmGSMNumbers;
@@ -28,6 +31,8 @@ public:
 private:
     void btGSMNReadClick();
     void btGSMNWriteClick();
+    // The edit of number `index` (0 to 5), or null for any other index.
+    QLineEdit* numberEdit(std::size_t index) const;
 
     TMainLink& Main;
     std::unique_ptr<Ui::TfrmGSMNumbers> ui;

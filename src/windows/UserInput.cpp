@@ -1,0 +1,107 @@
+#include "UserInput.h"
+
+#include <QLineEdit>
+#include <QLocale>
+
+#include <limits>
+
+#include "DialogService.h"
+
+namespace UserInput {
+
+namespace {
+
+std::u16string decimalSeparator() {
+    return QLocale().decimalPoint().toStdU16String();
+}
+
+void refuse(QLineEdit* edit, const QString& message) {
+    DialogService::instance().error(message);
+    edit->setFocus();
+    edit->selectAll();
+}
+
+void notAnInteger(QLineEdit* edit) {
+    DialogService::instance().error(
+        QStringLiteral("'%1' is not a valid integer value").arg(edit->text()));
+}
+
+void notAFloat(QLineEdit* edit) {
+    DialogService::instance().error(
+        QStringLiteral("'%1' is not a valid floating point value").arg(edit->text()));
+}
+
+void outOfRange(QLineEdit* edit, const QString& min, const QString& max) {
+    refuse(edit, QStringLiteral("Vrednost mora biti u granicama od %1 do %2!").arg(min, max));
+}
+
+}  // namespace
+
+std::optional<std::int64_t> Integer(QLineEdit* edit) {
+    const auto parsed = protocol::parseInteger(edit->text().toStdU16String());
+    if (!parsed.ok()) {
+        notAnInteger(edit);
+        return std::nullopt;
+    }
+    return parsed.value;
+}
+
+std::optional<std::int64_t> Integer(QLineEdit* edit, protocol::IntegerLimits limits) {
+    const auto parsed = protocol::parseInteger(edit->text().toStdU16String(), limits);
+    switch (parsed.error) {
+        case protocol::NumberError::None:
+            return parsed.value;
+        case protocol::NumberError::OutOfRange:
+            outOfRange(edit, QString::number(limits.min), QString::number(limits.max));
+            return std::nullopt;
+        case protocol::NumberError::Invalid:
+            break;
+    }
+    notAnInteger(edit);
+    return std::nullopt;
+}
+
+std::optional<std::int32_t> FixedPoint(QLineEdit* edit) {
+    const auto parsed =
+        protocol::parseFixedPoint(edit->text().toStdU16String(), decimalSeparator());
+    switch (parsed.error) {
+        case protocol::NumberError::None:
+            return parsed.value;
+        case protocol::NumberError::OutOfRange:
+            outOfRange(edit, FixedPointText(std::numeric_limits<std::int32_t>::min()),
+                       FixedPointText(std::numeric_limits<std::int32_t>::max()));
+            return std::nullopt;
+        case protocol::NumberError::Invalid:
+            break;
+    }
+    notAFloat(edit);
+    return std::nullopt;
+}
+
+std::optional<double> Double(QLineEdit* edit) {
+    const auto parsed = protocol::parseDouble(edit->text().toStdU16String(), decimalSeparator());
+    if (!parsed.ok()) {
+        notAFloat(edit);
+        return std::nullopt;
+    }
+    return parsed.value;
+}
+
+std::optional<protocol::WireText> Text(QLineEdit* edit) {
+    auto wire = protocol::WireText::fromUtf16(edit->text().toStdU16String());
+    if (!wire.text) {
+        refuse(edit, QStringLiteral("Tekst sadrzi znak koji uredjaj ne podrzava: %1")
+                         .arg(QString::fromUcs4(&wire.unsupported, 1)));
+    }
+    return std::move(wire.text);
+}
+
+QString FixedPointText(std::int32_t value) {
+    return QString::fromStdU16String(protocol::formatFixedPoint(value, decimalSeparator()));
+}
+
+QString GeneralText(double value) {
+    return QString::fromStdU16String(protocol::formatGeneral(value, decimalSeparator()));
+}
+
+}  // namespace UserInput

@@ -1,0 +1,36 @@
+#pragma once
+
+// What the user typed into an edit, read for sending to the unit. Each reader
+// shows the message that stops the operation when the text cannot be sent and
+// answers nothing then; numbers use the decimal separator of the user's
+// locale.
+
+#include <QString>
+
+#include <cstdint>
+#include <optional>
+
+#include "NumberText.h"
+#include "WireText.h"
+
+class QLineEdit;
+
+namespace UserInput {
+
+// Any signed 32-bit integer.
+std::optional<std::int64_t> Integer(QLineEdit* edit);
+// An integer for a field of the unit; one outside `limits` is refused, not
+// cut to the field's bits.
+std::optional<std::int64_t> Integer(QLineEdit* edit, protocol::IntegerLimits limits);
+// A fixed-point value: the decimal times 10000, rounded on its digits.
+std::optional<std::int32_t> FixedPoint(QLineEdit* edit);
+std::optional<double> Double(QLineEdit* edit);
+// A text every character of which the unit can store.
+std::optional<protocol::WireText> Text(QLineEdit* edit);
+
+// "0.0000" with the locale's decimal separator.
+QString FixedPointText(std::int32_t value);
+// The general number format with the locale's decimal separator.
+QString GeneralText(double value);
+
+}  // namespace UserInput
