@@ -1,0 +1,26 @@
+#pragma once
+
+// Ready-made simulated devices: the units of a demonstration run and other
+// HID devices to put beside them in tests.
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "SimHidPlatform.h"
+#include "SimUnitDevice.h"
+
+// A USB string made of one UTF-16 unit per byte of `text`.
+std::u16string simText(std::string_view text);
+
+// A keyboard: a HID device that is not the unit. Without `product` it has no
+// product string, so it is listed by its vendor and product IDs.
+SimDeviceSpec keyboardSpec(std::string path, std::optional<std::string> product = std::nullopt,
+                           std::uint16_t vendorId = 0x0001, std::uint16_t productId = 0x00AB);
+
+// Attaches `count` units that answer like a full-speed USB device (about
+// 2 ms per reply), with distinct serial numbers and some settings filled in.
+std::vector<std::unique_ptr<SimUnitDevice>> attachDemoUnits(SimHidPlatform& platform, int count);

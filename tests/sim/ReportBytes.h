@@ -1,0 +1,64 @@
+#pragma once
+
+// Reports written the way the tests state them: hexadecimal byte pairs
+// separated by spaces, with "quoted" runs standing for the bytes of their
+// characters, e.g. R"(00 53 4E 02 "0641234567")".
+
+#include <cstdint>
+#include <cstdio>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "sim/VirtualUnit.h"
+
+inline UnitReport bytesOf(std::string_view spec) {
+    UnitReport out;
+    std::size_t i = 0;
+    while (i < spec.size()) {
+        if (spec[i] == ' ') {
+            ++i;
+        } else if (spec[i] == '"') {
+            const std::size_t end = spec.find('"', i + 1);
+            if (end == std::string_view::npos) {
+                throw std::invalid_argument("unterminated text in report");
+            }
+            out.insert(out.end(), spec.begin() + i + 1, spec.begin() + end);
+            i = end + 1;
+        } else {
+            out.push_back(
+                static_cast<std::uint8_t>(std::stoul(std::string(spec.substr(i, 2)), nullptr, 16)));
+            i += 2;
+        }
+    }
+    return out;
+}
+
+// A full 65-byte report: the bytes given, then zeros.
+inline UnitReport report(std::string_view spec) {
+    UnitReport out = bytesOf(spec);
+    if (out.size() > UnitReportLength) {
+        throw std::invalid_argument("report longer than 65 bytes");
+    }
+    out.resize(UnitReportLength, 0);
+    return out;
+}
+
+inline std::string hexOf(const UnitReport& bytes) {
+    std::string out;
+    char pair[4];
+    for (std::uint8_t b : bytes) {
+        std::snprintf(pair, sizeof pair, out.empty() ? "%02X" : " %02X", b);
+        out += pair;
+    }
+    return out;
+}
+
+inline std::vector<std::string> hexOf(const std::vector<UnitReport>& reports) {
+    std::vector<std::string> out;
+    for (const UnitReport& r : reports) {
+        out.push_back(hexOf(r));
+    }
+    return out;
+}
