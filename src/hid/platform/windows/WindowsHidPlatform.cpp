@@ -30,6 +30,16 @@ char* bytesOf(void* report) {
     return static_cast<char*>(report);
 }
 
+// Lends a 32-bit count, in and out, to a parser function that takes a ULONG,
+// which is a distinct type here.
+template <typename Call>
+NTSTATUS withUlong(std::uint32_t& count, Call call) {
+    ULONG value = count;
+    const NTSTATUS status = call(&value);
+    count = value;
+    return status;
+}
+
 // The Windows API takes non-const buffers for data it only reads.
 void* writable(const void* buffer) {
     return const_cast<void*>(buffer);
@@ -357,23 +367,19 @@ std::int32_t WindowsHidPlatform::getValueCaps(void* preparsed, std::uint32_t rep
 std::int32_t WindowsHidPlatform::getData(void* preparsed, std::uint32_t reportType, void* dataList,
                                          std::uint32_t& dataLength, void* report,
                                          std::uint32_t reportLength) {
-    ULONG length = dataLength;
-    const NTSTATUS status =
-        HidP_GetData(reportTypeOf(reportType), static_cast<PHIDP_DATA>(dataList), &length,
-                     parsed(preparsed), bytesOf(report), reportLength);
-    dataLength = length;
-    return status;
+    return withUlong(dataLength, [&](PULONG length) {
+        return HidP_GetData(reportTypeOf(reportType), static_cast<PHIDP_DATA>(dataList), length,
+                            parsed(preparsed), bytesOf(report), reportLength);
+    });
 }
 
 std::int32_t WindowsHidPlatform::setData(void* preparsed, std::uint32_t reportType, void* dataList,
                                          std::uint32_t& dataLength, void* report,
                                          std::uint32_t reportLength) {
-    ULONG length = dataLength;
-    const NTSTATUS status =
-        HidP_SetData(reportTypeOf(reportType), static_cast<PHIDP_DATA>(dataList), &length,
-                     parsed(preparsed), bytesOf(report), reportLength);
-    dataLength = length;
-    return status;
+    return withUlong(dataLength, [&](PULONG length) {
+        return HidP_SetData(reportTypeOf(reportType), static_cast<PHIDP_DATA>(dataList), length,
+                            parsed(preparsed), bytesOf(report), reportLength);
+    });
 }
 
 std::int32_t WindowsHidPlatform::usages(UsageOp op, void* preparsed, std::uint32_t reportType,
@@ -383,23 +389,21 @@ std::int32_t WindowsHidPlatform::usages(UsageOp op, void* preparsed, std::uint32
     const auto call = op == UsageOp::Get   ? &HidP_GetUsages
                       : op == UsageOp::Set ? &HidP_SetUsages
                                            : &HidP_UnsetUsages;
-    ULONG length = usageLength;
-    const NTSTATUS status = call(reportTypeOf(reportType), usagePage, linkCollection, usageList,
-                                 &length, parsed(preparsed), bytesOf(report), reportLength);
-    usageLength = length;
-    return status;
+    return withUlong(usageLength, [&](PULONG length) {
+        return call(reportTypeOf(reportType), usagePage, linkCollection, usageList, length,
+                    parsed(preparsed), bytesOf(report), reportLength);
+    });
 }
 
 std::int32_t WindowsHidPlatform::getUsagesEx(void* preparsed, std::uint32_t reportType,
                                              std::uint16_t linkCollection, void* buttonList,
                                              std::uint32_t& usageLength, void* report,
                                              std::uint32_t reportLength) {
-    ULONG length = usageLength;
-    const NTSTATUS status = HidP_GetUsagesEx(reportTypeOf(reportType), linkCollection,
-                                             static_cast<PUSAGE_AND_PAGE>(buttonList), &length,
-                                             parsed(preparsed), bytesOf(report), reportLength);
-    usageLength = length;
-    return status;
+    return withUlong(usageLength, [&](PULONG length) {
+        return HidP_GetUsagesEx(reportTypeOf(reportType), linkCollection,
+                                static_cast<PUSAGE_AND_PAGE>(buttonList), length, parsed(preparsed),
+                                bytesOf(report), reportLength);
+    });
 }
 
 std::int32_t WindowsHidPlatform::getUsageValue(bool scaled, void* preparsed,
@@ -451,12 +455,11 @@ std::int32_t WindowsHidPlatform::usageValueArray(bool set, void* preparsed,
 std::int32_t WindowsHidPlatform::getExtendedAttributes(void* preparsed, std::uint32_t reportType,
                                                        std::uint16_t dataIndex, void* attributes,
                                                        std::uint32_t& length) {
-    ULONG attributesLength = length;
-    const NTSTATUS status = HidP_GetExtendedAttributes(
-        reportTypeOf(reportType), dataIndex, parsed(preparsed),
-        static_cast<PHIDP_EXTENDED_ATTRIBUTES>(attributes), &attributesLength);
-    length = attributesLength;
-    return status;
+    return withUlong(length, [&](PULONG attributesLength) {
+        return HidP_GetExtendedAttributes(reportTypeOf(reportType), dataIndex, parsed(preparsed),
+                                          static_cast<PHIDP_EXTENDED_ATTRIBUTES>(attributes),
+                                          attributesLength);
+    });
 }
 
 std::int32_t WindowsHidPlatform::initializeReportForID(void* preparsed, std::uint32_t reportType,
