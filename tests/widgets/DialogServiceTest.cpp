@@ -1,6 +1,8 @@
 #include "DialogService.h"
 #include "ScriptedDialogService.h"
 
+#include "QtPrinters.h"
+
 #include <gtest/gtest.h>
 
 #include <gtest/gtest-spi.h>
