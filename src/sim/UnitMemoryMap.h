@@ -61,6 +61,10 @@ inline constexpr std::size_t InputDelays = 0x1A3;
 inline constexpr std::size_t InputsAllEnabled = 0x1A6;
 inline constexpr int InputCount = 3;
 
+// The analog alarm settings and the calibration lie in the order of their
+// write requests, so each is one block of bytes on the wire and in memory.
+inline constexpr std::size_t AnalogAlarm = 0x1A8;
+inline constexpr std::size_t AnalogAlarmSize = 13;
 inline constexpr std::size_t AlarmUpperLimit = 0x1A8;
 inline constexpr std::size_t AlarmLowerLimit = 0x1AC;
 inline constexpr std::size_t AlarmRepeatMinutes = 0x1B0;
@@ -68,6 +72,8 @@ inline constexpr std::size_t AlarmMessageCount = 0x1B2;
 inline constexpr std::size_t AlarmOn = 0x1B3;
 inline constexpr std::size_t AlarmUserTexts = 0x1B4;
 
+inline constexpr std::size_t Calibration = 0x1B8;
+inline constexpr std::size_t CalibrationSize = 22;
 inline constexpr std::size_t CoefK1 = 0x1B8;
 inline constexpr std::size_t CoefN1 = 0x1BC;
 inline constexpr std::size_t CoefK2 = 0x1C0;
@@ -89,6 +95,10 @@ inline constexpr std::size_t RecordNote = 16;
 inline constexpr std::size_t RecordNoteSize = 6;
 inline constexpr std::size_t RecordActive = 22;
 
+static_assert(AlarmUserTexts == AnalogAlarm + AnalogAlarmSize - 1);
+static_assert(VoltageOut2 == Calibration + CalibrationSize - 1);
+static_assert(CoefK2 == CoefK1 + 8 && CoefN2 == CoefN1 + 8);
+static_assert(RawOffset2 == RawOffset1 + 2 && VoltageOut2 == VoltageOut1 + 1);
 static_assert(Phonebook + PhonebookRecordCount * PhonebookRecordSize <= MemorySize);
 static_assert(SmsTexts + SmsTextCount * SmsTextSize <= InputEnables);
 

@@ -142,31 +142,24 @@ void VirtualUnit::setAnalogAlarm(const UnitAnalogAlarm& a) {
     memory_[map::AlarmUserTexts] = a.userTexts;
 }
 
+// Channel 2's K and N follow channel 1's; so do the offsets and the flags.
 UnitCalibration VirtualUnit::calibration() const {
     UnitCalibration c;
-    const std::size_t k[2] = {map::CoefK1, map::CoefK2};
-    const std::size_t n[2] = {map::CoefN1, map::CoefN2};
-    const std::size_t offset[2] = {map::RawOffset1, map::RawOffset2};
-    const std::size_t voltage[2] = {map::VoltageOut1, map::VoltageOut2};
     for (int ch = 0; ch < 2; ++ch) {
-        c.k[ch] = static_cast<std::int32_t>(readBig(&memory_[k[ch]], 4));
-        c.n[ch] = static_cast<std::int32_t>(readBig(&memory_[n[ch]], 4));
-        c.offset[ch] = static_cast<std::int16_t>(readBig(&memory_[offset[ch]], 2));
-        c.voltageOut[ch] = memory_[voltage[ch]];
+        c.k[ch] = static_cast<std::int32_t>(readBig(&memory_[map::CoefK1 + 8 * ch], 4));
+        c.n[ch] = static_cast<std::int32_t>(readBig(&memory_[map::CoefN1 + 8 * ch], 4));
+        c.offset[ch] = static_cast<std::int16_t>(readBig(&memory_[map::RawOffset1 + 2 * ch], 2));
+        c.voltageOut[ch] = memory_[map::VoltageOut1 + ch];
     }
     return c;
 }
 
 void VirtualUnit::setCalibration(const UnitCalibration& c) {
-    const std::size_t k[2] = {map::CoefK1, map::CoefK2};
-    const std::size_t n[2] = {map::CoefN1, map::CoefN2};
-    const std::size_t offset[2] = {map::RawOffset1, map::RawOffset2};
-    const std::size_t voltage[2] = {map::VoltageOut1, map::VoltageOut2};
     for (int ch = 0; ch < 2; ++ch) {
-        writeBig(&memory_[k[ch]], 4, static_cast<std::uint32_t>(c.k[ch]));
-        writeBig(&memory_[n[ch]], 4, static_cast<std::uint32_t>(c.n[ch]));
-        writeBig(&memory_[offset[ch]], 2, static_cast<std::uint16_t>(c.offset[ch]));
-        memory_[voltage[ch]] = c.voltageOut[ch];
+        writeBig(&memory_[map::CoefK1 + 8 * ch], 4, static_cast<std::uint32_t>(c.k[ch]));
+        writeBig(&memory_[map::CoefN1 + 8 * ch], 4, static_cast<std::uint32_t>(c.n[ch]));
+        writeBig(&memory_[map::RawOffset1 + 2 * ch], 2, static_cast<std::uint16_t>(c.offset[ch]));
+        memory_[map::VoltageOut1 + ch] = c.voltageOut[ch];
     }
 }
 
@@ -333,37 +326,19 @@ UnitResponse VirtualUnit::answer(const Request& q) {
         send(std::move(r));
     } else if (cmd == 'S' && sub == 'A' && selector == 'D') {
         setDigitalTriggers({{q[4], q[5], q[6]}, {q[7], q[8], q[9]}, q[10]});
-    } else if (cmd == 'G' && sub == 'A' && selector == 'A') {
-        // The reply is the write's layout one byte further on.
-        UnitReport r = reply('G', 'A');
-        r[4] = 'A';
-        std::copy_n(&memory_[map::AlarmUpperLimit], 4, &r[5]);
-        std::copy_n(&memory_[map::AlarmLowerLimit], 4, &r[9]);
-        std::copy_n(&memory_[map::AlarmRepeatMinutes], 2, &r[13]);
-        r[15] = memory_[map::AlarmMessageCount];
-        r[16] = memory_[map::AlarmOn];
-        r[17] = memory_[map::AlarmUserTexts];
-        send(std::move(r));
-    } else if (cmd == 'S' && sub == 'A' && selector == 'A') {
-        std::copy_n(&q[4], 4, &memory_[map::AlarmUpperLimit]);
-        std::copy_n(&q[8], 4, &memory_[map::AlarmLowerLimit]);
-        std::copy_n(&q[12], 2, &memory_[map::AlarmRepeatMinutes]);
-        memory_[map::AlarmMessageCount] = q[14];
-        memory_[map::AlarmOn] = q[15];
-        memory_[map::AlarmUserTexts] = q[16];
-    } else if (cmd == 'G' && sub == 'K' && selector == 'A') {
-        UnitReport r = reply('G', 'K');
-        r[4] = 'A';
-        std::copy_n(&memory_[map::CoefK1], 16, &r[5]);  // K1, N1, K2, N2
-        std::copy_n(&memory_[map::RawOffset1], 4, &r[21]);
-        r[25] = memory_[map::VoltageOut1];
-        r[26] = memory_[map::VoltageOut2];
-        send(std::move(r));
-    } else if (cmd == 'S' && sub == 'K' && selector == 'A') {
-        std::copy_n(&q[4], 16, &memory_[map::CoefK1]);
-        std::copy_n(&q[20], 4, &memory_[map::RawOffset1]);
-        memory_[map::VoltageOut1] = q[24];
-        memory_[map::VoltageOut2] = q[25];
+    } else if ((sub == 'A' || sub == 'K') && selector == 'A') {
+        // The analog alarm and the calibration are kept as the block their
+        // write carries from byte 4; the read's reply is it one byte later.
+        const std::size_t offset = sub == 'A' ? map::AnalogAlarm : map::Calibration;
+        const std::size_t size = sub == 'A' ? map::AnalogAlarmSize : map::CalibrationSize;
+        if (cmd == 'G') {
+            UnitReport r = reply('G', sub);
+            r[4] = 'A';
+            std::copy_n(&memory_[offset], size, &r[5]);
+            send(std::move(r));
+        } else if (cmd == 'S') {
+            std::copy_n(&q[4], size, &memory_[offset]);
+        }
     } else if (cmd == 'G' && sub == 'C') {
         const std::uint32_t index = readBig(&q[3], 2);
         if (index < map::PhonebookRecordCount) {

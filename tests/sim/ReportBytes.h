@@ -5,12 +5,12 @@
 // characters, e.g. R"(00 53 4E 02 "0641234567")".
 
 #include <cstdint>
-#include <cstdio>
 #include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "sim/SimHidPlatform.h"
 #include "sim/VirtualUnit.h"
 
 inline UnitReport bytesOf(std::string_view spec) {
@@ -46,13 +46,7 @@ inline UnitReport report(std::string_view spec) {
 }
 
 inline std::string hexOf(const UnitReport& bytes) {
-    std::string out;
-    char pair[4];
-    for (std::uint8_t b : bytes) {
-        std::snprintf(pair, sizeof pair, out.empty() ? "%02X" : " %02X", b);
-        out += pair;
-    }
-    return out;
+    return simHex(bytes);
 }
 
 inline std::vector<std::string> hexOf(const std::vector<UnitReport>& reports) {

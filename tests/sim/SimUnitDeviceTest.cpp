@@ -69,6 +69,14 @@ std::string receive(SimHidPlatform& platform, HidHandle h) {
     return hexOf(bytes);
 }
 
+// Opens a new channel to `path`, sends `request` and reads one reply.
+std::string askOnce(SimHidPlatform& platform, const std::string& path, const char* request) {
+    const HidHandle h = platform.open(path, HidAccess::ReadWrite);
+    const std::string reply = send(platform, h, request) ? receive(platform, h) : "write failed";
+    platform.close(h);
+    return reply;
+}
+
 std::uint32_t deviceIdOf(SimHidPlatform& platform, const std::string& path) {
     std::vector<HidInterfaceRecord> records;
     platform.listInterfaces(records);
@@ -154,11 +162,7 @@ TEST(SimUnitDeviceTest, FormatAndBootModeLeaveTheBusAndComeBack) {
         EXPECT_EQ(platform.lastError(), SimErrorDeviceNotConnected);
         platform.close(h);
         EXPECT_NE(deviceIdOf(platform, device.path()), idBefore);
-
-        const HidHandle again = platform.open(device.path(), HidAccess::ReadWrite);
-        ASSERT_TRUE(send(platform, again, "00 47 4E 00"));
-        EXPECT_EQ(receive(platform, again), hexOf(report(c.numberAfter)));
-        platform.close(again);
+        EXPECT_EQ(askOnce(platform, device.path(), "00 47 4E 00"), hexOf(report(c.numberAfter)));
     }
 }
 
@@ -176,10 +180,8 @@ TEST(SimUnitDeviceTest, UnplugFaultLeavesForGoodUntilPluggedAgain) {
 
     device.plug();
     ASSERT_TRUE(device.plugged());
-    const HidHandle again = platform.open(device.path(), HidAccess::ReadWrite);
-    ASSERT_TRUE(send(platform, again, "00 47 4E 00"));
-    EXPECT_EQ(receive(platform, again), hexOf(report(R"(00 47 4E 00 00 "0641")")));
-    platform.close(again);
+    EXPECT_EQ(askOnce(platform, device.path(), "00 47 4E 00"),
+              hexOf(report(R"(00 47 4E 00 00 "0641")")));
 }
 
 TEST(SimUnitDeviceTest, DemoUnitsAndAKeyboardSitSideBySide) {
