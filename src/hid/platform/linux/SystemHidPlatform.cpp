@@ -1,0 +1,7 @@
+#include "hid/platform/SystemHidPlatform.h"
+
+#include "LinuxHidPlatform.h"
+
+std::unique_ptr<HidPlatform> createSystemHidPlatform() {
+    return std::make_unique<LinuxHidPlatform>();
+}
