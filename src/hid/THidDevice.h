@@ -170,7 +170,8 @@ private:
     bool IsAccessible() const;
     bool OpenGeneralChannel();
     void CloseAllChannels();
-    void StartThread();
+    // Starts the reader when the start conditions hold.
+    void StartIfReady();
     void StopThread();
     // Closes the channels, marks the device gone and calls OnUnplug once.
     void Unplug();
@@ -186,6 +187,10 @@ private:
                           std::uint32_t ReportLength);
     std::int32_t ButtonCaps(bool Specific, void* ButtonCaps, std::uint16_t& Count);
     std::int32_t ValueCaps(bool Specific, void* ValueCaps, std::uint16_t& Count);
+    std::int32_t UsageValue(bool Scaled, bool Set, std::int64_t& Value, void* Report,
+                            std::uint32_t ReportLength);
+    std::int32_t UsageValueArray(bool Set, char* UsageValue, std::uint16_t UsageValueByteLength,
+                                 void* Report, std::uint32_t ReportLength);
 
     HidPlatform& FPlatform;
     UiThread& FUiThread;

@@ -87,12 +87,18 @@ private:
 
     void HandleNotification(std::int32_t LParam);
     void DeviceChange();
-    std::vector<THidDevice*> ListPresentDevices();
+    // Fresh objects for the present interfaces that can be opened and identified.
+    std::vector<std::unique_ptr<THidDevice>> ListPresentDevices();
+    bool IsListed(const THidDevice* HidDev) const;
     void Recount();
-    void ShowToCallback(THidDevice* HidDev, const auto& Call);
-    void CloseIfFree(THidDevice* HidDev);
-    bool CheckOutWhere(THidDevice*& HidDev, const auto& Test);
-    std::int32_t CountWhere(const auto& Test);
+    // Runs `call` with the device marked enumerated; afterwards closes the
+    // channels of a device that is not checked out.
+    template <typename Call>
+    auto ShowToCallback(THidDevice* HidDev, const Call& call);
+    template <typename Test>
+    bool CheckOutWhere(THidDevice*& HidDev, const Test& test);
+    template <typename Test>
+    std::int32_t CountWhere(const Test& test);
     void CheckOutAt(THidDevice*& HidDev, std::size_t Idx);
     // Called by a device that is being destroyed while it is listed.
     void DeviceDestroyed(THidDevice* HidDev, const THidDataEvent& Data,

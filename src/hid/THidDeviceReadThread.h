@@ -28,8 +28,6 @@ public:
     bool Terminated() const;
 
     THidDevice* Device() const { return FDevice; }
-    std::uint32_t Err() const { return FErr; }
-    std::uint32_t NumBytesRead() const { return FNumBytesRead; }
 
 private:
     struct HandOff;
@@ -40,6 +38,7 @@ private:
     void PauseAfterFailedStart();
 
     THidDevice* FDevice;
+    // Used by the reader thread only; each delivery copies them into the hand-off.
     std::uint32_t FErr = 0;
     std::uint32_t FNumBytesRead = 0;
     // Shared with the tasks posted to the user-interface thread, which may

@@ -7,7 +7,7 @@ void ManualUiThread::post(std::function<void()> task) {
         std::lock_guard lock(mutex_);
         tasks_.push_back(std::move(task));
     }
-    posted_.notify_one();
+    posted_.notify_all();
 }
 
 bool ManualUiThread::runNext(std::unique_lock<std::mutex>& lock) {
@@ -52,4 +52,9 @@ bool ManualUiThread::pumpUntil(const std::function<bool()>& done,
 std::size_t ManualUiThread::queued() const {
     std::lock_guard lock(mutex_);
     return tasks_.size();
+}
+
+bool ManualUiThread::waitUntilQueued(std::chrono::milliseconds timeout) {
+    std::unique_lock lock(mutex_);
+    return posted_.wait_for(lock, timeout, [this] { return !tasks_.empty(); });
 }

@@ -23,6 +23,8 @@ public:
     bool pumpUntil(const std::function<bool()>& done,
                    std::chrono::milliseconds timeout = std::chrono::seconds(10));
     std::size_t queued() const;
+    // Blocks until a task is queued, without running it. False on timeout.
+    bool waitUntilQueued(std::chrono::milliseconds timeout = std::chrono::seconds(10));
 
 private:
     bool runNext(std::unique_lock<std::mutex>& lock);

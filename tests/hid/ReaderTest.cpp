@@ -1,0 +1,252 @@
+#include <set>
+
+#include "HidFixture.h"
+
+namespace {
+
+using Events = std::vector<std::string>;
+
+// A report of `length` bytes: the given leading bytes, then zeros.
+std::vector<std::uint8_t> report(std::vector<std::uint8_t> head, std::size_t length = 65) {
+    head.resize(length, 0);
+    return head;
+}
+
+std::string zeros(int count) {
+    std::string text;
+    for (int i = 0; i < count; ++i) {
+        text += " 00";
+    }
+    return text;
+}
+
+class ReaderTest : public HidTest {
+protected:
+    // Lists the devices and checks out the first with the data handler installed.
+    THidDevice* holdReading(std::vector<SimDeviceSpec> specs) {
+        for (auto& spec : specs) {
+            sim.plug(spec);
+        }
+        start();
+        log.take();
+        THidDevice* dev = nullptr;
+        EXPECT_TRUE(ctl->CheckOutByIndex(dev, 0));
+        dev->setOnData(THidDataEvent::bind(&log, &EventLog::Data));
+        EXPECT_TRUE(dev->HasReader());
+        return dev;
+    }
+
+    bool waitForEvents(std::size_t count) {
+        return ui.pumpUntil([&] { return log.events.size() >= count; });
+    }
+};
+
+TEST_F(ReaderTest, DeliversReportIdAndTheBytesAfterIt) {
+    auto numbered = deviceSpec("/a");
+    numbered.caps.InputReportByteLength = 9;
+    struct Case {
+        SimDeviceSpec spec;
+        std::vector<std::vector<std::uint8_t>> sent;
+        Events expected;
+    } cases[] = {
+        {deviceSpec("/a"), {report({0x00, 'G', 'S', 0x01})}, {"data /a 00 47 53 01" + zeros(61)}},
+        // A read that completes with no bytes delivers nothing.
+        {deviceSpec("/a"), {{}, report({0x00, 'G', 'F'})}, {"data /a 00 47 46" + zeros(62)}},
+        {numbered, {report({0x05, 0xFF}, 9)}, {"data /a 05 FF" + zeros(7)}},
+    };
+    for (const auto& c : cases) {
+        SimHidPlatform platform;
+        platform.plug(c.spec);
+        THidDeviceController controller(platform, ui);
+        controller.setOnDeviceData(THidDataEvent::bind(&log, &EventLog::Data));
+        controller.setOnDeviceChange(THidNotifyEvent::bind(&log, &EventLog::DeviceChange));
+        ui.pump();
+        log.take();
+        THidDevice* dev = nullptr;
+        ASSERT_TRUE(controller.CheckOut(dev));
+        for (const auto& bytes : c.sent) {
+            platform.sendInput("/a", bytes);
+        }
+        ASSERT_TRUE(waitForEvents(1));
+        controller.CheckIn(dev);
+        ui.pump();
+        EXPECT_EQ(log.take(), c.expected);
+    }
+}
+
+TEST_F(ReaderTest, ReaderStartsOnlyWhenCheckedOutWithAHandlerAndReadWriteAccess) {
+    auto queryOnly = deviceSpec("/q");
+    queryOnly.queryOnly = true;
+    sim.plug(deviceSpec("/a"));
+    sim.plug(queryOnly);
+    start();
+    log.take();
+    THidDevice* a = ctl->Devices()[0];
+    THidDevice* q = ctl->Devices()[1];
+    const auto data = THidDataEvent::bind(&log, &EventLog::Data);
+    a->setOnData(data);
+    q->setOnData(data);
+    EXPECT_FALSE(a->HasReader());
+    THidDevice* held = nullptr;
+    ASSERT_TRUE(ctl->CheckOutByIndex(held, 0));
+    EXPECT_TRUE(a->HasReader());
+    THidDevice* heldQ = nullptr;
+    ASSERT_TRUE(ctl->CheckOutByIndex(heldQ, 1));
+    EXPECT_FALSE(q->HasReader());
+
+    // Replacing the handler keeps the reader; the next delivery uses the new one.
+    EventLog other;
+    a->setOnData(THidDataEvent::bind(&other, &EventLog::Data));
+    EXPECT_TRUE(a->HasReader());
+    sim.sendInput("/a", report({0x00, 0x01}));
+    ASSERT_TRUE(ui.pumpUntil([&] { return !other.events.empty(); }));
+    EXPECT_EQ(log.events, Events{});
+
+    ctl->CheckIn(held);
+    EXPECT_FALSE(a->HasReader());
+    ASSERT_TRUE(ctl->CheckOutByIndex(held, 0));  // the handler stays: the reader starts again
+    EXPECT_TRUE(a->HasReader());
+    ctl->CheckIn(held);
+    ctl->CheckIn(heldQ);
+}
+
+TEST_F(ReaderTest, EmptyOnDataReturnsAfterTheReaderEndedAndMakesThePendingDelivery) {
+    THidDevice* dev = holdReading({deviceSpec("/a")});
+    sim.sendInput("/a", report({0x00, 'G', 'S'}));
+    ASSERT_TRUE(ui.waitUntilQueued());  // the reader waits for its delivery
+    dev->setOnData({});
+    EXPECT_FALSE(dev->HasReader());
+    EXPECT_EQ(log.take(), Events{"data /a 00 47 53" + zeros(62)});
+    ui.pump();  // the posted delivery finds nothing left to do
+    EXPECT_EQ(log.take(), Events{});
+    ctl->CheckIn(dev);
+}
+
+TEST_F(ReaderTest, HandlerMayCheckItsOwnDeviceIn) {
+    THidDevice* dev = holdReading({deviceSpec("/a")});
+    struct Releaser {
+        THidDeviceController* ctl;
+        THidDevice* held;
+        int calls = 0;
+        void Data(THidDevice*, std::uint8_t, const std::uint8_t* data, std::uint16_t size) {
+            ++calls;
+            ctl->CheckIn(held);
+            EXPECT_EQ(data[0], 'G');  // the bytes stay valid until the handler returns
+            EXPECT_EQ(size, 64);
+        }
+    } releaser{ctl.get(), dev};
+    dev->setOnData(THidDataEvent::bind(&releaser, &Releaser::Data));
+    sim.sendInput("/a", report({0x00, 'G'}));
+    ASSERT_TRUE(ui.pumpUntil([&] { return releaser.calls == 1; }));
+    EXPECT_EQ(releaser.held, nullptr);
+    EXPECT_FALSE(dev->HasReader());
+    EXPECT_EQ(counts(), (std::vector<int>{1, 0, 0}));
+}
+
+TEST_F(ReaderTest, FailedReadStartIsReportedOncePerSlice) {
+    THidDevice* dev = holdReading({deviceSpec("/a")});
+    dev->setThreadSleepTime(10000);
+    dev->setOnDataError(THidDataErrorEvent::bind(&log, &EventLog::Error));
+    sim.unplug("/a");
+    ASSERT_TRUE(waitForEvents(3));
+    // The read start fails before or after the pass has closed the channel.
+    const std::set<std::string> events(log.events.begin(), log.events.end());
+    log.take();
+    EXPECT_TRUE(events == (std::set<std::string>{"removal /a gone", "change", "error /a 1167"}) ||
+                events == (std::set<std::string>{"removal /a gone", "change", "error /a 6"}))
+        << ::testing::PrintToString(events);
+    // The reader waits a whole slice before it tries again.
+    EXPECT_FALSE(ui.pumpUntil([&] { return !log.events.empty(); }, std::chrono::milliseconds(300)));
+    ctl->CheckIn(dev);  // a stop ends the pause at once
+    EXPECT_EQ(counts(), (std::vector<int>{0, 0, 0}));
+}
+
+TEST_F(ReaderTest, DestroyedControllerStopsTheReadersOfHeldDevices) {
+    THidDevice* dev = holdReading({deviceSpec("/a")});
+    dev->setOnUnplug(THidPlugEvent::bind(&log, &EventLog::Unplug));
+    sim.sendInput("/a", report({0x00, 0x01}));
+    ASSERT_TRUE(ui.waitUntilQueued());
+    ctl.reset();
+    EXPECT_FALSE(dev->HasReader());
+    EXPECT_EQ(log.take(), (Events{"data /a 00 01" + zeros(63), "unplug /a"}));
+    dev->setOnData(THidDataEvent::bind(&log, &EventLog::Data));
+    EXPECT_FALSE(dev->HasReader());  // an unplugged device never reads again
+    delete dev;
+    EXPECT_EQ(sim.openChannels("/a"), 0);
+}
+
+TEST_F(ReaderTest, ReaderSurvivesUnplugHandlingUntilCheckIn) {
+    THidDevice* dev = holdReading({deviceSpec("/a"), deviceSpec("/b")});
+    dev->setThreadSleepTime(10);
+    sim.unplug("/a");
+    ASSERT_TRUE(ui.pumpUntil([&] { return !log.events.empty(); }));
+    EXPECT_TRUE(dev->HasReader());
+    EXPECT_EQ(dev->HidOverlappedRead(), InvalidHandle);
+    ctl->CheckIn(dev);
+    EXPECT_EQ(paths(), std::vector<std::string>{"/b"});
+}
+
+TEST_F(ReaderTest, DestroyingACheckedOutDeviceRenewsItsPosition) {
+    sim.plug(deviceSpec("/a"));
+    sim.plug(deviceSpec("/b"));
+    start();
+    THidDevice* dev = nullptr;
+    ASSERT_TRUE(ctl->CheckOutByIndex(dev, 1));
+    const auto data = THidDataEvent::bind(&log, &EventLog::Data);
+    dev->setOnDataError(THidDataErrorEvent::bind(&log, &EventLog::Error));
+    dev->setThreadSleepTime(50);
+    dev->setTag(7);
+    dev->setOnData(data);
+    EXPECT_TRUE(dev->HasReader());
+    delete dev;
+    THidDevice* fresh = ctl->Devices()[1];
+    EXPECT_EQ(EventLog::path(fresh), "/b");
+    EXPECT_FALSE(fresh->IsCheckedOut());
+    EXPECT_FALSE(fresh->HasReader());
+    EXPECT_TRUE(fresh->OnData() == data);
+    EXPECT_FALSE(fresh->OnDataError());
+    EXPECT_EQ(fresh->ThreadSleepTime(), 50);
+    EXPECT_EQ(fresh->Tag(), 0);
+    EXPECT_EQ(counts(), (std::vector<int>{2, 0, 0}));
+    EXPECT_EQ(sim.openChannels("/b"), 0);
+}
+
+TEST_F(ReaderTest, RoundTripThroughAResponder) {
+    auto spec = deviceSpec("/a");
+    spec.responder = [](const std::vector<std::uint8_t>& written) {
+        auto reply = written;
+        reply[1] = 'O';
+        return std::vector<SimInputReport>{
+            {reply, std::chrono::milliseconds(0)},
+            {report({0x00, 'L', 'T'}), std::chrono::milliseconds(20)}};
+    };
+    THidDevice* dev = holdReading({spec});
+    std::uint32_t written = 0;
+    ASSERT_TRUE(dev->WriteFile(report({0x00, 'K', 'X'}).data(), 65, written));
+    ASSERT_TRUE(waitForEvents(2));
+    EXPECT_EQ(log.take(), (Events{"data /a 00 4F 58" + zeros(62), "data /a 00 4C 54" + zeros(62)}));
+    std::multiset<char> directions;
+    for (const auto& line : sim.transcript()) {
+        directions.insert(line.direction);
+    }
+    EXPECT_EQ(directions, (std::multiset<char>{'>', '<', '<'}));
+    ctl->CheckIn(dev);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(HidTest, UnitThatDropsOffTheBusComesBackAsANewDevice) {
+    sim.plug(deviceSpec("/a"));
+    start();
+    const std::uint32_t before = ctl->Devices()[0]->PnPInfo().DeviceID();
+    log.take();
+    sim.replugAfter("/a", std::chrono::milliseconds(20));
+    ASSERT_TRUE(ui.pumpUntil([&] { return log.events.size() >= 4; }));
+    EXPECT_EQ(log.take(),
+              (std::vector<std::string>{"removal /a gone", "change", "arrival /a", "change"}));
+    EXPECT_NE(ctl->Devices()[0]->PnPInfo().DeviceID(), before);
+}
+
+}  // namespace
