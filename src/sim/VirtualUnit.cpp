@@ -198,7 +198,7 @@ std::uint16_t VirtualUnit::rawReading(int channel) const {
 UnitResponse VirtualUnit::handle(const std::uint8_t* report, std::size_t size) {
     Request request{};
     std::copy_n(report, std::min(size, request.size()), request.begin());
-    transcript_.push_back({true, UnitReport(request.begin(), request.end())});
+    record(true, UnitReport(request.begin(), request.end()));
     ++requestCount_;
 
     if (behaviour_.unplugAtRequest != 0 && requestCount_ == behaviour_.unplugAtRequest) {
@@ -210,9 +210,16 @@ UnitResponse VirtualUnit::handle(const std::uint8_t* report, std::size_t size) {
     response.replies = applyFaults(std::move(response.replies));
     response.delayMs = behaviour_.latencyMs;
     for (const UnitReport& r : response.replies) {
-        transcript_.push_back({false, r});
+        record(false, r);
     }
     return response;
+}
+
+void VirtualUnit::record(bool toUnit, UnitReport bytes) {
+    if (transcript_.size() == TranscriptLimit) {
+        transcript_.pop_front();
+    }
+    transcript_.push_back({toUnit, std::move(bytes)});
 }
 
 std::vector<UnitReport> VirtualUnit::applyFaults(std::vector<UnitReport> replies) {

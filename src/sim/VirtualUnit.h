@@ -15,6 +15,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -66,7 +67,8 @@ struct UnitBehaviour {
 };
 
 // The live values the status reply carries. The unit changes only relay (the
-// toggle) and smsSent (the test SMS); tests set any of them.
+// toggle; a restart turns it off) and smsSent (the test SMS); tests set any
+// of them.
 struct UnitLiveValues {
     std::uint8_t signalLevel = 4;  // 0 to 5
     std::uint8_t rssi = 21;
@@ -145,8 +147,10 @@ public:
     // The raw reading the status reply carries next for channel 0 or 1.
     std::uint16_t rawReading(int channel) const;
 
-    // Every request received and every reply sent, in order.
-    const std::vector<UnitTranscriptEntry>& transcript() const { return transcript_; }
+    // The requests received and the replies sent, in order: the most recent
+    // TranscriptLimit of them, so that a long demonstration run stays small.
+    static constexpr std::size_t TranscriptLimit = 100'000;
+    const std::deque<UnitTranscriptEntry>& transcript() const { return transcript_; }
 
     // --- settings, read and written in the settings memory ----------------
     const Memory& memory() const { return memory_; }
@@ -178,6 +182,7 @@ private:
     UnitResponse answer(const Request& request);
     UnitReport statusReply();
     std::vector<UnitReport> applyFaults(std::vector<UnitReport> replies);
+    void record(bool toUnit, UnitReport bytes);
 
     std::uint64_t seed_;
     Memory memory_{};
@@ -187,5 +192,5 @@ private:
     std::uint32_t statusCount_ = 0;
     std::uint32_t requestCount_ = 0;
     std::uint32_t replyCount_ = 0;
-    std::vector<UnitTranscriptEntry> transcript_;
+    std::deque<UnitTranscriptEntry> transcript_;
 };
