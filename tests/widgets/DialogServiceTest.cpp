@@ -10,33 +10,14 @@
 using Answer = DialogService::Answer;
 using Kind = ScriptedDialogService::Kind;
 
-TEST(DialogService, QtFilterJoinsDescriptionsAndPatterns) {
+TEST(DialogService, BuildsQtFiltersAndBareSuffixes) {
     EXPECT_EQ(DialogService::qtFilter({{"Text Files *.txt", "*.txt"}, {"All Files *.*", "*.*"}}),
               QString("Text Files *.txt (*.txt);;All Files *.* (*.*)"));
-    EXPECT_EQ(DialogService::qtFilter({{"BIN Files", "*.bin"}}), QString("BIN Files (*.bin)"));
-    EXPECT_EQ(DialogService::qtFilter({}), QString());
-}
-
-TEST(DialogService, BareSuffixDropsWildcardAndDot) {
-    const std::pair<QString, QString> cases[] = {{"*.bin", "bin"}, {".txt", "txt"},
-                                                 {"txt", "txt"},   {"", ""},
-                                                 {"*.", ""},       {"tar.gz", "tar.gz"}};
-    for (const auto& [given, expected] : cases) {
-        EXPECT_EQ(DialogService::bareSuffix(given), expected) << given.toStdString();
+    const std::pair<QString, QString> suffixes[] = {
+        {"*.bin", "bin"}, {".txt", "txt"}, {"txt", "txt"}, {"*.", ""}, {"tar.gz", "tar.gz"}};
+    for (const auto& [given, expected] : suffixes) {
+        EXPECT_EQ(DialogService::bareSuffix(given), expected);
     }
-}
-
-TEST(DialogService, InstallHandsBackThePreviousService) {
-    auto first = std::make_unique<ScriptedDialogService>();
-    ScriptedDialogService* firstRaw = first.get();
-    auto before = DialogService::install(std::move(first));
-    EXPECT_EQ(&DialogService::instance(), firstRaw);
-
-    auto second = std::make_unique<ScriptedDialogService>();
-    ScriptedDialogService* secondRaw = second.get();
-    EXPECT_EQ(DialogService::install(std::move(second)).get(), firstRaw);
-    EXPECT_EQ(&DialogService::instance(), secondRaw);
-    DialogService::install(std::move(before));
 }
 
 TEST(ScriptedDialogService, AnswersFromTheScriptInOrderThenDefaults) {

@@ -10,12 +10,10 @@ TEST(TGauge, ShowsTruncatedPercentageOfItsRange) {
         const char* text;
         int shown;
     } cases[] = {
-        {0, 5, 0, "0%", 0},         {0, 5, 1, "20%", 1},     {0, 5, 2, "40%", 2},
-        {0, 5, 3, "60%", 3},        {0, 5, 4, "80%", 4},     {0, 5, 5, "100%", 5},
-        {0, 5, 9, "100%", 5},       {0, 5, -1, "0%", 0},     {0, 5, 255, "100%", 5},
-        {0, 128, 1, "0%", 1},       {0, 128, 64, "50%", 64}, {0, 128, 127, "99%", 127},
-        {0, 128, 129, "100%", 128}, {0, 3, 1, "33%", 1},     {0, 3, 2, "66%", 2},
-        {10, 20, 15, "50%", 15},    {10, 20, 0, "0%", 10},   {4, 4, 4, "0%", 4},
+        {0, 5, 0, "0%", 0},      {0, 5, 1, "20%", 1},       {0, 5, 4, "80%", 4},
+        {0, 5, 5, "100%", 5},    {0, 5, 9, "100%", 5},      {0, 5, -1, "0%", 0},
+        {0, 128, 1, "0%", 1},    {0, 128, 127, "99%", 127}, {0, 3, 2, "66%", 2},
+        {10, 20, 15, "50%", 15}, {4, 4, 4, "0%", 4},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.minimum << ".." << c.maximum << " = " << c.value);
@@ -30,6 +28,7 @@ TEST(TGauge, ShowsTruncatedPercentageOfItsRange) {
 TEST(TGauge, RangeChangesKeepTheValueAtTheNearerEnd) {
     TGauge gauge;
     EXPECT_EQ(gauge.text(), QString("0%"));  // 0..100 at 0 when made
+    EXPECT_EQ(gauge.textColor(), QColor(Qt::black));
     gauge.setMaximum(5);
     gauge.setValue(5);
     EXPECT_EQ(gauge.text(), QString("100%"));
@@ -47,12 +46,4 @@ TEST(TGauge, RangeChangesKeepTheValueAtTheNearerEnd) {
 
     gauge.reset();
     EXPECT_EQ(gauge.text(), QString("0%"));
-}
-
-TEST(TGauge, TextColourIsBlackUnlessSet) {
-    TGauge gauge;
-    EXPECT_EQ(gauge.textColor(), QColor(Qt::black));
-    gauge.setTextColor(QColor(0x80, 0x00, 0x80));
-    EXPECT_EQ(gauge.textColor(), QColor(0x80, 0x00, 0x80));
-    EXPECT_EQ(gauge.palette().color(QPalette::Text), QColor(0x80, 0x00, 0x80));
 }
