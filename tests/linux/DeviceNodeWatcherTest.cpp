@@ -6,6 +6,7 @@
 #include <mutex>
 
 #include "TempDir.h"
+#include "hid/platform/SystemHidPlatform.h"
 #include "hid/platform/linux/DeviceNodeWatcher.h"
 
 namespace {
@@ -60,4 +61,16 @@ TEST(DeviceNodeWatcher, ADirectoryThatCannotBeWatchedIsReported) {
     DeviceNodeWatcher watcher(DeviceNodeWatcher::Source::Inotify, "/nonexistent/dev");
     EXPECT_FALSE(watcher.start([] {}));
     watcher.stop();
+}
+
+TEST(DeviceNodeWatcher, EverySourceStartsAndStops) {
+    for (const auto source :
+         {DeviceNodeWatcher::Source::Udev, DeviceNodeWatcher::Source::Inotify}) {
+        DeviceNodeWatcher watcher(source);
+        EXPECT_TRUE(watcher.start([] {}));
+        watcher.stop();
+    }
+    const auto platform = createSystemHidPlatform();
+    platform->startWatching([] {});
+    platform->stopWatching();
 }

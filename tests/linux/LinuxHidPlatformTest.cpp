@@ -56,3 +56,18 @@ TEST(LinuxHidPlatform, UnknownHandlesAreInvalid) {
     int notPreparsed = 0;
     EXPECT_NE(platform->getCaps(&notPreparsed, caps), HidpStatusSuccess);
 }
+
+TEST(LinuxHidPlatform, ListsThePresentNodesAsDevicePaths) {
+    const auto platform = createSystemHidPlatform();
+    ASSERT_TRUE(platform->bound());
+    std::vector<HidInterfaceRecord> list(1);
+    ASSERT_TRUE(platform->listInterfaces(list));
+    std::vector<HidInterfaceRecord> again;
+    ASSERT_TRUE(platform->listInterfaces(again));
+    ASSERT_EQ(again.size(), list.size());
+    for (std::size_t i = 0; i < list.size(); ++i) {
+        EXPECT_EQ(list[i].DevicePath.rfind("/dev/", 0), 0u) << list[i].DevicePath;
+        EXPECT_EQ(list[i].TextProperties.at(HidPropClass), "HIDClass");
+        EXPECT_EQ(again[i].DeviceID, list[i].DeviceID) << list[i].DevicePath;
+    }
+}

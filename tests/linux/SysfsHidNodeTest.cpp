@@ -2,6 +2,8 @@
 
 #include <filesystem>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "TempDir.h"
 #include "hid/platform/linux/SysfsHidNode.h"
@@ -65,6 +67,14 @@ protected:
     TempDir tree;
 };
 
+using IndexedStrings = std::vector<std::pair<std::uint32_t, const char*>>;
+
+void expectIndexedStrings(const SysfsHidNode& node, const IndexedStrings& strings) {
+    for (const auto& [index, text] : strings) {
+        EXPECT_EQ(node.indexedString(index), text) << "index " << index;
+    }
+}
+
 }  // namespace
 
 TEST_F(SysfsTree, UsbDeviceTakesItsStringsAndVersionFromTheUsbDevice) {
@@ -82,28 +92,21 @@ TEST_F(SysfsTree, UsbDeviceTakesItsStringsAndVersionFromTheUsbDevice) {
     EXPECT_EQ(usb.reportDescriptor(), (std::vector<std::uint8_t>{0x06, 0x00, 0xFF, 0x09, 0x01}));
 
     // String indexes as the device descriptor gives them.
-    const std::pair<std::uint32_t, const char*> indexed[] = {
-        {0, ""},        {1, ""}, {3, ""},   {4, "Brevalon d.o.o."}, {5, "Brevalon 8 GSM"},
-        {6, "BR-0042"}, {7, ""}, {255, ""},
-    };
-    for (const auto& [index, text] : indexed) {
-        EXPECT_EQ(usb.indexedString(index), text) << "index " << index;
-    }
+    expectIndexedStrings(usb, {{0, ""},
+                               {1, ""},
+                               {3, ""},
+                               {4, "Brevalon d.o.o."},
+                               {5, "Brevalon 8 GSM"},
+                               {6, "BR-0042"},
+                               {7, ""},
+                               {255, ""}});
 }
 
 TEST_F(SysfsTree, UsbDeviceWithoutDescriptorsNumbersItsStringsOneToThree) {
     fs::remove(tree.path() / usbDevice / "descriptors");
     fs::remove(tree.path() / usbDevice / "serial");
     const SysfsHidNode usb = node(0);
-    const std::pair<std::uint32_t, const char*> indexed[] = {
-        {1, "Brevalon d.o.o."},
-        {2, "Brevalon 8 GSM"},
-        {3, ""},
-        {4, ""},
-    };
-    for (const auto& [index, text] : indexed) {
-        EXPECT_EQ(usb.indexedString(index), text) << "index " << index;
-    }
+    expectIndexedStrings(usb, {{1, "Brevalon d.o.o."}, {2, "Brevalon 8 GSM"}, {3, ""}, {4, ""}});
     EXPECT_EQ(usb.serialNumber(), "");
 }
 
@@ -115,15 +118,7 @@ TEST_F(SysfsTree, DeviceThatIsNotUsbTakesItsStringsFromTheHidDevice) {
     EXPECT_EQ(uhid.manufacturer(), "");
     EXPECT_EQ(uhid.product(), "Virtual Brevalon 8 \xC4\x8C");
     EXPECT_EQ(uhid.serialNumber(), "sn-7");
-    const std::pair<std::uint32_t, const char*> indexed[] = {
-        {1, ""},
-        {2, "Virtual Brevalon 8 \xC4\x8C"},
-        {3, "sn-7"},
-        {4, ""},
-    };
-    for (const auto& [index, text] : indexed) {
-        EXPECT_EQ(uhid.indexedString(index), text) << "index " << index;
-    }
+    expectIndexedStrings(uhid, {{1, ""}, {2, "Virtual Brevalon 8 \xC4\x8C"}, {3, "sn-7"}, {4, ""}});
 }
 
 TEST_F(SysfsTree, DeviceWithoutNameOrSerialHasNoString) {

@@ -497,8 +497,8 @@ bool LinuxHidPlatform::flushQueue(HidHandle handle) {
     return true;
 }
 
-bool LinuxHidPlatform::reportIoctl(HidHandle handle, unsigned long (*request)(std::uint32_t),
-                                   void* report, std::uint32_t size) {
+bool LinuxHidPlatform::reportIoctl(HidHandle handle, unsigned long request, void* report,
+                                   std::uint32_t size) {
     const auto channel = channels_.find(handle);
     if (!channel) {
         return false;
@@ -511,7 +511,7 @@ bool LinuxHidPlatform::reportIoctl(HidHandle handle, unsigned long (*request)(st
         setLastErrorFromErrno(EINVAL);
         return false;
     }
-    if (ioctl(channel->fd(), request(size), report) < 0) {
+    if (ioctl(channel->fd(), request, report) < 0) {
         setLastErrorFromErrno(errno);
         return false;
     }
@@ -519,26 +519,20 @@ bool LinuxHidPlatform::reportIoctl(HidHandle handle, unsigned long (*request)(st
 }
 
 bool LinuxHidPlatform::getFeature(HidHandle handle, void* report, std::uint32_t size) {
-    return reportIoctl(
-        handle, [](std::uint32_t n) -> unsigned long { return HIDIOCGFEATURE(n); }, report, size);
+    return reportIoctl(handle, HIDIOCGFEATURE(size), report, size);
 }
 
+// The kernel only reads the buffer of a set request.
 bool LinuxHidPlatform::setFeature(HidHandle handle, const void* report, std::uint32_t size) {
-    // The kernel only reads the buffer of a set request.
-    return reportIoctl(
-        handle, [](std::uint32_t n) -> unsigned long { return HIDIOCSFEATURE(n); },
-        const_cast<void*>(report), size);
+    return reportIoctl(handle, HIDIOCSFEATURE(size), const_cast<void*>(report), size);
 }
 
 bool LinuxHidPlatform::getInputReport(HidHandle handle, void* report, std::uint32_t size) {
-    return reportIoctl(
-        handle, [](std::uint32_t n) -> unsigned long { return HIDIOCGINPUT(n); }, report, size);
+    return reportIoctl(handle, HIDIOCGINPUT(size), report, size);
 }
 
 bool LinuxHidPlatform::setOutputReport(HidHandle handle, const void* report, std::uint32_t size) {
-    return reportIoctl(
-        handle, [](std::uint32_t n) -> unsigned long { return HIDIOCSOUTPUT(n); },
-        const_cast<void*>(report), size);
+    return reportIoctl(handle, HIDIOCSOUTPUT(size), const_cast<void*>(report), size);
 }
 
 bool LinuxHidPlatform::write(HidHandle handle, const void* report, std::uint32_t toWrite,

@@ -79,9 +79,9 @@ private:
     bool reportDescriptor(const HidrawChannel& channel, std::vector<std::uint8_t>& bytes) const;
     bool copyString(HidHandle handle, std::string (SysfsHidNode::*string)() const, void* buffer,
                     std::uint32_t bufferBytes);
-    // A report ioctl whose buffer starts with the report ID.
-    bool reportIoctl(HidHandle handle, unsigned long (*request)(std::uint32_t), void* report,
-                     std::uint32_t size);
+    // A report ioctl whose buffer of `size` bytes starts with the report ID;
+    // `request` is only made when `size` fits its length field.
+    bool reportIoctl(HidHandle handle, unsigned long request, void* report, std::uint32_t size);
     // For operations Linux does not have: false with HidErrorNotSupported.
     bool notSupported(HidHandle handle);
 

@@ -140,7 +140,7 @@ ReportDescriptor ReportDescriptor::parse(const std::uint8_t* bytes, std::size_t 
                         }
                         result.usage_ = static_cast<std::uint16_t>(firstUsage & 0xFFFF);
                     }
-                    depth = std::min(depth + 1, size);
+                    ++depth;
                     break;
                 case EndCollection:
                     if (depth > 0) {
