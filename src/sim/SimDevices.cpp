@@ -11,27 +11,27 @@ std::u16string simText(std::string_view text) {
     return out;
 }
 
-SimDeviceSpec keyboardSpec(std::string path, std::optional<std::string> product,
-                           std::uint16_t vendorId, std::uint16_t productId) {
-    SimDeviceSpec spec;
-    spec.path = std::move(path);
-    spec.attributes = {sizeof(HidAttributes), vendorId, productId, 0x0110};
+SimDeviceSpec keyboardDevice(std::string path, std::optional<std::string> product,
+                             std::uint16_t vendorId, std::uint16_t productId) {
+    SimDeviceSpec desc;
+    desc.path = std::move(path);
+    desc.attributes = {sizeof(HidAttributes), vendorId, productId, 0x0110};
     // A boot keyboard: modifier byte, reserved byte and six key codes in, the
     // LED byte out, each after the report ID byte.
-    spec.caps.Usage = 0x0006;
-    spec.caps.UsagePage = 0x0001;
-    spec.caps.InputReportByteLength = 9;
-    spec.caps.OutputReportByteLength = 2;
-    spec.caps.NumberLinkCollectionNodes = 1;
-    spec.manufacturer = simText("Generic");
-    spec.indexedStrings = {{1, *spec.manufacturer}};
+    desc.caps.Usage = 0x0006;
+    desc.caps.UsagePage = 0x0001;
+    desc.caps.InputReportByteLength = 9;
+    desc.caps.OutputReportByteLength = 2;
+    desc.caps.NumberLinkCollectionNodes = 1;
+    desc.manufacturer = simText("Generic");
+    desc.indexedStrings = {{1, *desc.manufacturer}};
     if (product) {
-        spec.product = simText(*product);
-        spec.indexedStrings[2] = *spec.product;
+        desc.product = simText(*product);
+        desc.indexedStrings[2] = *desc.product;
     }
-    spec.languageIds = {0x0409};
-    spec.textProperties[HidPropDeviceDesc] = "HID Keyboard Device";
-    return spec;
+    desc.languageIds = {0x0409};
+    desc.textProperties[HidPropDeviceDesc] = "HID Keyboard Device";
+    return desc;
 }
 
 namespace {

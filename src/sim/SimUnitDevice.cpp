@@ -14,32 +14,32 @@ std::string hex4(std::uint16_t value) {
     return text;
 }
 
-SimDeviceSpec unitSpec(const std::string& serial) {
-    SimDeviceSpec spec;
-    spec.path = "\\\\?\\hid#vid_" + hex4(UnitVendorId) + "&pid_" + hex4(UnitProductId) + "#" +
+SimDeviceSpec unitDescription(const std::string& serial) {
+    SimDeviceSpec desc;
+    desc.path = "\\\\?\\hid#vid_" + hex4(UnitVendorId) + "&pid_" + hex4(UnitProductId) + "#" +
                 serial + "#{4d1e55b2-f16f-11cf-88cb-001111000030}";
-    spec.attributes = {sizeof(HidAttributes), UnitVendorId, UnitProductId, UnitVersion};
+    desc.attributes = {sizeof(HidAttributes), UnitVendorId, UnitProductId, UnitVersion};
     // One vendor-defined collection with a 64-byte input and output report
     // without report ID, and no feature report.
-    spec.caps.Usage = 0x0001;
-    spec.caps.UsagePage = 0xFF00;
-    spec.caps.InputReportByteLength = UnitReportLength;
-    spec.caps.OutputReportByteLength = UnitReportLength;
-    spec.caps.NumberLinkCollectionNodes = 1;
-    spec.caps.NumberInputValueCaps = 1;
-    spec.caps.NumberInputDataIndices = 1;
-    spec.caps.NumberOutputValueCaps = 1;
-    spec.caps.NumberOutputDataIndices = 1;
-    spec.manufacturer = simText("Kelmarion");
-    spec.product = simText("Brevalon 8");
-    spec.serial = simText(serial);
-    spec.indexedStrings = {{1, *spec.manufacturer}, {2, *spec.product}, {3, *spec.serial}};
-    spec.languageIds = {0x0409};
-    spec.textProperties[HidPropDeviceDesc] = "HID-compliant vendor-defined device";
-    spec.multiTextProperties[HidPropHardwareID] = {"HID\\VID_" + hex4(UnitVendorId) + "&PID_" +
+    desc.caps.Usage = 0x0001;
+    desc.caps.UsagePage = 0xFF00;
+    desc.caps.InputReportByteLength = UnitReportLength;
+    desc.caps.OutputReportByteLength = UnitReportLength;
+    desc.caps.NumberLinkCollectionNodes = 1;
+    desc.caps.NumberInputValueCaps = 1;
+    desc.caps.NumberInputDataIndices = 1;
+    desc.caps.NumberOutputValueCaps = 1;
+    desc.caps.NumberOutputDataIndices = 1;
+    desc.manufacturer = simText("Kelmarion");
+    desc.product = simText("Brevalon 8");
+    desc.serial = simText(serial);
+    desc.indexedStrings = {{1, *desc.manufacturer}, {2, *desc.product}, {3, *desc.serial}};
+    desc.languageIds = {0x0409};
+    desc.textProperties[HidPropDeviceDesc] = "HID-compliant vendor-defined device";
+    desc.multiTextProperties[HidPropHardwareID] = {"HID\\VID_" + hex4(UnitVendorId) + "&PID_" +
                                                    hex4(UnitProductId) + "&REV_" +
                                                    hex4(UnitVersion)};
-    return spec;
+    return desc;
 }
 
 }  // namespace
@@ -48,8 +48,9 @@ SimUnitDevice::SimUnitDevice(SimHidPlatform& platform, std::string serial, std::
     : platform_(platform),
       serial_(std::move(serial)),
       unit_(std::make_shared<VirtualUnit>(seed)),
-      spec_(unitSpec(serial_)) {
-    spec_.responder = [unit = unit_, &platform, path = spec_.path](const UnitReport& report) {
+      description_(unitDescription(serial_)) {
+    description_.responder = [unit = unit_, &platform,
+                              path = description_.path](const UnitReport& report) {
         const UnitResponse response = unit->handle(report);
         std::vector<SimInputReport> out;
         switch (response.bus) {
@@ -67,19 +68,19 @@ SimUnitDevice::SimUnitDevice(SimHidPlatform& platform, std::string serial, std::
         }
         return out;
     };
-    platform_.plug(spec_);
+    platform_.plug(description_);
 }
 
 bool SimUnitDevice::plugged() const {
-    return platform_.isPlugged(spec_.path);
+    return platform_.isPlugged(description_.path);
 }
 
 void SimUnitDevice::plug() {
     if (!plugged()) {
-        platform_.plug(spec_);
+        platform_.plug(description_);
     }
 }
 
 void SimUnitDevice::unplug() {
-    platform_.unplug(spec_.path);
+    platform_.unplug(description_.path);
 }

@@ -13,22 +13,22 @@
 #include "sim/SimHidPlatform.h"
 #include "sim/VirtualUnit.h"
 
-inline UnitReport bytesOf(std::string_view spec) {
+inline UnitReport bytesOf(std::string_view text) {
     UnitReport out;
     std::size_t i = 0;
-    while (i < spec.size()) {
-        if (spec[i] == ' ') {
+    while (i < text.size()) {
+        if (text[i] == ' ') {
             ++i;
-        } else if (spec[i] == '"') {
-            const std::size_t end = spec.find('"', i + 1);
+        } else if (text[i] == '"') {
+            const std::size_t end = text.find('"', i + 1);
             if (end == std::string_view::npos) {
                 throw std::invalid_argument("unterminated text in report");
             }
-            out.insert(out.end(), spec.begin() + i + 1, spec.begin() + end);
+            out.insert(out.end(), text.begin() + i + 1, text.begin() + end);
             i = end + 1;
         } else {
             out.push_back(
-                static_cast<std::uint8_t>(std::stoul(std::string(spec.substr(i, 2)), nullptr, 16)));
+                static_cast<std::uint8_t>(std::stoul(std::string(text.substr(i, 2)), nullptr, 16)));
             i += 2;
         }
     }
@@ -36,8 +36,8 @@ inline UnitReport bytesOf(std::string_view spec) {
 }
 
 // A full 65-byte report: the bytes given, then zeros.
-inline UnitReport report(std::string_view spec) {
-    UnitReport out = bytesOf(spec);
+inline UnitReport report(std::string_view text) {
+    UnitReport out = bytesOf(text);
     if (out.size() > UnitReportLength) {
         throw std::invalid_argument("report longer than 65 bytes");
     }

@@ -66,7 +66,7 @@ protected:
 };
 
 TEST_F(UnitDiscoveryTest, UnitsAreFoundBesideAKeyboard) {
-    sim.plug(keyboardSpec("kbd"));
+    sim.plug(keyboardDevice("kbd"));
     const auto units = attachDemoUnits(sim, 2);
     start();
     std::set<std::u16string> found;
