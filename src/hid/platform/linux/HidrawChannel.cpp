@@ -156,7 +156,8 @@ HidWaitResult HidrawChannel::wait(std::uint32_t milliseconds) {
                 interruptPending_ = false;
                 return HidWaitResult::Interrupted;
             }
-            if (completed_) {
+            // A closed channel has nothing outstanding any more.
+            if (completed_ || closed_) {
                 return HidWaitResult::IoCompletion;
             }
             watchDevice = reading_;
