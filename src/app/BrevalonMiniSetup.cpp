@@ -1,0 +1,172 @@
+// Brevalon Mini Setup: sets up and watches a Brevalon 8 unit attached by USB.
+//
+// Usage: BrevalonMiniSetup [--simulate[=N]] [--trace FILE]
+// Without options it talks to the system's HID devices. A run with the
+// environment variable BREVALON_SCREENSHOTS set to a folder instead writes a
+// picture of every window there once the unit's status has been shown, and
+// ends (used by `make screenshots`).
+
+#include "ApplicationWindows.h"
+#include "DevReader.h"
+#include "QtUiThread.h"
+#include "TraceWriter.h"
+#include "hid/platform/SystemHidPlatform.h"
+#include "sim/SimDevices.h"
+
+#include <QApplication>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+#include <QTimer>
+
+#include <charconv>
+#include <cstdio>
+#include <memory>
+#include <optional>
+#include <string_view>
+#include <vector>
+
+namespace {
+
+constexpr int MaxSimulatedUnits = 16;
+
+const char Usage[] =
+    "Usage: BrevalonMiniSetup [--simulate[=N]] [--trace FILE]\n"
+    "\n"
+    "Sets up and watches a Brevalon 8 unit attached by USB.\n"
+    "\n"
+    "  --simulate[=N]  run with N virtual units (1 by default, 0 to 16)\n"
+    "                  instead of the system's HID devices\n"
+    "  --trace FILE    write every report sent to and received from the units\n"
+    "                  to FILE, one line each\n"
+    "  --help          show this text\n";
+
+struct Options {
+    std::optional<int> simulatedUnits;
+    std::optional<QString> traceFile;
+};
+
+int UsageError() {
+    std::fputs(Usage, stderr);
+    return 2;
+}
+
+// Nothing when the program is to run; otherwise its exit status: 0 after
+// --help, 2 for anything not understood.
+std::optional<int> ParseOptions(int argc, char** argv, Options& options) {
+    for (int k = 1; k < argc; ++k) {
+        const std::string_view arg = argv[k];
+        constexpr std::string_view simulateWith = "--simulate=";
+        if (arg == "--help") {
+            std::fputs(Usage, stdout);
+            return 0;
+        }
+        if (arg == "--simulate" && !options.simulatedUnits) {
+            options.simulatedUnits = 1;
+        } else if (arg.starts_with(simulateWith) && !options.simulatedUnits) {
+            const std::string_view number = arg.substr(simulateWith.size());
+            int count = -1;
+            const auto [end, error] =
+                std::from_chars(number.data(), number.data() + number.size(), count);
+            if (error != std::errc() || end != number.data() + number.size() || count < 0 ||
+                count > MaxSimulatedUnits) {
+                return UsageError();
+            }
+            options.simulatedUnits = count;
+        } else if (arg == "--trace" && k + 1 < argc && !options.traceFile) {
+            options.traceFile = QString::fromLocal8Bit(argv[++k]);
+        } else {
+            return UsageError();
+        }
+    }
+    return std::nullopt;
+}
+
+void Centre(QWidget& window) {
+    const QRect screen = window.screen()->availableGeometry();
+    window.move(screen.center() - window.rect().center());
+}
+
+// Waits (on the event loop, checking every 100 ms) until the status panel
+// shows a status reply or five seconds have gone, then grabs every window
+// and the HID information dialog into `folder` and ends the program.
+void TakeScreenshots(TApplicationWindows& windows, const QString& folder) {
+    QDir().mkpath(folder);
+    auto* poll = new QTimer(&windows.MainForm());
+    const QDeadlineTimer deadline(5000);
+    QObject::connect(poll, &QTimer::timeout, poll, [&windows, folder, poll, deadline] {
+        auto* signal = windows.MainForm().findChild<QLabel*>(QStringLiteral("lbGSMSignal"));
+        if (!signal->text().startsWith(QStringLiteral("GSM Signal [RSSI")) &&
+            !deadline.hasExpired()) {
+            return;
+        }
+        poll->stop();
+        for (QWidget* window : windows.All()) {
+            window->show();
+            QCoreApplication::processEvents();
+            window->grab().save(QDir(folder).filePath(
+                QString::fromLatin1(window->metaObject()->className()) + QStringLiteral(".png")));
+        }
+        // The dialog is modal: grab it from inside its own event loop.
+        QTimer::singleShot(500, [folder] {
+            if (QWidget* dialog = QApplication::activeModalWidget()) {
+                dialog->grab().save(QDir(folder).filePath(QStringLiteral("TInfoForm.png")));
+                dialog->close();
+            }
+        });
+        windows.MainForm().findChild<QPushButton*>(QStringLiteral("btHIDInfo"))->click();
+        QCoreApplication::quit();
+    });
+    poll->start(100);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    Options options;
+    if (const std::optional<int> status = ParseOptions(argc, argv, options)) {
+        return *status;
+    }
+
+    int qtArgc = 1;
+    QApplication app(qtArgc, argv);
+    QApplication::setApplicationName(QStringLiteral("BrevalonMini Setup"));
+
+    std::unique_ptr<HidPlatform> platform;
+    std::vector<std::unique_ptr<SimUnitDevice>> units;
+    if (options.simulatedUnits) {
+        auto simulated = std::make_unique<SimHidPlatform>();
+        units = attachDemoUnits(*simulated, *options.simulatedUnits);
+        platform = std::move(simulated);
+    } else {
+        platform = createSystemHidPlatform();
+    }
+
+    TTraceWriter trace;
+    if (options.traceFile) {
+        QString error;
+        if (!trace.open(*options.traceFile, error)) {
+            std::fprintf(stderr, "Cannot write the trace to %s: %s\n",
+                         options.traceFile->toLocal8Bit().constData(),
+                         error.toLocal8Bit().constData());
+            return 1;
+        }
+    }
+
+    QtUiThread ui;
+    TApplicationWindows windows(*platform, ui);
+    TMainForm& main = windows.MainForm();
+    if (options.traceFile) {
+        main.SetTrace(&trace);
+    }
+    Centre(main);
+    main.show();
+
+    const QString screenshots = qEnvironmentVariable("BREVALON_SCREENSHOTS");
+    if (!screenshots.isEmpty()) {
+        TakeScreenshots(windows, screenshots);
+    }
+    return app.exec();
+}

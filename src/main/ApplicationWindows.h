@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QList>
+
+#include <memory>
+
+#include "WindowSet.h"
+
+class HidPlatform;
+class QWidget;
+class TMainForm;
+class UiThread;
+
+// The eight windows of the tool, created once in their fixed order (the main
+// window first) and wired to each other; only the main window is shown at
+// first, and closing it ends the program. The program and the GUI tests build
+// the same set.
+class TApplicationWindows {
+public:
+    // `Platform` and `Ui` must outlive the windows.
+    TApplicationWindows(HidPlatform& Platform, UiThread& Ui);
+    ~TApplicationWindows();
+    TApplicationWindows(const TApplicationWindows&) = delete;
+    TApplicationWindows& operator=(const TApplicationWindows&) = delete;
+
+    TMainForm& MainForm() const { return *mainForm_; }
+    const TWindowSet& Windows() const { return windows_; }
+    // All eight, in the order they were created.
+    QList<QWidget*> All() const;
+
+private:
+    TWindowSet windows_;
+    // The seven windows are destroyed after the main window: while it
+    // releases its devices, replies still pending are dispatched into them.
+    std::unique_ptr<QWidget> others_[7];
+    std::unique_ptr<TMainForm> mainForm_;
+};

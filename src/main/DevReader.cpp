@@ -1,0 +1,616 @@
+#include "DevReader.h"
+
+#include "ui_DevReader.h"
+
+#include "ADSettings.h"
+#include "Alarmi.h"
+#include "CallPhonebook.h"
+#include "CommandReport.h"
+#include "Debug.h"
+#include "DialogService.h"
+#include "GSMNumbers.h"
+#include "Info.h"
+#include "Izlazi.h"
+#include "MainCommands.h"
+#include "Memory.h"
+#include "Reply.h"
+#include "Status.h"
+#include "TraceWriter.h"
+#include "UserInput.h"
+#include "hid/THidDevice.h"
+#include "hid/THidDeviceController.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QEvent>
+#include <QEventLoop>
+#include <QLabel>
+#include <QProgressBar>
+#include <QSaveFile>
+#include <QStatusBar>
+#include <QStringEncoder>
+#include <QTimer>
+
+#include <algorithm>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace {
+
+const QColor SlateText(0x42, 0x48, 0x50);
+const QColor Red(0xFF, 0x00, 0x00);
+const QColor Green(0x00, 0x80, 0x00);
+const QColor Purple(0x80, 0x00, 0x80);
+const QColor Yellow(0xFF, 0xFF, 0x00);
+const QColor White(0xFF, 0xFF, 0xFF);
+
+QString FromUtf16(const std::u16string& text) {
+    return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// At least four upper-case hexadecimal digits.
+QString Hex4(std::uint16_t value) {
+    return QStringLiteral("%1").arg(value, 4, 16, QLatin1Char('0')).toUpper();
+}
+
+void SetTextColor(QWidget* widget, const QColor& color) {
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::WindowText, color);
+    widget->setPalette(palette);
+}
+
+// The system's message text without the trailing white space, control
+// characters and full stops it usually ends with.
+QString CleanMessage(const std::string& message) {
+    QString text = QString::fromStdString(message);
+    qsizetype end = text.size();
+    while (end > 0 && (text[end - 1].isSpace() ||
+                       text[end - 1].category() == QChar::Other_Control || text[end - 1] == u'.')) {
+        --end;
+    }
+    return text.left(end);
+}
+
+struct NetworkState {
+    const char* text;
+    QColor color;
+};
+
+NetworkState NetworkStateOf(std::uint8_t value) {
+    switch (value) {
+        case 0:
+            return {"NOT_REGISTERED", Red};
+        case 1:
+            return {"HOME_NETWORK", Green};
+        case 2:
+            return {"ROAMING_NETWORK", Green};
+        case 3:
+            return {"SEARCHING...", Purple};
+        default:
+            return {"UNDEFINED!?", Red};
+    }
+}
+
+const QString NoAnswerText = QStringLiteral("Nema odgovora iz uredjaja!");
+const QString MemoryReadFailedText =
+    QStringLiteral("Doslo je do greske pri citanju memorije, molimo da citanje pokrenete ponovo.");
+const QString ResetCountersText = QStringLiteral("Da li zelite da obrisete brojace?");
+const QString BootModeText = QStringLiteral(
+    "Da li zaista zelite da pokrenete BOOT mod na uredjaju? Ovaj mod je potreban samo pri "
+    "nadogradnji firmware-a uredjaja!");
+
+}  // namespace
+
+TMainForm::TMainForm(HidPlatform& Platform, UiThread& Ui, QWidget* parent)
+    : QMainWindow(parent),
+      ui(std::make_unique<Ui::TMainForm>()),
+      Platform(Platform),
+      HidCtl(std::make_unique<THidDeviceController>(Platform, Ui)) {
+    ui->setupUi(this);
+    // Handlers bound while the window is loaded; OnDeviceChange follows on
+    // activation, which runs the first look at the devices.
+    HidCtl->setOnArrival(THidPlugEvent::bind(this, &TMainForm::HidCtlArrival));
+    HidCtl->setOnEnumerate(THidEnumerateEvent::bind(this, &TMainForm::HidCtlEnumerate));
+    HidCtl->setOnDeviceDataError(THidDataErrorEvent::bind(this, &TMainForm::HidCtlDeviceDataError));
+    HidCtl->setOnRemoval(THidPlugEvent::bind(this, &TMainForm::HidCtlRemoval));
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setInterval(100);
+    connect(Timer1, &QTimer::timeout, this, &TMainForm::Timer1Timer);
+    Timer1->start();
+
+    connect(ui->btGetStatus, &QPushButton::clicked, this, &TMainForm::btGetStatusClick);
+    connect(ui->btFirmwareInfo, &QPushButton::clicked, this, &TMainForm::btFirmwareInfoClick);
+    connect(ui->btRele1Togle, &QPushButton::clicked, this, &TMainForm::btRele1TogleClick);
+    connect(ui->btResetToBoot, &QPushButton::clicked, this, &TMainForm::btResetToBootClick);
+    connect(ui->btHIDInfo, &QPushButton::clicked, this, &TMainForm::btHIDInfoClick);
+    connect(ui->SaveBtn, &QPushButton::clicked, this, &TMainForm::SaveBtnClick);
+    connect(ui->ClearBtn, &QPushButton::clicked, this, &TMainForm::ClearBtnClick);
+    connect(ui->sBitBtn3, &QPushButton::clicked, this, &TMainForm::sBitBtn3Click);
+    connect(ui->btOuts, &QPushButton::clicked, this, &TMainForm::btOutsClick);
+    connect(ui->btShowMemory, &QPushButton::clicked, this, &TMainForm::btShowMemoryClick);
+    connect(ui->sBitBtn1, &QPushButton::clicked, this, &TMainForm::sBitBtn1Click);
+    connect(ui->sBitBtn2, &QPushButton::clicked, this, &TMainForm::sBitBtn2Click);
+    connect(ui->btAlarmi, &QPushButton::clicked, this, &TMainForm::btAlarmiClick);
+    connect(ui->btDebug, &QPushButton::clicked, this, &TMainForm::btDebugClick);
+    ui->StatusBar1->installEventFilter(this);
+    FormCreate();
+}
+
+TMainForm::~TMainForm() {
+    // Nothing is sent any more; the controller stops the readers of the
+    // devices still held (running what they have pending) and unplugs them,
+    // and then their holder, this window, destroys them.
+    CurrentDevice = nullptr;
+    HidCtl.reset();
+    for (THidDevice* device : DevListDevices) {
+        delete device;
+    }
+}
+
+void TMainForm::FormCreate() {
+    TxCnt = 0;
+    RxCnt = 0;
+
+    // Where Tahoma is missing, the nearest common faces of similar width.
+    QFont look;
+    look.setFamilies({QStringLiteral("Tahoma"), QStringLiteral("Arial"),
+                      QStringLiteral("Liberation Sans"), QStringLiteral("Nimbus Sans")});
+    look.setPixelSize(13);
+    setFont(look);
+    for (QLabel* small : {ui->sLabel1, ui->lbFirmwareInfo}) {
+        QFont font = small->font();
+        font.setPixelSize(11);
+        small->setFont(font);
+    }
+    // Text on the status panel is dark slate unless a label has its own colour.
+    SetTextColor(ui->sPanel1, SlateText);
+    SetTextColor(ui->lbFirmwareInfo, Purple);
+    for (QLabel* input : {ui->sLabel13, ui->sLabel14, ui->sLabel15}) {
+        SetTextColor(input, Qt::black);
+    }
+
+    // Panels 0 and 1 have fixed widths, wide enough for their longest text in
+    // the font at hand; the last one also takes what is left of the bar, so
+    // its counters are never cut off.
+    struct Panel {
+        const char* text;
+        int width;
+        const char* longest;
+    };
+    const std::array<Panel, 3> panels = {{{"Kelmarion 02122016", 120, "Kelmarion 02122016"},
+                                          {"Status", 150, "Uredjaj NIJE prisutan"},
+                                          {"Tx/Rx:", 50, "Tx/Rx:"}}};
+    for (std::size_t k = 0; k < panels.size(); ++k) {
+        auto* panel = new QLabel(QString::fromLatin1(panels[k].text), ui->StatusBar1);
+        panel->setObjectName(QStringLiteral("StatusPanel%1").arg(k));
+        panel->setFrameShape(QFrame::Panel);
+        panel->setFrameShadow(QFrame::Sunken);
+        const int needed =
+            panel->fontMetrics().horizontalAdvance(QString::fromLatin1(panels[k].longest)) +
+            2 * panel->frameWidth() + 8;
+        const int width = std::max(panels[k].width, needed);
+        const bool last = k + 1 == panels.size();
+        if (last) {
+            panel->setMinimumWidth(width);
+        } else {
+            panel->setFixedWidth(width);
+        }
+        ui->StatusBar1->addWidget(panel, last ? 1 : 0);
+        StatusPanels[k] = panel;
+    }
+}
+
+void TMainForm::SetWindows(const TWindowSet& Windows) {
+    this->Windows = Windows;
+}
+
+void TMainForm::SetTrace(TTraceWriter* Trace) {
+    this->Trace = Trace;
+}
+
+// --- activation -------------------------------------------------------------
+
+// The first look at the devices runs when the window first becomes active.
+// It is also started when the window is first shown, because some platforms
+// (the offscreen one of the tests, compositors that refuse focus) never
+// activate it; attaching the same handler again changes nothing.
+void TMainForm::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    FormActivate();
+}
+
+void TMainForm::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow()) {
+        FormActivate();
+    }
+}
+
+void TMainForm::FormActivate() {
+    HidCtl->setOnDeviceChange(THidNotifyEvent::bind(this, &TMainForm::HidCtlDeviceChange));
+}
+
+// --- sending ----------------------------------------------------------------
+
+bool TMainForm::HasCurrentDevice() const {
+    return CurrentDevice != nullptr;
+}
+
+void TMainForm::HIDSendCmd(char Cmd, char SubCmd, std::initializer_list<std::uint8_t> Par) {
+    protocol::CommandReport::Params params{};
+    std::copy_n(Par.begin(), std::min(Par.size(), params.size()), params.begin());
+    SendReport(protocol::CommandReport::withParams(Cmd, SubCmd, params));
+}
+
+void TMainForm::HIDSendCmdBuf(char Cmd, char SubCmd, const std::uint8_t* Buf, std::size_t Len) {
+    SendReport(protocol::CommandReport::withBlock(Cmd, SubCmd, std::span(Buf, Len)));
+}
+
+void TMainForm::SendReport(const protocol::CommandReport& Report) {
+    // Every caller checks for a device first; one that does not sends nothing
+    // rather than writing through no device.
+    if (CurrentDevice == nullptr) {
+        return;
+    }
+    // As many bytes as the device's output report has; the report's bytes
+    // first, zeros after them should the device declare a longer one.
+    const std::uint32_t toWrite = CurrentDevice->Caps().OutputReportByteLength;
+    std::vector<std::uint8_t> buffer(std::max<std::size_t>(toWrite, Report.bytes().size()), 0);
+    std::copy(Report.bytes().begin(), Report.bytes().end(), buffer.begin());
+    if (Trace != nullptr) {
+        Trace->sent(buffer.data(), toWrite);
+    }
+    std::uint32_t written = 0;
+    if (!CurrentDevice->WriteFile(buffer.data(), toWrite, written)) {
+        AddHistoryLine(ErrorLine("WRITE ERROR", Platform.lastError()));
+    }
+    ++TxCnt;
+}
+
+QString TMainForm::ErrorLine(const char* Kind, std::uint32_t Code) const {
+    return QStringLiteral("%1: %2 (%3)")
+        .arg(QLatin1String(Kind), CleanMessage(Platform.errorMessage(Code)),
+             QString::number(Code, 16).toUpper());
+}
+
+void TMainForm::AddHistoryLine(const QString& Line) {
+    ui->HistoryListBox->addItem(Line);
+    ui->HistoryListBox->setCurrentRow(ui->HistoryListBox->count() - 1);
+}
+
+bool TMainForm::WaitForAcknowledge(const bool& WaitForOk) {
+    TimeOut = 10;
+    while (WaitForOk) {
+        // Blocks until something happens; the 100 ms tick always does.
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+        // An acknowledgement handled in the same pass as the last tick still counts.
+        if (WaitForOk && TimeOut == 0) {
+            DialogService::instance().info(NoAnswerText);
+            return false;
+        }
+    }
+    return true;
+}
+
+std::uint16_t TMainForm::ADRawCH1() const {
+    return FADRawCH1;
+}
+
+std::array<std::uint8_t, 4096>& TMainForm::MemSaveBuffer() {
+    return FMemSaveBuffer;
+}
+
+std::uint8_t TMainForm::ReceiveMemoryPacketTimeOut() const {
+    return FReceiveMemoryPacketTimeOut;
+}
+
+void TMainForm::SetReceiveMemoryPacketTimeOut(std::uint8_t ticks) {
+    FReceiveMemoryPacketTimeOut = ticks;
+}
+
+// --- dispatching ------------------------------------------------------------
+
+void TMainForm::ShowRead(THidDevice* /*HidDev*/, std::uint8_t ReportID, const std::uint8_t* Data,
+                         std::uint16_t Size) {
+    ++RxCnt;
+    if (Trace != nullptr) {
+        Trace->received(ReportID, Data, Size);
+    }
+    const std::span<const std::uint8_t> data(Data, Size);
+    const protocol::Reply reply(data);
+    ReplyBytes bytes{};
+    bytes[0] = ReportID;
+    std::copy_n(data.begin(), std::min<std::size_t>(data.size(), bytes.size() - 1),
+                bytes.begin() + 1);
+
+    switch (protocol::replyKind(reply)) {
+        case protocol::ReplyKind::FirmwareInfo:
+            ShowFirmwareInfo(reply);
+            break;
+        case protocol::ReplyKind::Status:
+            ShowStatus(reply, bytes);
+            break;
+        case protocol::ReplyKind::MemoryPacket:
+            Windows.frmMemory->ReplyGM(bytes);
+            break;
+        case protocol::ReplyKind::GsmNumber:
+            Windows.frmGSMNumbers->ReplyGN(bytes);
+            break;
+        case protocol::ReplyKind::GsmNumberAck:
+            Windows.frmGSMNumbers->ReplySN();
+            break;
+        case protocol::ReplyKind::SmsText:
+            Windows.frmAlarmi->ReplyGP(bytes);
+            break;
+        case protocol::ReplyKind::SmsTextAck:
+            Windows.frmAlarmi->ReplySP();
+            break;
+        case protocol::ReplyKind::DigitalTriggers:
+            Windows.frmAlarmi->ReplyGAD(bytes);
+            break;
+        case protocol::ReplyKind::AnalogAlarm:
+            Windows.frmAlarmi->ReplyGAA(bytes);
+            break;
+        case protocol::ReplyKind::Calibration:
+            Windows.frmADSettings->ReplyGK(bytes);
+            break;
+        case protocol::ReplyKind::PhonebookRecord:
+            Windows.frmCallPhonebook->ReplyGC(bytes);
+            break;
+        case protocol::ReplyKind::PhonebookAck:
+            Windows.frmCallPhonebook->ReplySC();
+            break;
+        case protocol::ReplyKind::PulseTime:
+            Windows.frmIzlazi->ReplyGO(bytes);
+            break;
+        case protocol::ReplyKind::None:
+            break;
+    }
+}
+
+void TMainForm::HidCtlDeviceDataError(THidDevice* /*HidDev*/, std::uint32_t Error) {
+    AddHistoryLine(ErrorLine("READ ERROR", Error));
+}
+
+// --- discovery --------------------------------------------------------------
+
+QString TMainForm::DeviceName(THidDevice* HidDev) {
+    QString name = FromUtf16(HidDev->ProductName());
+    if (name.isEmpty()) {
+        const HidAttributes& attributes = HidDev->Attributes();
+        name = QStringLiteral("Device VID=%1 PID=%2")
+                   .arg(Hex4(attributes.VendorID), Hex4(attributes.ProductID));
+    }
+    const QString serial = FromUtf16(HidDev->SerialNumber());
+    if (!serial.isEmpty()) {
+        name += QStringLiteral(" (Serial=%1)").arg(serial);
+    }
+    return name;
+}
+
+void TMainForm::HidCtlArrival(THidDevice* HidDev) {
+    AddHistoryLine(QStringLiteral("Arrival of ") + DeviceName(HidDev));
+}
+
+void TMainForm::HidCtlRemoval(THidDevice* HidDev) {
+    AddHistoryLine(QStringLiteral("Removal of ") + DeviceName(HidDev));
+}
+
+void TMainForm::HidCtlDeviceChange(THidDeviceController* /*Sender*/) {
+    // No device before any is released: a reply still pending on a device
+    // being released is dispatched during its release, and the chain step it
+    // may make must not write through that device.
+    CurrentDevice = nullptr;
+    for (THidDevice* device : DevListDevices) {
+        delete device;
+        BrevalonPresent = false;
+        ui->cbGetStatusAuto->setChecked(false);
+    }
+    DevListDevices.clear();
+    ui->DevListBox->clear();
+    HidCtl->Enumerate();
+}
+
+bool TMainForm::HidCtlEnumerate(THidDevice* HidDev, std::int32_t Idx) {
+    const QString name = DeviceName(HidDev);
+    ui->DevListBox->addItem(name);
+    THidDevice* device = nullptr;
+    HidCtl->CheckOutByIndex(device, Idx);
+    DevListDevices.push_back(device);
+    if (device != nullptr && name.contains(QStringLiteral("Brevalon 8"), Qt::CaseSensitive)) {
+        CurrentDevice = device;
+        device->setOnData(THidDataEvent::bind(this, &TMainForm::ShowRead));
+        BrevalonPresent = true;
+        btFirmwareInfoClick();
+        ui->cbGetStatusAuto->setChecked(true);
+    }
+    return true;
+}
+
+// --- the tick and the status ------------------------------------------------
+
+void TMainForm::Timer1Timer() {
+    if (TimeOut > 0) {
+        --TimeOut;
+    }
+    ShowPresence();
+    if (ui->cbGetStatusAuto->isChecked()) {
+        btGetStatusClick();
+    }
+    StatusPanels[2]->setText(QStringLiteral("Tx/Rx: %1/%2").arg(TxCnt).arg(RxCnt));
+
+    if (FReceiveMemoryPacketTimeOut > 0 && --FReceiveMemoryPacketTimeOut == 0) {
+        Windows.frmMemory->btReadMemory()->setEnabled(true);
+        Windows.frmMemory->btSaveBin()->setEnabled(true);
+        Windows.frmMemory->sGauge1()->hide();
+        // Shown once this tick has returned: Qt holds back a timer while its
+        // own handler runs, and the ticks must go on while the box is open.
+        QTimer::singleShot(0, this, [] { DialogService::instance().info(MemoryReadFailedText); });
+    }
+}
+
+void TMainForm::ShowPresence() {
+    StatusPanels[1]->setText(BrevalonPresent ? QStringLiteral("Uredjaj prisutan")
+                                             : QStringLiteral("Uredjaj NIJE prisutan"));
+    const QColor background = BrevalonPresent ? palette().color(QPalette::Window) : Red;
+    if (ui->sPanel1->palette().color(QPalette::Window) != background) {
+        QPalette panel = ui->sPanel1->palette();
+        panel.setColor(QPalette::Window, background);
+        ui->sPanel1->setPalette(panel);
+    }
+    ui->sPanel1->setEnabled(BrevalonPresent);
+}
+
+void TMainForm::btGetStatusClick() {
+    if (CurrentDevice != nullptr) {
+        SendReport(protocol::requestStatus());
+    }
+}
+
+void TMainForm::ShowStatus(const protocol::Reply& Reply, const ReplyBytes& Bytes) {
+    const protocol::StatusReply status = protocol::decodeStatus(Reply);
+    StatusDIN1 = status.digitalInputs[0];
+    StatusDIN2 = status.digitalInputs[1];
+    StatusDIN3 = status.digitalInputs[2];
+    StatusOUT1 = status.relay;
+    FADRawCH1 = status.adRaw[0];
+    ADRawCH2 = status.adRaw[1];
+
+    ui->sLabel6->setText(FromUtf16(status.phoneNumber));
+    ui->lbGSMSignal->setText(QStringLiteral("GSM Signal [RSSI: %1]").arg(status.rssi));
+    ui->gaGSMSignal->setValue(std::min<int>(status.gsmSignal, 5));
+    ui->shapeDIN1->setBrushColor(StatusDIN1 != 0 ? Yellow : White);
+    ui->shapeDIN2->setBrushColor(StatusDIN2 != 0 ? Yellow : White);
+    ui->shapeDIN3->setBrushColor(StatusDIN3 != 0 ? Yellow : White);
+    ui->shapeLEDRele->setBrushColor(StatusOUT1 != 0 ? Green : White);
+    ui->lbADRaw1->setText(QString::number(FADRawCH1));
+    ui->lbADRaw2->setText(QString::number(ADRawCH2));
+    ui->lbSMSTx->setText(QString::number(status.smsSent));
+    ui->lbSMSRx->setText(QString::number(status.smsReceived));
+    ui->lbADCh1Val->setText(UserInput::FixedPointText(status.adValue[0]));
+    ui->lbADCh2Val->setText(UserInput::FixedPointText(status.adValue[1]));
+    Windows.frmDebug->ShowStateValues(Bytes);
+
+    const NetworkState network = NetworkStateOf(status.networkState);
+    ui->lbNetworkState->setText(QLatin1String(network.text));
+    SetTextColor(ui->lbNetworkState, network.color);
+
+    ui->lbCallFuncEnabled->setText(status.callFunctionOn ? QStringLiteral("Ukljucena")
+                                                         : QStringLiteral("Iskljucena"));
+    QWidget* callNumbers = Windows.frmCallPhonebook->panCallNumbers();
+    callNumbers->setEnabled(status.callFunctionOn);
+    callNumbers->setVisible(status.callFunctionOn);
+}
+
+void TMainForm::StatusBar1DblClick() {
+    if (DialogService::instance().confirm(ResetCountersText) == DialogService::Answer::Yes) {
+        TxCnt = 0;
+        RxCnt = 0;
+    }
+}
+
+bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == ui->StatusBar1 && event->type() == QEvent::MouseButtonDblClick) {
+        StatusBar1DblClick();
+        return true;
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+// --- commands ---------------------------------------------------------------
+
+void TMainForm::btFirmwareInfoClick() {
+    if (CurrentDevice != nullptr) {
+        SendReport(protocol::requestFirmwareInfo());
+    }
+}
+
+void TMainForm::ShowFirmwareInfo(const protocol::Reply& Reply) {
+    ui->lbFirmwareInfo->setText(FromUtf16(protocol::decodeFirmwareInfo(Reply)));
+}
+
+void TMainForm::btRele1TogleClick() {
+    if (CurrentDevice != nullptr) {
+        SendReport(protocol::toggleRelay());
+    }
+}
+
+void TMainForm::btResetToBootClick() {
+    if (DialogService::instance().confirm(BootModeText) == DialogService::Answer::Yes &&
+        CurrentDevice != nullptr) {
+        ui->cbGetStatusAuto->setChecked(false);
+        SendReport(protocol::restartInBootMode());
+    }
+}
+
+void TMainForm::ShowWindow(QWidget* Window) {
+    Window->show();
+    Window->raise();
+    Window->activateWindow();
+}
+
+void TMainForm::sBitBtn3Click() {
+    ShowWindow(Windows.frmCallPhonebook);
+}
+void TMainForm::btOutsClick() {
+    ShowWindow(Windows.frmIzlazi);
+}
+void TMainForm::btShowMemoryClick() {
+    ShowWindow(Windows.frmMemory);
+}
+void TMainForm::sBitBtn1Click() {
+    ShowWindow(Windows.frmGSMNumbers);
+}
+void TMainForm::sBitBtn2Click() {
+    ShowWindow(Windows.frmADSettings);
+}
+void TMainForm::btAlarmiClick() {
+    ShowWindow(Windows.frmAlarmi);
+}
+void TMainForm::btDebugClick() {
+    ShowWindow(Windows.frmDebug);
+}
+
+void TMainForm::btHIDInfoClick() {
+    if (CurrentDevice == nullptr) {
+        return;
+    }
+    TInfoForm info(this);
+    info.Dev = CurrentDevice;
+    info.exec();
+}
+
+// --- history ----------------------------------------------------------------
+
+// The history file is 8-bit text as on the system the tool came from, whose
+// code page Linux does not have: Latin-1, with "?" for a character outside it.
+void TMainForm::SaveBtnClick() {
+    const QString path = DialogService::instance().saveFileName(
+        QStringLiteral("Save History"),
+        {{QStringLiteral("Text Files *.txt"), QStringLiteral("*.txt")},
+         {QStringLiteral("All Files *.*"), QStringLiteral("*.*")}},
+        QStringLiteral("txt"), QDir::currentPath());
+    if (path.isEmpty()) {
+        return;
+    }
+    QString text;
+    for (int row = 0; row < ui->HistoryListBox->count(); ++row) {
+        text += ui->HistoryListBox->item(row)->text() + QStringLiteral("\r\n");
+    }
+    QStringEncoder latin1(QStringConverter::Latin1);
+    const QByteArray bytes = latin1.encode(text);
+
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+        DialogService::instance().error(
+            QStringLiteral("Cannot create file \"%1\". %2")
+                .arg(QDir::toNativeSeparators(path), file.errorString()));
+    }
+}
+
+void TMainForm::ClearBtnClick() {
+    ui->HistoryListBox->clear();
+}

@@ -1,0 +1,134 @@
+#pragma once
+
+#include <QMainWindow>
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <initializer_list>
+#include <memory>
+#include <vector>
+
+#include "MainLink.h"
+#include "WindowSet.h"
+
+class HidPlatform;
+class QLabel;
+class QTimer;
+class THidDevice;
+class THidDeviceController;
+class TTraceWriter;
+class UiThread;
+
+namespace protocol {
+class CommandReport;
+class Reply;
+}  // namespace protocol
+
+namespace Ui {
+class TMainForm;
+}
+
+// The main window: the one gateway between the windows and the unit. It owns
+// the HID controller and follows the devices as they come and go, connects
+// to the unit whose name contains "Brevalon 8", sends every command report,
+// dispatches every reply by its tag, polls and shows the unit's status every
+// 100 ms tick, and keeps the history list of arrivals, removals and link
+// failures.
+class TMainForm : public QMainWindow, public TMainLink {
+    Q_OBJECT
+
+public:
+    // `Platform` and `Ui` must outlive the window.
+    TMainForm(HidPlatform& Platform, UiThread& Ui, QWidget* parent = nullptr);
+    ~TMainForm() override;
+
+    // The windows the dispatcher and the buttons reach; set once, right after
+    // they are created and before the window is shown.
+    void SetWindows(const TWindowSet& Windows);
+    // Every report sent and dispatched is also written here; null for none.
+    void SetTrace(TTraceWriter* Trace);
+
+    // --- TMainLink -----------------------------------------------------------
+    bool HasCurrentDevice() const override;
+    void HIDSendCmd(char Cmd, char SubCmd, std::initializer_list<std::uint8_t> Par = {}) override;
+    void HIDSendCmdBuf(char Cmd, char SubCmd, const std::uint8_t* Buf, std::size_t Len) override;
+    bool WaitForAcknowledge(const bool& WaitForOk) override;
+    std::uint16_t ADRawCH1() const override;
+    std::array<std::uint8_t, 4096>& MemSaveBuffer() override;
+    std::uint8_t ReceiveMemoryPacketTimeOut() const override;
+    void SetReceiveMemoryPacketTimeOut(std::uint8_t ticks) override;
+
+    // --- handlers, public so that tests can drive them -------------------------
+    // The 100 ms tick.
+    void Timer1Timer();
+    // Attaches the device-change handler; the first call looks at the devices.
+    void FormActivate();
+    // The data handler of every device that matched.
+    void ShowRead(THidDevice* HidDev, std::uint8_t ReportID, const std::uint8_t* Data,
+                  std::uint16_t Size);
+    void HidCtlArrival(THidDevice* HidDev);
+    void HidCtlRemoval(THidDevice* HidDev);
+    void HidCtlDeviceChange(THidDeviceController* Sender);
+    bool HidCtlEnumerate(THidDevice* HidDev, std::int32_t Idx);
+    void HidCtlDeviceDataError(THidDevice* HidDev, std::uint32_t Error);
+    QString DeviceName(THidDevice* HidDev);
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void FormCreate();
+    void SendReport(const protocol::CommandReport& Report);
+    void AddHistoryLine(const QString& Line);
+    QString ErrorLine(const char* Kind, std::uint32_t Code) const;
+    void ShowPresence();
+    void ShowStatus(const protocol::Reply& Reply, const ReplyBytes& Bytes);
+    void ShowFirmwareInfo(const protocol::Reply& Reply);
+    void ShowWindow(QWidget* Window);
+
+    void btGetStatusClick();
+    void btFirmwareInfoClick();
+    void btRele1TogleClick();
+    void btResetToBootClick();
+    void btHIDInfoClick();
+    void sBitBtn3Click();
+    void btOutsClick();
+    void btShowMemoryClick();
+    void sBitBtn1Click();
+    void sBitBtn2Click();
+    void btAlarmiClick();
+    void btDebugClick();
+    void SaveBtnClick();
+    void ClearBtnClick();
+    void StatusBar1DblClick();
+
+    std::unique_ptr<Ui::TMainForm> ui;
+    HidPlatform& Platform;
+    std::unique_ptr<THidDeviceController> HidCtl;
+    QTimer* Timer1 = nullptr;
+    std::array<QLabel*, 3> StatusPanels{};
+    TWindowSet Windows;
+    TTraceWriter* Trace = nullptr;
+
+    THidDevice* CurrentDevice = nullptr;
+    bool BrevalonPresent = false;
+    // The device checked out for each entry of DevListBox, or null where the
+    // check-out failed; held until the next device change.
+    std::vector<THidDevice*> DevListDevices;
+
+    std::uint32_t TxCnt = 0;
+    std::uint32_t RxCnt = 0;
+    std::uint16_t TimeOut = 0;
+
+    std::uint8_t StatusDIN1 = 0;
+    std::uint8_t StatusDIN2 = 0;
+    std::uint8_t StatusDIN3 = 0;
+    std::uint8_t StatusOUT1 = 0;
+    std::uint16_t FADRawCH1 = 0;
+    std::uint16_t ADRawCH2 = 0;
+    std::uint8_t FReceiveMemoryPacketTimeOut = 0;
+    std::array<std::uint8_t, 4096> FMemSaveBuffer{};
+};

@@ -1,0 +1,21 @@
+#pragma once
+
+class TfrmMemory;
+class TfrmGSMNumbers;
+class TfrmADSettings;
+class TfrmAlarmi;
+class TfrmDebug;
+class TfrmCallPhonebook;
+class TfrmIzlazi;
+
+// The seven windows the main window shows and whose replies it dispatches,
+// in the order they are created. Not owned.
+struct TWindowSet {
+    TfrmMemory* frmMemory = nullptr;
+    TfrmGSMNumbers* frmGSMNumbers = nullptr;
+    TfrmADSettings* frmADSettings = nullptr;
+    TfrmAlarmi* frmAlarmi = nullptr;
+    TfrmDebug* frmDebug = nullptr;
+    TfrmCallPhonebook* frmCallPhonebook = nullptr;
+    TfrmIzlazi* frmIzlazi = nullptr;
+};

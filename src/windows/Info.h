@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QDialog>
+
+#include <memory>
+
+class THidDevice;
+
+namespace Ui {
+class TInfoForm;
+}
+
+// "HID Device Info": what the HID layer knows of one device, read when the
+// dialog is shown. Made for each opening by the main window and shown modally
+// once, so its lists are filled once.
+class TInfoForm : public QDialog {
+    Q_OBJECT
+
+public:
+    explicit TInfoForm(QWidget* parent = nullptr);
+    ~TInfoForm() override;
+
+    // The device to describe; set before the dialog is shown, not owned.
+    THidDevice* Dev = nullptr;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void FormShow();
+
+    std::unique_ptr<Ui::TInfoForm> ui;
+};
