@@ -20,9 +20,9 @@ constexpr int BytesPerRow = 8;
 constexpr int TextColumn = BytesPerRow;
 constexpr int RowCount = int(protocol::MemorySize) / BytesPerRow;
 
-// The text column holds every byte as its character; control characters,
-// which fonts draw as nothing or as boxes of varying width, are drawn as dots
-// so the columns stay aligned.
+// The text column holds every byte as its character; control characters
+// (U+0000 to U+001F and U+007F to U+009F), which fonts draw as nothing or as
+// boxes, are drawn as dots.
 class DumpTextDelegate : public QStyledItemDelegate {
 public:
     using QStyledItemDelegate::QStyledItemDelegate;
@@ -30,7 +30,7 @@ public:
     QString displayText(const QVariant& value, const QLocale& locale) const override {
         QString text = QStyledItemDelegate::displayText(value, locale);
         for (QChar& c : text) {
-            if (c.unicode() < 0x20) {
+            if (c.unicode() < 0x20 || (c.unicode() >= 0x7F && c.unicode() <= 0x9F)) {
                 c = QLatin1Char('.');
             }
         }

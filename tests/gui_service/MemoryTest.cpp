@@ -1,0 +1,324 @@
+// The memory window: the chained read of 128 packets into the image and the
+// dump, packets out of order or outside the memory, the watchdog, saving the
+// image and ordering a format.
+
+#include <QAbstractItemModel>
+#include <QDir>
+#include <QFile>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+
+#include "DevReader.h"
+#include "ServiceFixture.h"
+#include "TGauge.h"
+#include "TGrid.h"
+
+namespace {
+
+const QString ReadFailed =
+    QStringLiteral("Doslo je do greske pri citanju memorije, molimo da citanje pokrenete ponovo.");
+const QString FormatQuestion = QStringLiteral(
+    "Izvrsenjem ove komande SVI podaci i podesavanja iz uredjaja BICE OBRISANI. Da li zaista "
+    "zelite da izvrsite ovu komandu?");
+const QString FormatStarted = QStringLiteral(
+    "Formatiranje memorije je inicirano. Molimo da sacekate okvirno 1 minut. U toku formatiranja "
+    "USB konekcija bice izgubljena, kada se formatiranje zavrsi konekcija ce biti obnovljena.");
+
+// The watchdog of 50 ticks runs out well within this.
+constexpr int WatchdogWaitMs = 15000;
+
+class MemoryTest : public ServiceFixture {
+protected:
+    void SetUp() override {
+        StartWithUnit();
+        window = Window("TfrmMemory");
+        Open(window);
+        grid = Control<TGrid>(window, "Grid1");
+        read = Control<QPushButton>(window, "btReadMemory");
+        save = Control<QPushButton>(window, "btSaveBin");
+        gauge = Control<TGauge>(window, "sGauge1");
+    }
+
+    // A "GM" reply for packet `high` `low` whose data bytes are first, first + 1, ...
+    static std::vector<std::uint8_t> Packet(std::uint8_t high, std::uint8_t low,
+                                            std::uint8_t first) {
+        auto reply = ReplyOf('G', 'M', {{3, high}, {4, low}});
+        for (std::size_t i = 0; i < 32; ++i) {
+            reply[5 + i] = std::uint8_t(first + i);
+        }
+        return reply;
+    }
+    // The unit answers no "GM"; the test's own replies drive the read.
+    void StartSilentRead() {
+        Unit().behaviour().dropTag = "GM";
+        QTest::mouseClick(read, Qt::LeftButton);
+        ASSERT_TRUE(PumpUntilSent("00 47 4D", 1));
+    }
+    QStringList Row(int row) const {
+        QStringList cells;
+        for (int col = 0; col < 9; ++col) {
+            cells << grid->cell(col, row);
+        }
+        return cells;
+    }
+    std::array<std::uint8_t, 4096>& Image() const { return Main().MemSaveBuffer(); }
+    QByteArray ImageBytes() const {
+        return QByteArray(reinterpret_cast<const char*>(Image().data()), 4096);
+    }
+    static QString Chars(std::uint8_t first) {
+        QString text;
+        for (int i = 0; i < 8; ++i) {
+            text += QChar(first + i);
+        }
+        return text;
+    }
+    void ClickFormat() {
+        QTest::mouseClick(Control<QPushButton>(window, "btFormatMemory"), Qt::LeftButton);
+    }
+    bool ReadButtonsEnabled() const { return read->isEnabled() && save->isEnabled(); }
+
+    QWidget* window = nullptr;
+    TGrid* grid = nullptr;
+    QPushButton* read = nullptr;
+    QPushButton* save = nullptr;
+    TGauge* gauge = nullptr;
+};
+
+TEST_F(MemoryTest, ReadsTheWholeMemoryInto128Packets) {
+    Unit().setPhonebookRecord(0, {"0641", "Mama", 1});
+
+    QTest::mouseClick(read, Qt::LeftButton);
+    EXPECT_FALSE(read->isEnabled());
+    EXPECT_FALSE(save->isEnabled());
+    ASSERT_TRUE(PumpUntil([&] { return ReadButtonsEnabled(); }));
+
+    std::vector<std::string> expected;
+    for (int p = 0; p < 128; ++p) {
+        char head[32];
+        std::snprintf(head, sizeof head, "00 47 4D %02X %02X", p >> 8, p & 0xFF);
+        expected.push_back(Padded(head));
+    }
+    EXPECT_EQ(SentWith("00 47 4D"), expected);
+    EXPECT_TRUE(std::equal(Image().begin(), Image().end(), Unit().memory().begin()));
+    for (int row = 0; row < 512; ++row) {
+        for (int col = 0; col < 8; ++col) {
+            char hex[3];
+            std::snprintf(hex, sizeof hex, "%02X", Unit().memory()[std::size_t(8 * row + col)]);
+            ASSERT_EQ(grid->cell(col, row), QLatin1String(hex)) << col << "," << row;
+        }
+    }
+    // Phonebook record 0 is packet 16: rows 64 to 67.
+    EXPECT_EQ(Row(64), QStringList({"30", "36", "34", "31", "00", "00", "00", "00",
+                                    QStringLiteral("0641") + QString(4, QChar(0))}));
+    EXPECT_EQ(Row(66), QStringList({"4D", "61", "6D", "61", "00", "00", "01", "FF",
+                                    QStringLiteral("Mama") + QString(2, QChar(0)) + QChar(0x01) +
+                                        QChar(0xFF)}));
+    EXPECT_TRUE(gauge->isHidden());
+    EXPECT_EQ(Main().ReceiveMemoryPacketTimeOut(), 0);
+    PumpFor(300);
+    EXPECT_TRUE(Dialogs->calls().empty());
+}
+
+TEST_F(MemoryTest, StoresEachPacketWhereItsIndexSays) {
+    struct Case {
+        std::uint8_t high, low, first;
+        int firstRow;
+        std::size_t offset;
+    };
+    const std::vector<Case> cases = {
+        {0x00, 0x03, 0x00, 12, 96},
+        {0x00, 0x7F, 0xE0, 508, 4064},
+    };
+    for (const Case& c : cases) {
+        Inject(Packet(c.high, c.low, c.first));
+        Settle();
+        for (int k = 0; k < 4; ++k) {
+            const auto first = std::uint8_t(c.first + 8 * k);
+            QStringList cells;
+            for (int i = 0; i < 8; ++i) {
+                cells << QStringLiteral("%1").arg(first + i, 2, 16, QLatin1Char('0')).toUpper();
+            }
+            cells << Chars(first);
+            EXPECT_EQ(Row(c.firstRow + k), cells) << "row " << c.firstRow + k;
+        }
+        for (std::size_t i = 0; i < 32; ++i) {
+            EXPECT_EQ(Image()[c.offset + i], std::uint8_t(c.first + i)) << c.offset + i;
+        }
+    }
+    EXPECT_EQ(Row(12).mid(0, 8), QStringList({"00", "01", "02", "03", "04", "05", "06", "07"}));
+    EXPECT_EQ(grid->model()->headerData(12, Qt::Vertical).toString(), "13");
+    EXPECT_EQ(Row(11), QStringList(9, QString()));
+    EXPECT_EQ(Row(16), QStringList(9, QString()));
+    EXPECT_EQ(std::count(Image().begin(), Image().end(), 0), 4096 - 31 - 32);
+}
+
+TEST_F(MemoryTest, IgnoresAPacketOutsideTheMemory) {
+    StartSilentRead();
+    Inject(Packet(0x00, 0x80, 0xA0));
+    Inject(Packet(0x01, 0x00, 0xB0));
+    Settle();
+    EXPECT_EQ(SentWith("00 47 4D").size(), 1u) << "the read did not advance";
+    EXPECT_EQ(ImageBytes(), QByteArray(4096, 0));
+    for (int row = 0; row < 512; ++row) {
+        ASSERT_EQ(grid->cell(0, row), QString()) << row;
+    }
+
+    Inject(Packet(0x00, 0x00, 0x10));
+    ASSERT_TRUE(PumpUntilSent("00 47 4D", 2));
+    EXPECT_EQ(SentWith("00 47 4D").back(), Padded("00 47 4D 00 01"));
+}
+
+TEST_F(MemoryTest, APacketSentTwiceIsOverwrittenAndCountsTwice) {
+    StartSilentRead();
+    Inject(Packet(0x00, 0x00, 0x10));
+    Inject(Packet(0x00, 0x00, 0x40));
+    ASSERT_TRUE(PumpUntilSent("00 47 4D", 3));
+    EXPECT_EQ(SentWith("00 47 4D"),
+              PaddedAll({"00 47 4D 00 00", "00 47 4D 00 01", "00 47 4D 00 02"}));
+    EXPECT_EQ(Image()[0], 0x40);
+    EXPECT_EQ(Image()[31], 0x5F);
+    EXPECT_EQ(Row(0).first(), "40");
+    EXPECT_EQ(Row(3).at(7), "5F");
+    EXPECT_EQ(Image()[32], 0);
+}
+
+TEST_F(MemoryTest, GivesUpWhenTheUnitStopsAnsweringAndStillTakesALateReply) {
+    StartSilentRead();
+    Inject(Packet(0x00, 0x00, 0x10));
+    ASSERT_TRUE(PumpUntilSent("00 47 4D", 2));
+    EXPECT_GT(Main().ReceiveMemoryPacketTimeOut(), 0);
+
+    ASSERT_TRUE(PumpUntil([&] { return !Dialogs->calls().empty(); }, WatchdogWaitMs));
+    EXPECT_EQ(Dialogs->texts(), QStringList{ReadFailed});
+    EXPECT_TRUE(ReadButtonsEnabled());
+    EXPECT_TRUE(gauge->isHidden());
+    EXPECT_EQ(Image()[0], 0x10);
+
+    Inject(Packet(0x00, 0x01, 0x30));
+    ASSERT_TRUE(PumpUntilSent("00 47 4D", 3));
+    EXPECT_EQ(SentWith("00 47 4D").back(), Padded("00 47 4D 00 02"));
+    EXPECT_EQ(Image()[32], 0x30);
+    EXPECT_EQ(Row(4).first(), "30");
+}
+
+TEST_F(MemoryTest, GivesUpWhenTheUnitNeverAnswersTheFirstPacket) {
+    StartSilentRead();
+    EXPECT_GT(Main().ReceiveMemoryPacketTimeOut(), 0);
+    EXPECT_FALSE(read->isEnabled());
+    EXPECT_TRUE(gauge->isVisible());
+
+    ASSERT_TRUE(PumpUntil([&] { return !Dialogs->calls().empty(); }, WatchdogWaitMs));
+    EXPECT_EQ(Dialogs->texts(), QStringList{ReadFailed});
+    EXPECT_TRUE(ReadButtonsEnabled());
+    EXPECT_TRUE(gauge->isHidden());
+}
+
+TEST_F(MemoryTest, SavesTheImageAs4096Bytes) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString before = dir.filePath("before.bin");
+    const QString after = dir.filePath("after.bin");
+    {
+        QFile old(after);
+        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+        old.write("an older, shorter file");
+    }
+
+    Dialogs->answerPath(before);
+    QTest::mouseClick(save, Qt::LeftButton);
+    QTest::mouseClick(read, Qt::LeftButton);
+    ASSERT_TRUE(PumpUntil([&] { return ReadButtonsEnabled(); }));
+    Dialogs->answerPath(after);
+    QTest::mouseClick(save, Qt::LeftButton);
+    Dialogs->answerPath(QString());
+    QTest::mouseClick(save, Qt::LeftButton);
+
+    ASSERT_EQ(Dialogs->calls().size(), 3u);
+    const auto& dialog = Dialogs->calls()[0];
+    EXPECT_EQ(dialog.kind, ScriptedDialogService::Kind::SaveFileName);
+    ASSERT_EQ(dialog.filters.size(), 2);
+    EXPECT_EQ(dialog.filters[0].description, "BIN Files");
+    EXPECT_EQ(dialog.filters[0].pattern, "*.bin");
+    EXPECT_EQ(dialog.filters[1].description, "All Files");
+    EXPECT_EQ(dialog.filters[1].pattern, "*.*");
+    EXPECT_EQ(dialog.defaultSuffix, "*.bin");
+
+    QFile first(before);
+    ASSERT_TRUE(first.open(QIODevice::ReadOnly));
+    EXPECT_EQ(first.readAll(), QByteArray(4096, 0));
+    QFile second(after);
+    ASSERT_TRUE(second.open(QIODevice::ReadOnly));
+    const QByteArray saved = second.readAll();
+    ASSERT_EQ(saved.size(), 4096);
+    EXPECT_TRUE(std::equal(saved.begin(), saved.end(), Unit().memory().begin(),
+                           [](char a, std::uint8_t b) { return std::uint8_t(a) == b; }));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 2);
+}
+
+TEST_F(MemoryTest, ASaveThatFailsShowsTheError) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString notADirectory = dir.filePath("plain");
+    {
+        QFile plain(notADirectory);
+        ASSERT_TRUE(plain.open(QIODevice::WriteOnly));
+        plain.write("kept");
+    }
+    const QString path = notADirectory + "/image.bin";
+
+    Dialogs->answerPath(path);
+    QTest::mouseClick(save, Qt::LeftButton);
+
+    ASSERT_EQ(Dialogs->calls().size(), 2u);
+    EXPECT_EQ(Dialogs->calls()[1].kind, ScriptedDialogService::Kind::Error);
+    EXPECT_TRUE(Dialogs->calls()[1].text.startsWith(
+        QStringLiteral("Cannot create file \"%1\". ").arg(path)))
+        << Dialogs->calls()[1].text.toStdString();
+    QFile plain(notADirectory);
+    ASSERT_TRUE(plain.open(QIODevice::ReadOnly));
+    EXPECT_EQ(plain.readAll(), "kept");
+    EXPECT_TRUE(ReadButtonsEnabled());
+}
+
+TEST_F(MemoryTest, FormatsOnlyWhenConfirmed) {
+    Unit().setRelayPulseTime(99);
+
+    Dialogs->answer(DialogService::Answer::No);
+    ClickFormat();
+    EXPECT_EQ(Dialogs->texts(), QStringList{FormatQuestion});
+    EXPECT_EQ(Dialogs->calls()[0].kind, ScriptedDialogService::Kind::WarningYesNo);
+    Settle();
+    EXPECT_TRUE(SentWith("00 53 46").empty());
+    EXPECT_TRUE(ReadButtonsEnabled());
+
+    Dialogs->clear();
+    Dialogs->answer(DialogService::Answer::Yes);
+    ClickFormat();
+    EXPECT_EQ(Dialogs->texts(), QStringList({FormatQuestion, FormatStarted}));
+    EXPECT_EQ(SentWith("00 53 46"), PaddedAll({"00 53 46"}));
+    EXPECT_FALSE(read->isEnabled());
+    EXPECT_FALSE(save->isEnabled());
+    EXPECT_EQ(Unit().relayPulseTime(), 10) << "the unit formatted its memory";
+}
+
+TEST_F(MemoryTest, ReadAndSaveComeBackWithTheUnitAfterAFormat) {
+    Unit().behaviour().formatTimeMs = 300;
+    const auto removals = History().filter("Removal of ").size();
+    const auto arrivals = History().filter("Arrival of ").size();
+    Dialogs->answer(DialogService::Answer::Yes);
+    ClickFormat();
+    ASSERT_FALSE(ReadButtonsEnabled());
+
+    // The unit leaves the bus while it formats and comes back.
+    ASSERT_TRUE(PumpUntil([&] { return History().filter("Removal of ").size() == removals + 1; }));
+    ASSERT_TRUE(PumpUntil([&] { return History().filter("Arrival of ").size() == arrivals + 1; }));
+    WaitForUnit();
+    EXPECT_TRUE(ReadButtonsEnabled());
+}
+
+}  // namespace

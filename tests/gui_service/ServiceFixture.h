@@ -1,0 +1,53 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <initializer_list>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "AppFixture.h"
+
+class QWidget;
+class TGrid;
+
+// The application fixture with what the service windows' tests share: one
+// unit, replies made up by the test and sent as if the unit had sent them, and
+// the requests of one kind picked out of the transcript.
+class ServiceFixture : public AppFixture {
+protected:
+    // Attaches one unit, starts the tool and waits until the unit is current.
+    VirtualUnit& StartWithUnit();
+    // Waits until the tool has made the unit its current device.
+    void WaitForUnit();
+    VirtualUnit& Unit() const { return Units.front()->unit(); }
+
+    // A reply of the unit: tag `a` `b`, then byte k = value for each pair; every
+    // other byte 0.
+    static std::vector<std::uint8_t> ReplyOf(
+        char a, char b, std::initializer_list<std::pair<std::size_t, std::uint8_t>> bytes = {});
+    // `text` from byte `k` on, one byte per character.
+    static void Put(std::vector<std::uint8_t>& reply, std::size_t k, const std::string& text);
+    // Sends `reply` to the tool as if the unit had sent it.
+    void Inject(std::vector<std::uint8_t> reply);
+    // Waits until every reply injected so far has been dispatched: injects a
+    // relay time reply behind them and waits for it to show.
+    void Settle();
+
+    // The requests written whose first bytes are `head`, in order.
+    std::vector<std::string> SentWith(const std::string& head) const;
+    // Waits until `count` such requests have been written.
+    bool PumpUntilSent(const std::string& head, std::size_t count);
+
+    // Shows `window` as the main window's button does.
+    static void Open(QWidget* window);
+    // A left click on the gutter of `row` (the grid is scrolled to it first).
+    static void ClickGutter(TGrid* grid, int row);
+
+private:
+    int settleMark_ = 0;
+};
+
+// A padded request: `head` then zeros to 65 bytes (see Padded()).
+std::vector<std::string> PaddedAll(std::initializer_list<std::string> heads);
