@@ -1,0 +1,198 @@
+// The SMS texts of the alarm window (slots 0 to 5 and 7 to 9) and of the AD
+// settings window (slot 6): the read chains, the acknowledged writes, the
+// length warning, refused characters, time-outs, and writes that meet.
+
+#include <QColor>
+#include <QLineEdit>
+#include <QPalette>
+
+#include "ConfigFixture.h"
+#include "TGauge.h"
+
+namespace {
+
+class AlarmTextsTest : public ConfigFixture {
+protected:
+    void SetUp() override {
+        ConfigFixture::SetUp();
+        alarmi = OpenWindow("TfrmAlarmi");
+        ad = OpenWindow("TfrmADSettings");
+    }
+    TGauge* Gauge(const char* name) const { return Control<TGauge>(alarmi, name); }
+    QString Text(QWidget* window, const char* name) const { return Edit(window, name)->text(); }
+
+    QWidget* alarmi = nullptr;
+    QWidget* ad = nullptr;
+};
+
+const std::vector<std::string> AllTextRequests =
+    PaddedAll({"00 47 50 00", "00 47 50 01", "00 47 50 02", "00 47 50 03", "00 47 50 04",
+               "00 47 50 05", "00 47 50 06", "00 47 50 07", "00 47 50 08", "00 47 50 09"});
+
+TEST_F(AlarmTextsTest, GetSMSsReadsAllTenSlots) {
+    const char* texts[] = {"DIN1 gore", "DIN2 gore", "DIN3 gore", "DIN1 dole", "DIN2 dole",
+                           "DIN3 dole", "Analog",    "Maksimum",  "Minimum",   "Normalno"};
+    for (int slot = 0; slot < 10; ++slot) {
+        Unit().setSmsText(slot, texts[slot]);
+    }
+
+    Click(alarmi, "GetSMSs");
+    ASSERT_TRUE(PumpUntil([&] { return !Gauge("gaSMSGauge1")->isVisible(); }));
+
+    EXPECT_EQ(SentWith("00 47 50"), AllTextRequests);
+    EXPECT_EQ(Text(alarmi, "edSMSDIN1_UP"), QStringLiteral("DIN1 gore"));
+    EXPECT_EQ(Text(alarmi, "edSMSDIN2_UP"), QStringLiteral("DIN2 gore"));
+    EXPECT_EQ(Text(alarmi, "edSMSDIN3_UP"), QStringLiteral("DIN3 gore"));
+    EXPECT_EQ(Text(alarmi, "edSMSDIN1_DN"), QStringLiteral("DIN1 dole"));
+    EXPECT_EQ(Text(alarmi, "edSMSDIN2_DN"), QStringLiteral("DIN2 dole"));
+    EXPECT_EQ(Text(alarmi, "edSMSDIN3_DN"), QStringLiteral("DIN3 dole"));
+    EXPECT_EQ(Text(ad, "edSMSAnalog1"), QStringLiteral("Analog"));
+    EXPECT_EQ(Text(alarmi, "edSMSAlarmMax"), QStringLiteral("Maksimum"));
+    EXPECT_EQ(Text(alarmi, "edSMSAlarmMin"), QStringLiteral("Minimum"));
+    EXPECT_EQ(Text(alarmi, "edSMSAlarmNormalizacija"), QStringLiteral("Normalno"));
+    EXPECT_FALSE(Gauge("gaSMSGauge2")->isVisible());
+}
+
+TEST_F(AlarmTextsTest, ReadingTheAnalogTextsStartsAtTheirFirstSlot) {
+    // btSMSProcitaj, with replies made up here: a full 32-byte text for slot 8.
+    Unit().behaviour().dropTag = "GP";
+    Click(alarmi, "btSMSProcitaj");
+    EXPECT_TRUE(Gauge("gaSMSGauge2")->isVisible());
+    EXPECT_EQ(Gauge("gaSMSGauge2")->maximum(), 9);
+    const std::pair<std::uint8_t, std::string> replies[] = {
+        {7, "Previsoko"}, {8, "ABCDEFGHIJKLMNOPQRSTUVWXYZ012345"}, {9, "Normalno"}};
+    for (std::size_t i = 0; i < std::size(replies); ++i) {
+        auto reply = ReplyOf('G', 'P', {{4, replies[i].first}});
+        Put(reply, 5, replies[i].second);
+        Inject(reply);
+        if (i + 1 < std::size(replies)) {
+            ASSERT_TRUE(PumpUntilSent("00 47 50", i + 2));
+        }
+    }
+    ASSERT_TRUE(PumpUntil([&] { return !Gauge("gaSMSGauge2")->isVisible(); }));
+    EXPECT_EQ(SentWith("00 47 50"), PaddedAll({"00 47 50 07", "00 47 50 08", "00 47 50 09"}));
+    EXPECT_EQ(Text(alarmi, "edSMSAlarmMax"), QStringLiteral("Previsoko"));
+    EXPECT_EQ(Text(alarmi, "edSMSAlarmMin"), QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZ012345"));
+    EXPECT_EQ(Text(alarmi, "edSMSAlarmNormalizacija"), QStringLiteral("Normalno"));
+
+    // sBitBtn1 of the AD settings window: slot 6 and on, through the unit.
+    Unit().behaviour().dropTag.clear();
+    Unit().setSmsText(6, "Analog");
+    Unit().setSmsText(9, "Opet normalno");
+    Click(ad, "sBitBtn1");
+    ASSERT_TRUE(PumpUntil([&] {
+        return Text(alarmi, "edSMSAlarmNormalizacija") == QStringLiteral("Opet normalno");
+    }));
+    EXPECT_EQ(SentWith("00 47 50"),
+              PaddedAll({"00 47 50 07", "00 47 50 08", "00 47 50 09", "00 47 50 06", "00 47 50 07",
+                         "00 47 50 08", "00 47 50 09"}));
+    EXPECT_EQ(Text(ad, "edSMSAnalog1"), QStringLiteral("Analog"));
+}
+
+TEST_F(AlarmTextsTest, SetSMSsWritesSixRecordsEvenWhenEmpty) {
+    Click(alarmi, "SetSMSs");
+
+    EXPECT_EQ(SentWith("00 53 50"), PaddedAll({"00 53 50 00", "00 53 50 01", "00 53 50 02",
+                                               "00 53 50 03", "00 53 50 04", "00 53 50 05"}));
+    EXPECT_TRUE(Dialogs->calls().empty());
+    EXPECT_FALSE(Gauge("gaSMSGauge1")->isVisible());
+}
+
+TEST_F(AlarmTextsTest, TheAnalogTextWritesSkipEmptyEdits) {
+    Type(alarmi, "edSMSAlarmMax", QStringLiteral("Max"));
+    Type(alarmi, "edSMSAlarmNormalizacija", QStringLiteral("Ok"));
+    Click(alarmi, "btSMSUpisi");
+    EXPECT_EQ(SentWith("00 53 50"), PaddedAll({"00 53 50 07 4D 61 78", "00 53 50 09 4F 6B"}));
+    EXPECT_FALSE(Gauge("gaSMSGauge2")->isVisible());
+
+    Click(ad, "sBitBtn2");
+    Type(ad, "edSMSAnalog1", QStringLiteral("AI"));
+    Click(ad, "sBitBtn2");
+    EXPECT_EQ(SentWith("00 53 50"),
+              PaddedAll({"00 53 50 07 4D 61 78", "00 53 50 09 4F 6B", "00 53 50 06 41 49"}));
+    EXPECT_TRUE(Dialogs->calls().empty());
+    EXPECT_EQ(Unit().smsText(6), "AI");
+}
+
+TEST_F(AlarmTextsTest, TextsLongerThan30AreRedAndSentCut) {
+    const QString thirty = QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZ0123");
+    Type(alarmi, "edSMSDIN1_UP", thirty);
+    Type(alarmi, "edSMSDIN2_UP", thirty + QStringLiteral("4"));
+    EXPECT_EQ(Edit(alarmi, "edSMSDIN1_UP")->palette().color(QPalette::Text), QColor(Qt::black));
+    EXPECT_EQ(Edit(alarmi, "edSMSDIN2_UP")->palette().color(QPalette::Text), QColor(Qt::red));
+
+    Click(alarmi, "SetSMSs");
+
+    const std::string thirtyBytes =
+        "41 42 43 44 45 46 47 48 49 4A 4B 4C 4D 4E 4F 50 51 52 53 54 55 56 57 58 59 5A 30 31 32 33";
+    const auto sent = SentWith("00 53 50");
+    ASSERT_EQ(sent.size(), 6u);
+    EXPECT_EQ(sent[0], Padded("00 53 50 00 " + thirtyBytes));
+    EXPECT_EQ(sent[1], Padded("00 53 50 01 " + thirtyBytes));
+    EXPECT_EQ(Unit().smsText(1), thirty.toStdString());
+
+    Type(alarmi, "edSMSDIN2_UP", thirty);
+    EXPECT_EQ(Edit(alarmi, "edSMSDIN2_UP")->palette().color(QPalette::Text), QColor(Qt::black));
+}
+
+TEST_F(AlarmTextsTest, ACharacterTheUnitCannotStoreStopsTheWholeWrite) {
+    Type(alarmi, "edSMSDIN1_UP", QStringLiteral("Alarm"));
+    Type(alarmi, "edSMSDIN3_DN", QStringLiteral("\u010Cas"));
+
+    Click(alarmi, "SetSMSs");
+
+    EXPECT_EQ(Dialogs->texts(),
+              QStringList{QStringLiteral("Tekst sadrzi znak koji uredjaj ne podrzava: \u010C")});
+    EXPECT_EQ(alarmi->focusWidget(), Edit(alarmi, "edSMSDIN3_DN"));
+    EXPECT_FALSE(Gauge("gaSMSGauge1")->isVisible());
+    Settle();
+    EXPECT_TRUE(SentWith("00 53 50").empty());
+}
+
+TEST_F(AlarmTextsTest, ASilentUnitTimesOutOnEveryRecord) {
+    Unit().behaviour().neverAcknowledge = true;
+
+    Click(alarmi, "SetSMSs");
+
+    EXPECT_EQ(Dialogs->texts(), QStringList(6, NoReply));
+    EXPECT_EQ(SentWith("00 53 50").size(), 6u);
+    EXPECT_FALSE(Gauge("gaSMSGauge1")->isVisible());
+}
+
+TEST_F(AlarmTextsTest, ALateAcknowledgementEndsTheWaitItArrivesIn) {
+    // Slot 7 gets no answer; the acknowledgement that turns up while slot 8
+    // waits ends that wait; slot 9 gets no answer again.
+    Unit().behaviour().neverAcknowledge = true;
+    WhenSent("00 53 50 08", [this] { Inject(ReplyOf('S', 'P')); });
+    Type(alarmi, "edSMSAlarmMax", QStringLiteral("7"));
+    Type(alarmi, "edSMSAlarmMin", QStringLiteral("8"));
+    Type(alarmi, "edSMSAlarmNormalizacija", QStringLiteral("9"));
+
+    Click(alarmi, "btSMSUpisi");
+
+    EXPECT_EQ(SentWith("00 53 50"),
+              PaddedAll({"00 53 50 07 37", "00 53 50 08 38", "00 53 50 09 39"}));
+    EXPECT_EQ(Dialogs->texts(), QStringList(2, NoReply));
+}
+
+TEST_F(AlarmTextsTest, AWriteStartedDuringAWaitRunsToItsEndInsideIt) {
+    // The acknowledgement of slot 0 is still on its way when the second
+    // write starts; it ends the second write's first wait, and so on: one
+    // flag serves both, and no wait times out.
+    Unit().behaviour().latencyMs = 50;
+    WhenSent("00 53 50 00", [this] { Click(alarmi, "btSMSUpisi"); });
+    Type(alarmi, "edSMSAlarmMax", QStringLiteral("7"));
+    Type(alarmi, "edSMSAlarmMin", QStringLiteral("8"));
+    Type(alarmi, "edSMSAlarmNormalizacija", QStringLiteral("9"));
+
+    Click(alarmi, "SetSMSs");
+
+    EXPECT_EQ(SentWith("00 53 50"), PaddedAll({"00 53 50 00", "00 53 50 07 37", "00 53 50 08 38",
+                                               "00 53 50 09 39", "00 53 50 01", "00 53 50 02",
+                                               "00 53 50 03", "00 53 50 04", "00 53 50 05"}));
+    EXPECT_TRUE(Dialogs->calls().empty());
+    EXPECT_FALSE(Gauge("gaSMSGauge1")->isVisible());
+    EXPECT_FALSE(Gauge("gaSMSGauge2")->isVisible());
+}
+
+}  // namespace
