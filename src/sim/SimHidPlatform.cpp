@@ -22,7 +22,9 @@ constexpr std::size_t maxTranscriptLines = 1'000'000;
 void copyUnits(const char16_t* units, std::size_t count, void* buffer, std::uint32_t bufferBytes) {
     const std::size_t room = bufferBytes / sizeof(char16_t);
     const std::size_t n = std::min(count, room);
-    std::memcpy(buffer, units, n * sizeof(char16_t));
+    if (n > 0) {
+        std::memcpy(buffer, units, n * sizeof(char16_t));
+    }
     if (n < room) {
         const char16_t zero = 0;
         std::memcpy(static_cast<char*>(buffer) + n * sizeof(char16_t), &zero, sizeof zero);
@@ -746,7 +748,9 @@ bool SimHidPlatform::read(HidHandle handle, void* report, std::uint32_t toRead,
         bytes.resize(bytesRead);
         line = record('<', ch->device->spec.path, bytes);
     }
-    std::memcpy(report, bytes.data(), bytesRead);
+    if (bytesRead > 0) {
+        std::memcpy(report, bytes.data(), bytesRead);
+    }
     observe(line);
     return true;
 }
@@ -801,7 +805,9 @@ HidWaitResult SimHidPlatform::wait(HidHandle handle, std::uint32_t milliseconds)
             if (takeDueReport(*ch, bytes)) {
                 const auto n =
                     static_cast<std::uint32_t>(std::min<std::size_t>(ch->toRead, bytes.size()));
-                std::memcpy(ch->buffer, bytes.data(), n);
+                if (n > 0) {
+                    std::memcpy(ch->buffer, bytes.data(), n);
+                }
                 bytes.resize(n);
                 ch->complete(n);
                 line = record('<', ch->device->spec.path, bytes);

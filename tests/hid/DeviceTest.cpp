@@ -5,7 +5,9 @@ namespace {
 class DeviceTest : public HidTest {
 protected:
     void TearDown() override {
-        ctl->CheckIn(dev);
+        if (ctl) {
+            ctl->CheckIn(dev);
+        }
         HidTest::TearDown();
     }
 
