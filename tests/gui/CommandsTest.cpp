@@ -1,0 +1,209 @@
+// The main window's own commands, the windows it shows, the history list and
+// what the dispatcher does with replies nobody owns.
+
+#include "AppFixture.h"
+#include "DevReader.h"
+#include "QtPrinters.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace {
+
+class CommandsTest : public AppFixture {
+protected:
+    void SetUp() override {
+        unit = &AddUnit("S1");
+        Start();
+        Control<QTimer>("Timer1")->stop();
+        Control<QCheckBox>("cbGetStatusAuto")->setChecked(false);
+        // Replies come in order: once this one is shown, nothing else is due.
+        ShowFirmware(Reply("GF", {}), "");
+        Platform.clearTranscript();
+    }
+
+    static std::vector<std::uint8_t> Reply(const char tag[2],
+                                           const std::vector<std::pair<int, char>>& bytes) {
+        std::vector<std::uint8_t> report(65, 0);
+        report[1] = static_cast<std::uint8_t>(tag[0]);
+        report[2] = static_cast<std::uint8_t>(tag[1]);
+        for (const auto& [position, value] : bytes) {
+            report[position] = static_cast<std::uint8_t>(value);
+        }
+        return report;
+    }
+
+    // Sends the reports from the unit, the last of which must be a "GF"
+    // showing `shown`, and waits until it has been shown.
+    void ShowFirmware(const std::vector<std::uint8_t>& last, const QString& shown,
+                      const std::vector<std::vector<std::uint8_t>>& before = {}) {
+        auto* label = Control<QLabel>("lbFirmwareInfo");
+        label->setText("?");
+        for (const auto& report : before) {
+            Platform.sendInput(unit->path(), report);
+        }
+        Platform.sendInput(unit->path(), last);
+        ASSERT_TRUE(PumpUntil([&] { return label->text() == shown; }));
+    }
+
+    void ResetCounters() {
+        Dialogs->answer(DialogService::Answer::Yes);
+        QTest::mouseDClick(Control<QStatusBar>("StatusBar1"), Qt::LeftButton);
+        Dialogs->clear();
+    }
+
+    SimUnitDevice* unit = nullptr;
+};
+
+}  // namespace
+
+TEST_F(CommandsTest, FirmwareTextIsTheNonZeroBytesOfTheReply) {
+    const struct {
+        std::vector<std::pair<int, char>> bytes;
+        const char* shown;
+    } cases[] = {
+        {{{3, 'V'}, {4, 'e'}, {5, 'r'}, {6, ' '}, {7, '1'}, {8, '2'}}, "Ver 12"},
+        {{{3, 'A'}, {4, 'B'}, {5, 0}, {6, 0}, {7, 'C'}, {8, 'D'}}, "ABCD"},
+        {{{63, 'Z'}, {64, 'Y'}}, "Z"},
+        {{}, ""},
+    };
+    for (const auto& c : cases) {
+        ShowFirmware(Reply("GF", c.bytes), c.shown);
+    }
+}
+
+TEST_F(CommandsTest, RelayToggleAndBootModeSendTheirReports) {
+    Control<QPushButton>("btRele1Togle")->click();
+    EXPECT_EQ(Sent(), std::vector<std::string>{Padded("00 53 4F 54")});
+
+    const QString question =
+        "Da li zaista zelite da pokrenete BOOT mod na uredjaju? Ovaj mod je potreban samo pri "
+        "nadogradnji firmware-a uredjaja!";
+    auto* automatic = Control<QCheckBox>("cbGetStatusAuto");
+    automatic->setChecked(true);
+    Dialogs->answer(DialogService::Answer::No);
+    Control<QPushButton>("btResetToBoot")->click();
+    EXPECT_EQ(Dialogs->texts(), QStringList{question});
+    EXPECT_TRUE(automatic->isChecked());
+    EXPECT_EQ(Sent().size(), 1u);
+
+    Dialogs->answer(DialogService::Answer::Yes);
+    Control<QPushButton>("btResetToBoot")->click();
+    EXPECT_FALSE(automatic->isChecked());
+    EXPECT_EQ(Sent(), (std::vector<std::string>{Padded("00 53 4F 54"), Padded("00 53 52 42")}));
+}
+
+TEST_F(CommandsTest, AFailedWriteIsAHistoryLineAndStillCounted) {
+    ResetCounters();
+    Platform.failWrites(unit->path(), 31, 1);
+    Control<QPushButton>("btGetStatus")->click();
+    ASSERT_FALSE(History().isEmpty());
+    EXPECT_EQ(History().last(),
+              "WRITE ERROR: A device attached to the system is not functioning (1F)");
+    auto* history = Control<QListWidget>("HistoryListBox");
+    EXPECT_EQ(history->currentRow(), history->count() - 1);
+    Main().Timer1Timer();
+    EXPECT_EQ(StatusPanel(2), "Tx/Rx: 1/0");
+}
+
+TEST_F(CommandsTest, RepliesThatNoRowMatchesAreOnlyCounted) {
+    ResetCounters();
+    ShowFirmware(Reply("GF", {{3, 'M'}}), "M",
+                 {Reply("XY", {{3, 1}}), Reply("GA", {{4, 'X'}}), Reply("GK", {{4, 'D'}}),
+                  Reply("FG", {{3, 'Q'}})});
+    Main().Timer1Timer();
+    EXPECT_EQ(StatusPanel(2), "Tx/Rx: 0/5");
+}
+
+TEST_F(CommandsTest, EachButtonShowsItsWindowOnce) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"sBitBtn3", "TfrmCallPhonebook"}, {"btOuts", "TfrmIzlazi"},
+        {"btShowMemory", "TfrmMemory"},    {"sBitBtn1", "TfrmGSMNumbers"},
+        {"sBitBtn2", "TfrmADSettings"},    {"btAlarmi", "TfrmAlarmi"},
+        {"btDebug", "TfrmDebug"}};
+    for (const auto& [button, className] : cases) {
+        QWidget* window = Window(className);
+        EXPECT_FALSE(window->isVisible()) << className;
+        Control<QPushButton>(button)->click();
+        Control<QPushButton>(button)->click();
+        EXPECT_TRUE(window->isVisible()) << className;
+        int instances = 0;
+        for (QWidget* top : QApplication::topLevelWidgets()) {
+            instances += qstrcmp(top->metaObject()->className(), className) == 0 ? 1 : 0;
+        }
+        EXPECT_EQ(instances, 1) << className;
+        window->close();
+        EXPECT_FALSE(window->isVisible()) << className;
+        Control<QPushButton>(button)->click();
+        EXPECT_TRUE(window->isVisible()) << className;
+    }
+}
+
+TEST_F(CommandsTest, HistoryIsSavedAsEightBitLinesEachEndedByCrLf) {
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    auto* history = Control<QListWidget>("HistoryListBox");
+    const QString path = folder.filePath("history.txt");
+
+    // Cancelled: nothing written.
+    Control<QPushButton>("SaveBtn")->click();
+    ASSERT_EQ(Dialogs->calls().size(), 1u);
+    const auto& call = Dialogs->calls()[0];
+    EXPECT_EQ(call.kind, ScriptedDialogService::Kind::SaveFileName);
+    EXPECT_EQ(call.text, "Save History");
+    ASSERT_EQ(call.filters.size(), 2);
+    EXPECT_EQ(call.filters[0].description, "Text Files *.txt");
+    EXPECT_EQ(call.filters[0].pattern, "*.txt");
+    EXPECT_EQ(call.filters[1].description, "All Files *.*");
+    EXPECT_EQ(call.filters[1].pattern, "*.*");
+    EXPECT_EQ(call.defaultSuffix, "txt");
+    EXPECT_EQ(call.directory, QDir::currentPath());
+    EXPECT_FALSE(QFile::exists(path));
+
+    const struct {
+        QStringList lines;
+        QByteArray written;
+    } cases[] = {
+        {{}, QByteArray()},
+        {{"Arrival of A", QString::fromUtf8("\xC3\xA9 \xC3\xBC"), QString::fromUtf8("\xCE\xA9")},
+         QByteArray("Arrival of A\r\n\xE9 \xFC\r\n?\r\n")},
+    };
+    for (const auto& c : cases) {
+        Control<QPushButton>("ClearBtn")->click();
+        history->addItems(c.lines);
+        Dialogs->answerPath(path);
+        Control<QPushButton>("SaveBtn")->click();
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        EXPECT_EQ(file.readAll(), c.written);
+    }
+
+    // A file that cannot be created: the reason is told, the list stays.
+    const QString unreachable = folder.filePath("missing/history.txt");
+    Dialogs->clear();
+    Dialogs->answerPath(unreachable);
+    Control<QPushButton>("SaveBtn")->click();
+    ASSERT_EQ(Dialogs->calls().size(), 2u);
+    EXPECT_EQ(Dialogs->calls()[1].kind, ScriptedDialogService::Kind::Error);
+    EXPECT_TRUE(Dialogs->calls()[1].text.startsWith("Cannot create file \"" + unreachable + "\". "))
+        << Dialogs->calls()[1].text.toStdString();
+    EXPECT_GT(Dialogs->calls()[1].text.size(),
+              ("Cannot create file \"" + unreachable + "\". ").size());
+    EXPECT_EQ(history->count(), 3);
+
+    Control<QPushButton>("ClearBtn")->click();
+    EXPECT_EQ(history->count(), 0);
+}

@@ -1,0 +1,93 @@
+// The HID information dialog, opened from the hidden "HID Info" button.
+
+#include "AppFixture.h"
+#include "DevReader.h"
+#include "QtPrinters.h"
+#include "sim/SimDevices.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QDialog>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTimer>
+
+namespace {
+
+using InfoTest = AppFixture;
+
+struct Shown {
+    QString className;
+    QString vendor, product, serial, vid, pid, version, input, output, feature;
+    QStringList strings, languages;
+};
+
+QStringList Items(QListWidget* list) {
+    QStringList items;
+    for (int row = 0; row < list->count(); ++row) {
+        items << list->item(row)->text();
+    }
+    return items;
+}
+
+}  // namespace
+
+TEST_F(InfoTest, ShowsTheCurrentDevicesIdentityLengthsStringsAndLanguages) {
+    SimDeviceSpec spec = keyboardDevice("unit", "Brevalon 8", 0x000A, 0xBEEF);
+    spec.attributes.VersionNumber = 0x0102;
+    spec.caps.InputReportByteLength = 65;
+    spec.caps.OutputReportByteLength = 65;
+    spec.caps.FeatureReportByteLength = 0;
+    spec.manufacturer = simText("Maker");
+    spec.serial = simText("SN-1");
+    spec.indexedStrings = {{1, simText("Maker")},
+                           {2, simText("Brevalon 8")},
+                           {3, simText("SN-1")},
+                           {255, simText("Last")}};
+    spec.languageIds = {0x0409, 0x041A, 0x0C0C};
+    Platform.plug(spec);
+    Start();
+    Control<QCheckBox>("cbGetStatusAuto")->setChecked(false);
+    Platform.clearTranscript();
+
+    std::vector<Shown> openings;
+    for (int opening = 0; opening < 2; ++opening) {
+        QTimer::singleShot(0, &Main(), [this, &openings] {
+            auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            ASSERT_NE(dialog, nullptr);
+            auto text = [&](const char* name) { return Control<QLabel>(dialog, name)->text(); };
+            openings.push_back({dialog->metaObject()->className(), text("VendorName"),
+                                text("ProductName"), text("SerialNo"), text("Vid"), text("Pid"),
+                                text("Vers"), text("InputLen"), text("OutputLen"),
+                                text("FeatureLen"),
+                                Items(Control<QListWidget>(dialog, "DevStrings")),
+                                Items(Control<QListWidget>(dialog, "LangStrings"))});
+            EXPECT_EQ(dialog->windowTitle(), "HID Device Info");
+            dialog->close();
+        });
+        Control<QPushButton>("btHIDInfo")->click();
+    }
+
+    ASSERT_EQ(openings.size(), 2u);
+    for (const Shown& shown : openings) {
+        EXPECT_EQ(shown.className, "TInfoForm");
+        EXPECT_EQ(shown.vendor, "Maker");
+        EXPECT_EQ(shown.product, "Brevalon 8");
+        EXPECT_EQ(shown.serial, "SN-1");
+        EXPECT_EQ(shown.vid, "000A");
+        EXPECT_EQ(shown.pid, "BEEF");
+        EXPECT_EQ(shown.version, "0102");
+        EXPECT_EQ(shown.input, "40");
+        EXPECT_EQ(shown.output, "40");
+        EXPECT_EQ(shown.feature, "0");
+        EXPECT_EQ(shown.strings,
+                  (QStringList{"  1) Maker", "  2) Brevalon 8", "  3) SN-1", "255) Last"}));
+        EXPECT_EQ(shown.languages, (QStringList{"English (United States)", "Croatian (Croatia)",
+                                                "unknown Locale ID $0C0C"}));
+    }
+    // Each opening made its own dialog, destroyed when it was closed.
+    EXPECT_TRUE(Main().findChildren<QDialog*>().isEmpty());
+    // The dialog only asks the device; it sends nothing.
+    EXPECT_TRUE(Sent().empty());
+}

@@ -1,0 +1,118 @@
+#include "AppFixture.h"
+
+#include "ApplicationWindows.h"
+#include "DevReader.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QEventLoop>
+#include <QLabel>
+#include <QListWidget>
+#include <QTimer>
+
+AppFixture::AppFixture() = default;
+
+AppFixture::~AppFixture() {
+    // Windows first: the main window releases the devices while the
+    // platform and the event loop still exist.
+    Windows.reset();
+}
+
+SimUnitDevice& AppFixture::AddUnit(const std::string& serial) {
+    Units.push_back(std::make_unique<SimUnitDevice>(Platform, serial, Units.size() + 1));
+    return *Units.back();
+}
+
+void AppFixture::Start() {
+    Windows = std::make_unique<TApplicationWindows>(Platform, Ui);
+    Main().show();
+    ASSERT_TRUE(PumpUntil([this] { return StatusPanel(1) != QStringLiteral("Status"); }));
+}
+
+TMainForm& AppFixture::Main() const {
+    return Windows->MainForm();
+}
+
+QWidget* AppFixture::MainWidget() const {
+    return &Windows->MainForm();
+}
+
+QWidget* AppFixture::Window(const char* className) const {
+    for (QWidget* window : Windows->All()) {
+        if (qstrcmp(window->metaObject()->className(), className) == 0) {
+            return window;
+        }
+    }
+    ADD_FAILURE() << "no window " << className;
+    throw std::runtime_error("missing window");
+}
+
+bool AppFixture::PumpUntil(const std::function<bool()>& done, int timeoutMs) {
+    const QDeadlineTimer deadline(timeoutMs);
+    // Wakes the loop at the deadline even when nothing else happens.
+    QTimer wake;
+    wake.setSingleShot(true);
+    wake.start(timeoutMs);
+    while (!done()) {
+        if (deadline.hasExpired()) {
+            return false;
+        }
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+    }
+    return true;
+}
+
+void AppFixture::PumpFor(int ms) {
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+std::vector<std::string> AppFixture::Lines(char direction, const std::string& path) const {
+    std::vector<std::string> lines;
+    for (const SimTranscriptLine& line : Platform.transcript()) {
+        if (line.direction == direction && (path.empty() || line.path == path)) {
+            lines.push_back(simHex(line.bytes));
+        }
+    }
+    return lines;
+}
+
+std::vector<std::string> AppFixture::Sent(const std::string& path) const {
+    return Lines('>', path);
+}
+
+std::vector<std::string> AppFixture::Received(const std::string& path) const {
+    return Lines('<', path);
+}
+
+int AppFixture::CountSent(const std::string& head, const std::string& path) const {
+    int count = 0;
+    for (const std::string& line : Sent(path)) {
+        count += line.starts_with(head) ? 1 : 0;
+    }
+    return count;
+}
+
+QStringList AppFixture::History() const {
+    QStringList lines;
+    auto* history = Control<QListWidget>("HistoryListBox");
+    for (int row = 0; row < history->count(); ++row) {
+        lines << history->item(row)->text();
+    }
+    return lines;
+}
+
+QString AppFixture::StatusPanel(int index) const {
+    return Control<QLabel>(QStringLiteral("StatusPanel%1").arg(index).toLatin1().constData())
+        ->text();
+}
+
+std::string Padded(const std::string& head) {
+    std::string report = head;
+    const std::size_t bytes = (head.size() + 1) / 3;
+    for (std::size_t k = bytes; k < 65; ++k) {
+        report += " 00";
+    }
+    return report;
+}
