@@ -1,5 +1,5 @@
 # Entry points for people and CI. Every target installs what it needs first.
-.PHONY: setup configure build test run sanitize tsan cross-windows clean
+.PHONY: setup configure build test run screenshots sanitize tsan cross-windows test-windows clean
 
 SETUP := tools/setup.sh
 APP := build/default/src/app/BrevalonMiniSetup
@@ -17,10 +17,16 @@ test: build cross-windows
 	@ctest --preset default
 
 run: build
-	@if [ ! -x $(APP) ]; then echo "The tool is not built yet: only the HID layer and its tests exist."; exit 1; fi
 	@if [ -z "$$DISPLAY" ] && [ -z "$$WAYLAND_DISPLAY" ]; then \
 	    echo "No display found. Run 'make run' from a desktop session, or try 'xvfb-run -a make run' for a headless run."; exit 1; fi
 	@$(APP) --simulate
+
+# A picture of every window in build/screenshots/, taken under a virtual X
+# server with one virtual unit attached once its status is shown.
+screenshots: build
+	@rm -rf build/screenshots
+	@BREVALON_SCREENSHOTS=$(CURDIR)/build/screenshots xvfb-run -a $(APP) --simulate
+	@ls build/screenshots
 
 sanitize: setup
 	@cmake --preset asan >/dev/null
@@ -40,6 +46,11 @@ cross-windows: setup
 	    -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-w64.cmake \
 	    -DBREVALON_GUI=OFF -DBREVALON_TESTS=OFF -DBREVALON_BENCH=OFF >/dev/null
 	@cmake --build build/windows --target brevalon_hid brevalon_hid_platform hid_list_interfaces
+
+# The HID layer with the Windows backend, the simulator, the protocol layer and
+# their tests, cross-compiled and run under Wine in a fresh prefix.
+test-windows: setup
+	@bash tests/windows/run-under-wine.sh
 
 clean:
 	@rm -rf build

@@ -54,10 +54,14 @@ QString Hex4(std::uint16_t value) {
     return QStringLiteral("%1").arg(value, 4, 16, QLatin1Char('0')).toUpper();
 }
 
+// Changes nothing when the colour is already set: status replies come ten
+// times a second and a new palette repaints the widget and its children.
 void SetTextColor(QWidget* widget, const QColor& color) {
     QPalette palette = widget->palette();
-    palette.setColor(QPalette::WindowText, color);
-    widget->setPalette(palette);
+    if (palette.color(QPalette::WindowText) != color) {
+        palette.setColor(QPalette::WindowText, color);
+        widget->setPalette(palette);
+    }
 }
 
 // The system's message text without the trailing white space, control
