@@ -1,5 +1,5 @@
 # Entry points for people and CI. Every target installs what it needs first.
-.PHONY: setup configure build test run screenshots sanitize tsan cross-windows test-windows clean
+.PHONY: setup configure build test run screenshots package sanitize tsan cross-windows test-windows clean
 
 SETUP := tools/setup.sh
 APP := build/default/src/app/BrevalonMiniSetup
@@ -27,6 +27,12 @@ screenshots: build
 	@rm -rf build/screenshots
 	@BREVALON_SCREENSHOTS=$(CURDIR)/build/screenshots xvfb-run -a $(APP) --simulate
 	@ls build/screenshots
+
+# The Debian package, build/default/brevalon-mini-setup_<version>_<arch>.deb,
+# made from the build above without compiling anything again.
+package: build
+	@rm -f build/default/brevalon-mini-setup_*.deb
+	@cmake --build --preset default --target package
 
 sanitize: setup
 	@cmake --preset asan >/dev/null

@@ -12,6 +12,7 @@ packages=(
     clang libclang-rt-14-dev
     xvfb xauth x11-apps imagemagick
     valgrind
+    dpkg-dev desktop-file-utils udev
 )
 
 missing=()
