@@ -387,51 +387,36 @@ void THidDeviceController::setOnDeviceChange(const THidNotifyEvent& Handler) {
     DeviceChange();
 }
 
-void THidDeviceController::setOnDeviceData(const THidDataEvent& Handler) {
-    if (Handler == FDevDataEvent) {
+template <typename Value, typename Getter, typename Setter>
+void THidDeviceController::HandOn(Value& Current, const Value& New, Getter Get, Setter Set) {
+    if (New == Current) {
         return;
     }
-    const THidDataEvent current = FDevDataEvent;
+    const Value old = Current;
+    // By position: handing on a data handler may stop a reader, whose pending
+    // delivery may change the list.
     for (std::size_t i = 0; i < FList.size(); ++i) {
-        if (FList[i]->OnData() == current) {
-            FList[i]->setOnData(Handler);
+        if ((FList[i]->*Get)() == old) {
+            (FList[i]->*Set)(New);
         }
     }
-    FDevDataEvent = Handler;
+    Current = New;
+}
+
+void THidDeviceController::setOnDeviceData(const THidDataEvent& Handler) {
+    HandOn(FDevDataEvent, Handler, &THidDevice::OnData, &THidDevice::setOnData);
 }
 
 void THidDeviceController::setOnDeviceDataError(const THidDataErrorEvent& Handler) {
-    if (Handler == FDevDataErrorEvent) {
-        return;
-    }
-    for (THidDevice* dev : FList) {
-        if (dev->OnDataError() == FDevDataErrorEvent) {
-            dev->setOnDataError(Handler);
-        }
-    }
-    FDevDataErrorEvent = Handler;
+    HandOn(FDevDataErrorEvent, Handler, &THidDevice::OnDataError, &THidDevice::setOnDataError);
 }
 
 void THidDeviceController::setOnDeviceUnplug(const THidPlugEvent& Handler) {
-    if (Handler == FDevUnplugEvent) {
-        return;
-    }
-    for (THidDevice* dev : FList) {
-        if (dev->OnUnplug() == FDevUnplugEvent) {
-            dev->setOnUnplug(Handler);
-        }
-    }
-    FDevUnplugEvent = Handler;
+    HandOn(FDevUnplugEvent, Handler, &THidDevice::OnUnplug, &THidDevice::setOnUnplug);
 }
 
 void THidDeviceController::setDevThreadSleepTime(std::int32_t Milliseconds) {
-    if (Milliseconds == FDevThreadSleepTime) {
-        return;
-    }
-    for (THidDevice* dev : FList) {
-        if (dev->ThreadSleepTime() == FDevThreadSleepTime) {
-            dev->setThreadSleepTime(Milliseconds);
-        }
-    }
-    FDevThreadSleepTime = Milliseconds;
+    // Devices keep their value when it is outside their range.
+    HandOn(FDevThreadSleepTime, Milliseconds, &THidDevice::ThreadSleepTime,
+           &THidDevice::setThreadSleepTime);
 }

@@ -100,6 +100,9 @@ private:
     template <typename Test>
     std::int32_t CountWhere(const Test& test);
     void CheckOutAt(THidDevice*& HidDev, std::size_t Idx);
+    // Gives `New` to every listed device whose value equals `Current`, then stores it.
+    template <typename Value, typename Getter, typename Setter>
+    void HandOn(Value& Current, const Value& New, Getter Get, Setter Set);
     // Called by a device that is being destroyed while it is listed.
     void DeviceDestroyed(THidDevice* HidDev, const THidDataEvent& Data,
                          const THidPlugEvent& Unplug);

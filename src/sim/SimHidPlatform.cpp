@@ -67,6 +67,15 @@ struct SimHidPlatform::Channel {
     std::uint32_t toRead = 0;
     bool interrupted = false;
 
+    // Feature reports need a report ID byte and a device that has them.
+    bool hasFeatureReports(std::uint32_t size) const {
+        if (size == 0 || device->spec.caps.FeatureReportByteLength == 0) {
+            setError(SimErrorInvalidFunction);
+            return false;
+        }
+        return true;
+    }
+
     void complete(std::uint32_t bytes) {
         outstanding = false;
         completed = true;
@@ -529,31 +538,32 @@ bool SimHidPlatform::getIndexedString(HidHandle handle, std::uint32_t index, voi
     return true;
 }
 
-bool SimHidPlatform::getNumInputBuffers(HidHandle handle, std::uint32_t& count) {
+template <typename Action>
+bool SimHidPlatform::onLiveChannel(HidHandle handle, bool needReadWrite, const Action& action) {
     std::lock_guard lock(mutex_);
-    auto ch = liveChannel(handle, false);
-    if (!ch) {
-        return false;
-    }
-    count = ch->capacity;
-    return true;
+    auto ch = liveChannel(handle, needReadWrite);
+    return ch && action(*ch);
+}
+
+bool SimHidPlatform::getNumInputBuffers(HidHandle handle, std::uint32_t& count) {
+    return onLiveChannel(handle, false, [&](Channel& ch) {
+        count = ch.capacity;
+        return true;
+    });
 }
 
 bool SimHidPlatform::setNumInputBuffers(HidHandle handle, std::uint32_t count) {
-    std::lock_guard lock(mutex_);
-    auto ch = liveChannel(handle, false);
-    if (!ch) {
-        return false;
-    }
-    if (count < minInputBuffers || count > maxInputBuffers) {
-        setError(SimErrorInvalidParameter);
-        return false;
-    }
-    ch->capacity = count;
-    while (ch->queue.size() > count) {
-        ch->queue.pop_front();
-    }
-    return true;
+    return onLiveChannel(handle, false, [&](Channel& ch) {
+        if (count < minInputBuffers || count > maxInputBuffers) {
+            setError(SimErrorInvalidParameter);
+            return false;
+        }
+        ch.capacity = count;
+        while (ch.queue.size() > count) {
+            ch.queue.pop_front();
+        }
+        return true;
+    });
 }
 
 bool SimHidPlatform::getPhysicalDescriptor(HidHandle handle, void* buffer,
@@ -577,67 +587,51 @@ bool SimHidPlatform::getPhysicalDescriptor(HidHandle handle, void* buffer,
 }
 
 bool SimHidPlatform::getConfiguration(HidHandle handle, HidConfiguration& configuration) {
-    std::lock_guard lock(mutex_);
-    auto ch = liveChannel(handle, false);
-    if (!ch) {
-        return false;
-    }
-    configuration = ch->device->configuration;
-    return true;
+    return onLiveChannel(handle, false, [&](Channel& ch) {
+        configuration = ch.device->configuration;
+        return true;
+    });
 }
 
 bool SimHidPlatform::setConfiguration(HidHandle handle, const HidConfiguration& configuration) {
-    std::lock_guard lock(mutex_);
-    auto ch = liveChannel(handle, false);
-    if (!ch) {
-        return false;
-    }
-    ch->device->configuration = configuration;
-    return true;
+    return onLiveChannel(handle, false, [&](Channel& ch) {
+        ch.device->configuration = configuration;
+        return true;
+    });
 }
 
 bool SimHidPlatform::flushQueue(HidHandle handle) {
-    std::lock_guard lock(mutex_);
-    auto ch = liveChannel(handle, false);
-    if (!ch) {
-        return false;
-    }
-    ch->queue.clear();
-    return true;
+    return onLiveChannel(handle, false, [&](Channel& ch) {
+        ch.queue.clear();
+        return true;
+    });
 }
 
 bool SimHidPlatform::getFeature(HidHandle handle, void* report, std::uint32_t size) {
-    std::lock_guard lock(mutex_);
-    auto ch = liveChannel(handle, true);
-    if (!ch) {
-        return false;
-    }
-    if (size == 0 || ch->device->spec.caps.FeatureReportByteLength == 0) {
-        setError(SimErrorInvalidFunction);
-        return false;
-    }
-    auto* bytes = static_cast<std::uint8_t*>(report);
-    const auto& stored = ch->device->features[bytes[0]];
-    std::memset(bytes + 1, 0, size - 1);
-    if (stored.size() > 1) {
-        std::memcpy(bytes + 1, stored.data() + 1, std::min<std::size_t>(size, stored.size()) - 1);
-    }
-    return true;
+    return onLiveChannel(handle, true, [&](Channel& ch) {
+        if (!ch.hasFeatureReports(size)) {
+            return false;
+        }
+        auto* bytes = static_cast<std::uint8_t*>(report);
+        const auto& stored = ch.device->features[bytes[0]];
+        std::memset(bytes + 1, 0, size - 1);
+        if (stored.size() > 1) {
+            std::memcpy(bytes + 1, stored.data() + 1,
+                        std::min<std::size_t>(size, stored.size()) - 1);
+        }
+        return true;
+    });
 }
 
 bool SimHidPlatform::setFeature(HidHandle handle, const void* report, std::uint32_t size) {
-    std::lock_guard lock(mutex_);
-    auto ch = liveChannel(handle, true);
-    if (!ch) {
-        return false;
-    }
-    if (size == 0 || ch->device->spec.caps.FeatureReportByteLength == 0) {
-        setError(SimErrorInvalidFunction);
-        return false;
-    }
-    const auto* bytes = static_cast<const std::uint8_t*>(report);
-    ch->device->features[bytes[0]].assign(bytes, bytes + size);
-    return true;
+    return onLiveChannel(handle, true, [&](Channel& ch) {
+        if (!ch.hasFeatureReports(size)) {
+            return false;
+        }
+        const auto* bytes = static_cast<const std::uint8_t*>(report);
+        ch.device->features[bytes[0]].assign(bytes, bytes + size);
+        return true;
+    });
 }
 
 bool SimHidPlatform::getInputReport(HidHandle, void*, std::uint32_t) {

@@ -166,6 +166,9 @@ private:
     bool copyString(HidHandle handle, std::optional<std::u16string> SimDeviceSpec::*field,
                     void* buffer, std::uint32_t bufferBytes);
     std::shared_ptr<Channel> queryChannel(HidHandle handle) const;
+    // Runs `action` on the live channel under the lock; false when there is none.
+    template <typename Action>
+    bool onLiveChannel(HidHandle handle, bool needReadWrite, const Action& action);
     bool sendReport(HidHandle handle, HidAccess access, const void* report, std::uint32_t size);
     void queueInput(const Device& device, const std::vector<std::uint8_t>& report,
                     Clock::time_point due);

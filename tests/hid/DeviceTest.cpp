@@ -163,6 +163,25 @@ TEST_F(DeviceTest, QueryOnlyDeviceCannotWriteAndGetsNoReader) {
     EXPECT_EQ(sim.lastError(), SimErrorAccessDenied);
 }
 
+TEST_F(DeviceTest, ForwardedOperations) {
+    auto spec = deviceSpec("/a");
+    spec.caps.FeatureReportByteLength = 4;
+    holdDevice(spec);
+    const std::uint8_t feature[4] = {0x02, 0xAA, 0xBB, 0xCC};
+    EXPECT_TRUE(dev->SetFeature(feature, 4));
+    std::uint8_t read[4] = {0x02};
+    EXPECT_TRUE(dev->GetFeature(read, 4));
+    EXPECT_EQ(simHex({read, read + 4}), "02 AA BB CC");
+    std::uint8_t other[4] = {0x03, 0x11};
+    EXPECT_TRUE(dev->GetFeature(other, 4));
+    EXPECT_EQ(simHex({other, other + 4}), "03 00 00 00");
+    dev->setConfiguration(HidConfiguration{1, 2, 64});
+    EXPECT_EQ(dev->Configuration().RingBufferSize, 64u);
+    EXPECT_TRUE(dev->FlushQueue());
+    EXPECT_FALSE(dev->GetInputReport(read, 4));
+    EXPECT_EQ(sim.lastError(), HidErrorNotSupported);
+}
+
 TEST_F(DeviceTest, ReportParserNeedsAnAccessibleDevice) {
     sim.plug(deviceSpec("/a"));
     start();

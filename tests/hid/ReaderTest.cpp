@@ -234,19 +234,3 @@ TEST_F(ReaderTest, RoundTripThroughAResponder) {
 }
 
 }  // namespace
-
-namespace {
-
-TEST_F(HidTest, UnitThatDropsOffTheBusComesBackAsANewDevice) {
-    sim.plug(deviceSpec("/a"));
-    start();
-    const std::uint32_t before = ctl->Devices()[0]->PnPInfo().DeviceID();
-    log.take();
-    sim.replugAfter("/a", std::chrono::milliseconds(20));
-    ASSERT_TRUE(ui.pumpUntil([&] { return log.events.size() >= 4; }));
-    EXPECT_EQ(log.take(),
-              (std::vector<std::string>{"removal /a gone", "change", "arrival /a", "change"}));
-    EXPECT_NE(ctl->Devices()[0]->PnPInfo().DeviceID(), before);
-}
-
-}  // namespace

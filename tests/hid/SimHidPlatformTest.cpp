@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <thread>
-
 #include "HidFixture.h"
 
 namespace {
@@ -113,20 +111,6 @@ TEST(SimHidPlatform, TranscriptLineText) {
     EXPECT_EQ(line.text(), "12.345 > 00 47 53 AB");
     const SimTranscriptLine early{7ms, '<', "/a", {0x0F}};
     EXPECT_EQ(early.text(), "0.007 < 0F");
-}
-
-TEST(SimHidPlatform, LastErrorBelongsToTheCallingThread) {
-    SimHidPlatform sim;
-    EXPECT_EQ(sim.open("/missing", HidAccess::ReadWrite), InvalidHandle);
-    std::uint32_t other = 99;
-    std::thread([&] { other = sim.lastError(); }).join();
-    EXPECT_EQ(sim.lastError(), SimErrorFileNotFound);
-    EXPECT_EQ(other, 0u);
-    std::u16string name;
-    EXPECT_TRUE(sim.languageName(0x0407, name));
-    EXPECT_EQ(name, u"German (Germany)");
-    EXPECT_FALSE(sim.languageName(0x0001, name));
-    EXPECT_EQ(sim.errorMessage(SimErrorDeviceNotConnected), "The device is not connected.");
 }
 
 }  // namespace
