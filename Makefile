@@ -1,5 +1,5 @@
 # Entry points for people and CI. Every target installs what it needs first.
-.PHONY: setup configure build test run screenshots package sanitize tsan cross-windows test-windows clean
+.PHONY: setup configure build test run screenshots package sanitize tsan cross-windows test-windows test-kernel clean
 
 SETUP := tools/setup.sh
 APP := build/default/src/app/BrevalonMiniSetup
@@ -57,6 +57,13 @@ cross-windows: setup
 # their tests, cross-compiled and run under Wine in a fresh prefix.
 test-windows: setup
 	@bash tests/windows/run-under-wine.sh
+
+# The HID layer's Linux backend against the real kernel HID stack: Debian's
+# kernel in a qemu guest, the virtual unit behind /dev/uhid and the HID layer
+# in two processes; prints each scenario and the round-trip figures.
+test-kernel: configure
+	@cmake --build --preset default --target kernel_unit kernel_host
+	@bash tools/kernel/run-kernel-test.sh build/default
 
 clean:
 	@rm -rf build

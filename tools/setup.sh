@@ -13,6 +13,7 @@ packages=(
     xvfb xauth x11-apps imagemagick
     valgrind
     dpkg-dev desktop-file-utils udev
+    qemu-system-x86 busybox-static libhidapi-dev cpio xz-utils
 )
 
 missing=()
