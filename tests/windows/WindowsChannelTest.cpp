@@ -10,6 +10,7 @@
 #include <future>
 #include <memory>
 #include <thread>
+#include <tuple>
 
 #include "SystemHidPlatform.h"
 #include "WineHid.h"

@@ -2,8 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include <dbt.h>
 #include <windows.h>
+
+#include <dbt.h>
 
 #include <algorithm>
 #include <chrono>

@@ -70,7 +70,16 @@ inline void pumpThreadMessages() {
     }
 }
 
-// The message-only window that receives the device-change notifications.
+// This thread's message-only window that receives the device-change
+// notifications, or none. Other processes' windows of the class are found
+// too, since tests run side by side.
 inline HWND deviceChangeWindow() {
-    return FindWindowExW(HWND_MESSAGE, nullptr, L"BrevalonHidDeviceChange", nullptr);
+    HWND window = nullptr;
+    while ((window = FindWindowExW(HWND_MESSAGE, window, L"BrevalonHidDeviceChange", nullptr)) !=
+           nullptr) {
+        if (GetWindowThreadProcessId(window, nullptr) == GetCurrentThreadId()) {
+            return window;
+        }
+    }
+    return nullptr;
 }
