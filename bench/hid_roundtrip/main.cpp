@@ -34,15 +34,15 @@ int main(int argc, char** argv) {
     const int warmup = 1000;
 
     SimHidPlatform sim;
-    SimDeviceSpec spec;
-    spec.path = "/sim/unit";
-    spec.product = u"Brevalon 8";
-    spec.caps.InputReportByteLength = 65;
-    spec.caps.OutputReportByteLength = 65;
-    spec.responder = [](const std::vector<std::uint8_t>& report) {
+    SimDeviceDescription desc;
+    desc.path = "/sim/unit";
+    desc.product = u"Brevalon 8";
+    desc.caps.InputReportByteLength = 65;
+    desc.caps.OutputReportByteLength = 65;
+    desc.responder = [](const std::vector<std::uint8_t>& report) {
         return std::vector<SimInputReport>{{report, std::chrono::milliseconds(0)}};
     };
-    sim.plug(spec);
+    sim.plug(desc);
 
     ManualUiThread ui;
     THidDeviceController controller(sim, ui);

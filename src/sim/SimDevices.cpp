@@ -11,9 +11,9 @@ std::u16string simText(std::string_view text) {
     return out;
 }
 
-SimDeviceSpec keyboardDevice(std::string path, std::optional<std::string> product,
-                             std::uint16_t vendorId, std::uint16_t productId) {
-    SimDeviceSpec desc;
+SimDeviceDescription keyboardDevice(std::string path, std::optional<std::string> product,
+                                    std::uint16_t vendorId, std::uint16_t productId) {
+    SimDeviceDescription desc;
     desc.path = std::move(path);
     desc.attributes = {sizeof(HidAttributes), vendorId, productId, 0x0110};
     // A boot keyboard: modifier byte, reserved byte and six key codes in, the

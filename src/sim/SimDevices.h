@@ -18,8 +18,10 @@ std::u16string simText(std::string_view text);
 
 // A keyboard: a HID device that is not the unit. Without `product` it has no
 // product string, so it is listed by its vendor and product IDs.
-SimDeviceSpec keyboardDevice(std::string path, std::optional<std::string> product = std::nullopt,
-                             std::uint16_t vendorId = 0x0001, std::uint16_t productId = 0x00AB);
+SimDeviceDescription keyboardDevice(std::string path,
+                                    std::optional<std::string> product = std::nullopt,
+                                    std::uint16_t vendorId = 0x0001,
+                                    std::uint16_t productId = 0x00AB);
 
 // Attaches `count` units that answer like a full-speed USB device (about
 // 2 ms per reply), with distinct serial numbers and some settings filled in.

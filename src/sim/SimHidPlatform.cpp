@@ -38,7 +38,7 @@ bool canRead(HidAccess access) {
 }  // namespace
 
 struct SimHidPlatform::Device {
-    SimDeviceSpec spec;
+    SimDeviceDescription desc;
     std::uint32_t id = 0;
     bool plugged = true;
     int failWrites = 0;
@@ -69,7 +69,7 @@ struct SimHidPlatform::Channel {
 
     // Feature reports need a report ID byte and a device that has them.
     bool hasFeatureReports(std::uint32_t size) const {
-        if (size == 0 || device->spec.caps.FeatureReportByteLength == 0) {
+        if (size == 0 || device->desc.caps.FeatureReportByteLength == 0) {
             setError(SimErrorInvalidFunction);
             return false;
         }
@@ -127,13 +127,13 @@ void SimHidPlatform::setHidVersion(std::string version) {
     hidVersion_ = std::move(version);
 }
 
-std::uint32_t SimHidPlatform::plug(SimDeviceSpec spec) {
+std::uint32_t SimHidPlatform::plug(SimDeviceDescription desc) {
     std::uint32_t id;
     {
         std::lock_guard lock(mutex_);
         auto dev = std::make_shared<Device>();
-        dev->spec = std::move(spec);
-        dev->spec.textProperties.try_emplace(HidPropClass, "HIDClass");
+        dev->desc = std::move(desc);
+        dev->desc.textProperties.try_emplace(HidPropClass, "HIDClass");
         dev->id = id = nextDeviceId_++;
         devices_.push_back(std::move(dev));
     }
@@ -145,7 +145,7 @@ bool SimHidPlatform::unplug(const std::string& path) {
     {
         std::lock_guard lock(mutex_);
         auto it = std::find_if(devices_.begin(), devices_.end(),
-                               [&](const auto& dev) { return dev->spec.path == path; });
+                               [&](const auto& dev) { return dev->desc.path == path; });
         if (it == devices_.end()) {
             return false;
         }
@@ -171,14 +171,14 @@ bool SimHidPlatform::replugAfter(const std::string& path, std::chrono::milliseco
     if (!dev) {
         return false;
     }
-    SimDeviceSpec spec = dev->spec;
+    SimDeviceDescription desc = dev->desc;
     unplug(path);
-    schedulePlug(std::move(spec), delay);
+    schedulePlug(std::move(desc), delay);
     return true;
 }
 
-void SimHidPlatform::schedulePlug(SimDeviceSpec spec, std::chrono::milliseconds delay) {
-    schedule(Clock::now() + delay, [this, spec = std::move(spec)] { plug(spec); });
+void SimHidPlatform::schedulePlug(SimDeviceDescription desc, std::chrono::milliseconds delay) {
+    schedule(Clock::now() + delay, [this, desc = std::move(desc)] { plug(desc); });
 }
 
 void SimHidPlatform::scheduleUnplug(const std::string& path, std::chrono::milliseconds delay) {
@@ -192,7 +192,7 @@ void SimHidPlatform::notifyChange() {
 void SimHidPlatform::failWrites(const std::string& path, std::uint32_t code, int count) {
     std::lock_guard lock(mutex_);
     for (auto& dev : devices_) {
-        if (dev->spec.path == path) {
+        if (dev->desc.path == path) {
             dev->failWrites = count;
             dev->failCode = code;
         }
@@ -203,7 +203,7 @@ bool SimHidPlatform::sendInput(const std::string& path, std::vector<std::uint8_t
                                std::chrono::milliseconds delay) {
     std::lock_guard lock(mutex_);
     for (auto& dev : devices_) {
-        if (dev->spec.path == path) {
+        if (dev->desc.path == path) {
             queueInput(*dev, report, Clock::now() + delay);
             return true;
         }
@@ -219,7 +219,7 @@ int SimHidPlatform::openChannels(const std::string& path) const {
     std::lock_guard lock(mutex_);
     return static_cast<int>(
         std::count_if(channels_.begin(), channels_.end(),
-                      [&](const auto& entry) { return entry.second->device->spec.path == path; }));
+                      [&](const auto& entry) { return entry.second->device->desc.path == path; }));
 }
 
 std::vector<SimTranscriptLine> SimHidPlatform::transcript() const {
@@ -275,7 +275,7 @@ std::shared_ptr<SimHidPlatform::Channel> SimHidPlatform::queryChannel(HidHandle 
 std::shared_ptr<SimHidPlatform::Device> SimHidPlatform::device(const std::string& path) const {
     std::lock_guard lock(mutex_);
     for (const auto& dev : devices_) {
-        if (dev->spec.path == path) {
+        if (dev->desc.path == path) {
             return dev;
         }
     }
@@ -387,10 +387,10 @@ bool SimHidPlatform::listInterfaces(std::vector<HidInterfaceRecord>& out) {
     for (const auto& dev : devices_) {
         HidInterfaceRecord rec;
         rec.DeviceID = dev->id;
-        rec.DevicePath = dev->spec.path;
-        rec.TextProperties = dev->spec.textProperties;
-        rec.MultiTextProperties = dev->spec.multiTextProperties;
-        rec.NumberProperties = dev->spec.numberProperties;
+        rec.DevicePath = dev->desc.path;
+        rec.TextProperties = dev->desc.textProperties;
+        rec.MultiTextProperties = dev->desc.multiTextProperties;
+        rec.NumberProperties = dev->desc.numberProperties;
         out.push_back(std::move(rec));
     }
     return true;
@@ -416,13 +416,13 @@ void SimHidPlatform::stopWatching() {
 HidHandle SimHidPlatform::open(const std::string& devicePath, HidAccess access) {
     std::lock_guard lock(mutex_);
     auto it = std::find_if(devices_.begin(), devices_.end(),
-                           [&](const auto& dev) { return dev->spec.path == devicePath; });
+                           [&](const auto& dev) { return dev->desc.path == devicePath; });
     if (it == devices_.end()) {
         setError(SimErrorFileNotFound);
         return InvalidHandle;
     }
-    const auto& spec = (*it)->spec;
-    if (spec.cannotOpen || (spec.queryOnly && access != HidAccess::QueryOnly)) {
+    const auto& desc = (*it)->desc;
+    if (desc.cannotOpen || (desc.queryOnly && access != HidAccess::QueryOnly)) {
         setError(SimErrorAccessDenied);
         return InvalidHandle;
     }
@@ -456,18 +456,18 @@ bool SimHidPlatform::getAttributes(HidHandle handle, HidAttributes& attributes) 
     if (!ch) {
         return false;
     }
-    if (ch->device->spec.attributesFail) {
+    if (ch->device->desc.attributesFail) {
         setError(SimErrorGenFailure);
         return false;
     }
-    attributes = ch->device->spec.attributes;
+    attributes = ch->device->desc.attributes;
     attributes.Size = sizeof(HidAttributes);
     return true;
 }
 
 void* SimHidPlatform::getPreparsedData(HidHandle handle) {
     auto ch = queryChannel(handle);
-    return ch ? new HidCaps(ch->device->spec.caps) : nullptr;
+    return ch ? new HidCaps(ch->device->desc.caps) : nullptr;
 }
 
 void SimHidPlatform::freePreparsedData(void* preparsed) {
@@ -483,13 +483,13 @@ std::int32_t SimHidPlatform::getCaps(void* preparsed, HidCaps& caps) {
 }
 
 bool SimHidPlatform::copyString(HidHandle handle,
-                                std::optional<std::u16string> SimDeviceSpec::*field, void* buffer,
-                                std::uint32_t bufferBytes) {
+                                std::optional<std::u16string> SimDeviceDescription::*field,
+                                void* buffer, std::uint32_t bufferBytes) {
     auto ch = queryChannel(handle);
     if (!ch) {
         return false;
     }
-    const auto& text = ch->device->spec.*field;
+    const auto& text = ch->device->desc.*field;
     if (!text) {
         setError(SimErrorGenFailure);
         return false;
@@ -500,16 +500,16 @@ bool SimHidPlatform::copyString(HidHandle handle,
 
 bool SimHidPlatform::getManufacturerString(HidHandle handle, void* buffer,
                                            std::uint32_t bufferBytes) {
-    return copyString(handle, &SimDeviceSpec::manufacturer, buffer, bufferBytes);
+    return copyString(handle, &SimDeviceDescription::manufacturer, buffer, bufferBytes);
 }
 
 bool SimHidPlatform::getProductString(HidHandle handle, void* buffer, std::uint32_t bufferBytes) {
-    return copyString(handle, &SimDeviceSpec::product, buffer, bufferBytes);
+    return copyString(handle, &SimDeviceDescription::product, buffer, bufferBytes);
 }
 
 bool SimHidPlatform::getSerialNumberString(HidHandle handle, void* buffer,
                                            std::uint32_t bufferBytes) {
-    return copyString(handle, &SimDeviceSpec::serial, buffer, bufferBytes);
+    return copyString(handle, &SimDeviceDescription::serial, buffer, bufferBytes);
 }
 
 bool SimHidPlatform::getIndexedString(HidHandle handle, std::uint32_t index, void* buffer,
@@ -518,19 +518,19 @@ bool SimHidPlatform::getIndexedString(HidHandle handle, std::uint32_t index, voi
     if (!ch) {
         return false;
     }
-    const auto& spec = ch->device->spec;
+    const auto& desc = ch->device->desc;
     if (index == 0) {
-        if (spec.languageIds.empty()) {
+        if (desc.languageIds.empty()) {
             setError(SimErrorGenFailure);
             return false;
         }
-        std::u16string ids(spec.languageIds.begin(), spec.languageIds.end());
+        std::u16string ids(desc.languageIds.begin(), desc.languageIds.end());
         copyUnits(ids.data(), ids.size(), buffer, bufferBytes);
         return true;
     }
-    auto it = index <= 255 ? spec.indexedStrings.find(static_cast<std::uint8_t>(index))
-                           : spec.indexedStrings.end();
-    if (it == spec.indexedStrings.end()) {
+    auto it = index <= 255 ? desc.indexedStrings.find(static_cast<std::uint8_t>(index))
+                           : desc.indexedStrings.end();
+    if (it == desc.indexedStrings.end()) {
         setError(SimErrorInvalidParameter);
         return false;
     }
@@ -572,7 +572,7 @@ bool SimHidPlatform::getPhysicalDescriptor(HidHandle handle, void* buffer,
     if (!ch) {
         return false;
     }
-    const auto& descriptor = ch->device->spec.physicalDescriptor;
+    const auto& descriptor = ch->device->desc.physicalDescriptor;
     if (!descriptor) {
         setError(SimErrorInvalidFunction);
         return false;
@@ -674,18 +674,18 @@ bool SimHidPlatform::sendReport(HidHandle handle, HidAccess access, const void* 
             setError(dev->failCode);
             return false;
         }
-        const std::uint16_t length = dev->spec.caps.OutputReportByteLength;
+        const std::uint16_t length = dev->desc.caps.OutputReportByteLength;
         if (size == 0 || (length != 0 && size != length)) {
             setError(SimErrorInvalidParameter);
             return false;
         }
         const auto* p = static_cast<const std::uint8_t*>(report);
         bytes.assign(p, p + size);
-        line = record('>', dev->spec.path, bytes);
+        line = record('>', dev->desc.path, bytes);
     }
     observe(line);
-    if (dev->spec.responder) {
-        auto replies = dev->spec.responder(bytes);
+    if (dev->desc.responder) {
+        auto replies = dev->desc.responder(bytes);
         std::lock_guard lock(mutex_);
         const auto now = Clock::now();
         for (auto& reply : replies) {
@@ -740,7 +740,7 @@ bool SimHidPlatform::read(HidHandle handle, void* report, std::uint32_t toRead,
         }
         bytesRead = static_cast<std::uint32_t>(std::min<std::size_t>(toRead, bytes.size()));
         bytes.resize(bytesRead);
-        line = record('<', ch->device->spec.path, bytes);
+        line = record('<', ch->device->desc.path, bytes);
     }
     if (bytesRead > 0) {
         std::memcpy(report, bytes.data(), bytesRead);
@@ -804,7 +804,7 @@ HidWaitResult SimHidPlatform::wait(HidHandle handle, std::uint32_t milliseconds)
                 }
                 bytes.resize(n);
                 ch->complete(n);
-                line = record('<', ch->device->spec.path, bytes);
+                line = record('<', ch->device->desc.path, bytes);
                 break;
             }
             const auto now = Clock::now();

@@ -28,7 +28,7 @@ using SimResponder =
     std::function<std::vector<SimInputReport>(const std::vector<std::uint8_t>& report)>;
 
 // Everything a simulated HID interface shows to the HID layer.
-struct SimDeviceSpec {
+struct SimDeviceDescription {
     std::string path;
     HidAttributes attributes{12, 0, 0, 0};
     HidCaps caps;  // report lengths count the report ID byte
@@ -86,13 +86,13 @@ public:
     void setBound(bool bound);
     void setHidVersion(std::string version);
     // Attaches a device (a new device-instance id) and raises the change signal.
-    std::uint32_t plug(SimDeviceSpec spec);
+    std::uint32_t plug(SimDeviceDescription desc);
     // Detaches the device at `path`: its channels fail from now on and
     // outstanding reads end without data. Raises the change signal.
     bool unplug(const std::string& path);
     // Detaches now and attaches the same device again after `delay`.
     bool replugAfter(const std::string& path, std::chrono::milliseconds delay);
-    void schedulePlug(SimDeviceSpec spec, std::chrono::milliseconds delay);
+    void schedulePlug(SimDeviceDescription desc, std::chrono::milliseconds delay);
     void scheduleUnplug(const std::string& path, std::chrono::milliseconds delay);
     // Raises the change signal without any change.
     void notifyChange();
@@ -163,7 +163,7 @@ private:
     std::shared_ptr<Channel> channel(HidHandle handle) const;
     std::shared_ptr<Channel> liveChannel(HidHandle handle, bool needReadWrite) const;
     std::shared_ptr<Device> device(const std::string& path) const;
-    bool copyString(HidHandle handle, std::optional<std::u16string> SimDeviceSpec::*field,
+    bool copyString(HidHandle handle, std::optional<std::u16string> SimDeviceDescription::*field,
                     void* buffer, std::uint32_t bufferBytes);
     std::shared_ptr<Channel> queryChannel(HidHandle handle) const;
     // Runs `action` on the live channel under the lock; false when there is none.

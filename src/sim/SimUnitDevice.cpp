@@ -14,8 +14,8 @@ std::string hex4(std::uint16_t value) {
     return text;
 }
 
-SimDeviceSpec unitDescription(const std::string& serial) {
-    SimDeviceSpec desc;
+SimDeviceDescription unitDescription(const std::string& serial) {
+    SimDeviceDescription desc;
     desc.path = "\\\\?\\hid#vid_" + hex4(UnitVendorId) + "&pid_" + hex4(UnitProductId) + "#" +
                 serial + "#{4d1e55b2-f16f-11cf-88cb-001111000030}";
     desc.attributes = {sizeof(HidAttributes), UnitVendorId, UnitProductId, UnitVersion};

@@ -34,7 +34,7 @@ public:
     VirtualUnit& unit() { return *unit_; }
     const std::string& serial() const { return serial_; }
     const std::string& path() const { return description_.path; }
-    const SimDeviceSpec& description() const { return description_; }
+    const SimDeviceDescription& description() const { return description_; }
 
     bool plugged() const;
     // Attaches the unit again, e.g. after it left for good; nothing when attached.
@@ -45,5 +45,5 @@ private:
     SimHidPlatform& platform_;
     std::string serial_;
     std::shared_ptr<VirtualUnit> unit_;
-    SimDeviceSpec description_;
+    SimDeviceDescription description_;
 };

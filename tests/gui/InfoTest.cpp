@@ -34,19 +34,19 @@ QStringList Items(QListWidget* list) {
 }  // namespace
 
 TEST_F(InfoTest, ShowsTheCurrentDevicesIdentityLengthsStringsAndLanguages) {
-    SimDeviceSpec spec = keyboardDevice("unit", "Brevalon 8", 0x000A, 0xBEEF);
-    spec.attributes.VersionNumber = 0x0102;
-    spec.caps.InputReportByteLength = 65;
-    spec.caps.OutputReportByteLength = 65;
-    spec.caps.FeatureReportByteLength = 0;
-    spec.manufacturer = simText("Maker");
-    spec.serial = simText("SN-1");
-    spec.indexedStrings = {{1, simText("Maker")},
+    SimDeviceDescription desc = keyboardDevice("unit", "Brevalon 8", 0x000A, 0xBEEF);
+    desc.attributes.VersionNumber = 0x0102;
+    desc.caps.InputReportByteLength = 65;
+    desc.caps.OutputReportByteLength = 65;
+    desc.caps.FeatureReportByteLength = 0;
+    desc.manufacturer = simText("Maker");
+    desc.serial = simText("SN-1");
+    desc.indexedStrings = {{1, simText("Maker")},
                            {2, simText("Brevalon 8")},
                            {3, simText("SN-1")},
                            {255, simText("Last")}};
-    spec.languageIds = {0x0409, 0x041A, 0x0C0C};
-    Platform.plug(spec);
+    desc.languageIds = {0x0409, 0x041A, 0x0C0C};
+    Platform.plug(desc);
     Start();
     Control<QCheckBox>("cbGetStatusAuto")->setChecked(false);
     Platform.clearTranscript();

@@ -115,7 +115,7 @@ TEST_F(StartupTest, DevicesAreNamedAndMatchedByTheirProductString) {
     Platform.plug(keyboardDevice("longer", "My Brevalon 89"));
     Platform.plug(keyboardDevice("lower", "brevalon 8"));
     Platform.plug(keyboardDevice("ids"));
-    SimDeviceSpec withSerial = keyboardDevice("serial", std::nullopt, 0x1234, 0xABCD);
+    SimDeviceDescription withSerial = keyboardDevice("serial", std::nullopt, 0x1234, 0xABCD);
     withSerial.serial = simText("K-7");
     Platform.plug(withSerial);
     SimUnitDevice& unit = AddUnit("X1");

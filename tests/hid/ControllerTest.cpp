@@ -16,7 +16,7 @@ TEST_F(HidTest, StartUpCallsArrivalsInPlatformOrderThenDeviceChange) {
     for (const auto& c : cases) {
         SimHidPlatform platform;
         for (const auto& path : c.present) {
-            platform.plug(deviceSpec(path));
+            platform.plug(testDevice(path));
         }
         EventLog events;
         THidDeviceController controller(platform, ui);
@@ -30,7 +30,7 @@ TEST_F(HidTest, StartUpCallsArrivalsInPlatformOrderThenDeviceChange) {
 }
 
 TEST_F(HidTest, NotificationWithoutChangeCallsNoHandler) {
-    sim.plug(deviceSpec("/a"));
+    sim.plug(testDevice("/a"));
     start();
     log.take();
     sim.notifyChange();
@@ -39,8 +39,8 @@ TEST_F(HidTest, NotificationWithoutChangeCallsNoHandler) {
 }
 
 TEST_F(HidTest, UnpluggedCheckedOutDeviceStaysListedUntilCheckedIn) {
-    sim.plug(deviceSpec("/a"));
-    sim.plug(deviceSpec("/b"));
+    sim.plug(testDevice("/a"));
+    sim.plug(testDevice("/b"));
     start();
     THidDevice* dev = nullptr;
     ASSERT_TRUE(ctl->CheckOutByIndex(dev, 0));
@@ -58,7 +58,7 @@ TEST_F(HidTest, UnpluggedCheckedOutDeviceStaysListedUntilCheckedIn) {
     EXPECT_EQ(sim.openChannels("/a"), 0);
 
     // Every later pass reports the stale device again.
-    sim.plug(deviceSpec("/c"));
+    sim.plug(testDevice("/c"));
     ui.pump();
     EXPECT_EQ(log.take(), (Events{"removal /a gone", "arrival /c", "change"}));
 
@@ -70,7 +70,7 @@ TEST_F(HidTest, UnpluggedCheckedOutDeviceStaysListedUntilCheckedIn) {
 
 TEST_F(HidTest, UnpluggedFreeDeviceLeavesTheList) {
     for (const char* path : {"/a", "/b", "/c"}) {
-        sim.plug(deviceSpec(path));
+        sim.plug(testDevice(path));
     }
     start();
     log.take();
@@ -82,14 +82,14 @@ TEST_F(HidTest, UnpluggedFreeDeviceLeavesTheList) {
 }
 
 TEST_F(HidTest, ReplugWhileCheckedOutGivesANewObject) {
-    sim.plug(deviceSpec("/a"));
+    sim.plug(testDevice("/a"));
     start();
     THidDevice* old = nullptr;
     ASSERT_TRUE(ctl->CheckOut(old));
     sim.unplug("/a");
     ui.pump();
     log.take();
-    sim.plug(deviceSpec("/a"));
+    sim.plug(testDevice("/a"));
     ui.pump();
     EXPECT_EQ(log.take(), (Events{"removal /a gone", "arrival /a", "change"}));
     ASSERT_EQ(ctl->Devices().size(), 2u);
@@ -100,7 +100,7 @@ TEST_F(HidTest, ReplugWhileCheckedOutGivesANewObject) {
 }
 
 TEST_F(HidTest, DroppedNotificationDuringAPass) {
-    sim.plug(deviceSpec("/a"));
+    sim.plug(testDevice("/a"));
     start();
     log.take();
     // An arrival handler that lets the event loop run while a third device
@@ -109,12 +109,12 @@ TEST_F(HidTest, DroppedNotificationDuringAPass) {
         SimHidPlatform& sim;
         ManualUiThread& ui;
         void Arrival(THidDevice*) {
-            sim.plug(deviceSpec("/c"));
+            sim.plug(testDevice("/c"));
             ui.pump();
         }
     } nested{sim, ui};
     ctl->setOnArrival(THidPlugEvent::bind(&nested, &Nested::Arrival));
-    sim.plug(deviceSpec("/b"));
+    sim.plug(testDevice("/b"));
     ui.pump();
     EXPECT_EQ(paths(), (std::vector<std::string>{"/a", "/b"}));
     ctl->setOnArrival(THidPlugEvent::bind(&log, &EventLog::Arrival));
@@ -139,7 +139,7 @@ TEST_F(HidTest, EnumerateCountsPluggedInDevicesReached) {
     for (const auto& c : cases) {
         SimHidPlatform platform;
         for (int i = 0; i < c.devices; ++i) {
-            platform.plug(deviceSpec("/" + std::to_string(i)));
+            platform.plug(testDevice("/" + std::to_string(i)));
         }
         THidDeviceController controller(platform, ui);
         controller.setOnDeviceChange(THidNotifyEvent::bind(&log, &EventLog::DeviceChange));
@@ -174,8 +174,8 @@ TEST_F(HidTest, EnumerateCountsPluggedInDevicesReached) {
 }
 
 TEST_F(HidTest, CheckOutByIndexBounds) {
-    sim.plug(deviceSpec("/a"));
-    sim.plug(deviceSpec("/b"));
+    sim.plug(testDevice("/a"));
+    sim.plug(testDevice("/b"));
     start();
     THidDevice* first = nullptr;
     ASSERT_TRUE(ctl->CheckOutByIndex(first, 0));
@@ -193,11 +193,11 @@ TEST_F(HidTest, CheckOutByIndexBounds) {
 }
 
 TEST_F(HidTest, CheckOutAndCountByTests) {
-    sim.plug(deviceSpec("/a", u"Keyboard", 0x046D, 0xC31C));
-    auto unit = deviceSpec("/b", u"Brevalon 8", 0x1234, 0x0001);
+    sim.plug(testDevice("/a", u"Keyboard", 0x046D, 0xC31C));
+    auto unit = testDevice("/b", u"Brevalon 8", 0x1234, 0x0001);
     unit.textProperties[HidPropClass] = "Unit";
     sim.plug(unit);
-    sim.plug(deviceSpec("/c", u"Brevalon 8", 0x1234, 0x0002));
+    sim.plug(testDevice("/c", u"Brevalon 8", 0x1234, 0x0002));
     start();
     // Names are cached only once read during a callback or a check-out.
     EXPECT_EQ(ctl->CountByProductName(u"Brevalon 8"), 0);
@@ -245,7 +245,7 @@ TEST_F(HidTest, CheckOutAndCountByTests) {
 }
 
 TEST_F(HidTest, DestroyingADeviceThatCannotBeReopenedDropsItsPosition) {
-    sim.plug(deviceSpec("/a"));
+    sim.plug(testDevice("/a"));
     start();
     THidDevice* dev = nullptr;
     ASSERT_TRUE(ctl->CheckOut(dev));
@@ -259,7 +259,7 @@ TEST_F(HidTest, DestroyingADeviceThatCannotBeReopenedDropsItsPosition) {
 }
 
 TEST_F(HidTest, AssigningTheSameDeviceChangeHandlerRunsNoPass) {
-    sim.plug(deviceSpec("/a"));
+    sim.plug(testDevice("/a"));
     start();  // the initial notification's marker stays, so every pass would report
     log.take();
     EventLog other;
@@ -273,8 +273,8 @@ TEST_F(HidTest, AssigningTheSameDeviceChangeHandlerRunsNoPass) {
 TEST_F(HidTest, DeviceHandlersReachListedDevicesThatHaveTheCurrentOne) {
     ctl = std::make_unique<THidDeviceController>(sim, ui);
     ctl->setOnDeviceDataError(THidDataErrorEvent::bind(&log, &EventLog::Error));
-    sim.plug(deviceSpec("/a"));
-    sim.plug(deviceSpec("/b"));
+    sim.plug(testDevice("/a"));
+    sim.plug(testDevice("/b"));
     ctl->setOnDeviceChange(THidNotifyEvent::bind(&log, &EventLog::DeviceChange));
     ui.pump();
     THidDevice* a = ctl->Devices()[0];
@@ -297,7 +297,7 @@ TEST_F(HidTest, DeviceHandlersReachListedDevicesThatHaveTheCurrentOne) {
     EXPECT_FALSE(a->OnDataError());
 
     // New devices get the data and unplug handlers, and start with 100 ms.
-    sim.plug(deviceSpec("/c"));
+    sim.plug(testDevice("/c"));
     ui.pump();
     THidDevice* c = ctl->Devices()[2];
     EXPECT_TRUE(c->OnUnplug() == THidPlugEvent::bind(&log, &EventLog::Unplug));
@@ -309,14 +309,14 @@ TEST_F(HidTest, DeviceHandlersReachListedDevicesThatHaveTheCurrentOne) {
 }
 
 TEST_F(HidTest, ListingSkipsDevicesThatCannotBeOpenedOrIdentified) {
-    auto closed = deviceSpec("/closed");
+    auto closed = testDevice("/closed");
     closed.cannotOpen = true;
-    auto anonymous = deviceSpec("/anonymous");
+    auto anonymous = testDevice("/anonymous");
     anonymous.attributesFail = true;
-    auto queryOnly = deviceSpec("/query");
+    auto queryOnly = testDevice("/query");
     queryOnly.queryOnly = true;
-    for (const auto& spec : {closed, anonymous, queryOnly}) {
-        sim.plug(spec);
+    for (const auto& desc : {closed, anonymous, queryOnly}) {
+        sim.plug(desc);
     }
     start();
     EXPECT_EQ(paths(), std::vector<std::string>{"/query"});
@@ -328,7 +328,7 @@ TEST_F(HidTest, ListingSkipsDevicesThatCannotBeOpenedOrIdentified) {
 
 TEST_F(HidTest, UnboundPlatformListsNothing) {
     sim.setBound(false);
-    sim.plug(deviceSpec("/a"));
+    sim.plug(testDevice("/a"));
     start();
     EXPECT_TRUE(ctl->Devices().empty());
     EXPECT_EQ(ui.queued(), 0u);
@@ -341,8 +341,8 @@ TEST_F(HidTest, UnboundPlatformListsNothing) {
 }
 
 TEST_F(HidTest, DestroyedControllerUnplugsCheckedOutDevicesForTheirHolders) {
-    sim.plug(deviceSpec("/a"));
-    sim.plug(deviceSpec("/b"));
+    sim.plug(testDevice("/a"));
+    sim.plug(testDevice("/b"));
     start();
     THidDevice* held = nullptr;
     ASSERT_TRUE(ctl->CheckOutByIndex(held, 1));

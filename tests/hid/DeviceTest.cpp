@@ -12,8 +12,8 @@ protected:
     }
 
     // Lists one device and checks it out.
-    THidDevice* holdDevice(const SimDeviceSpec& spec) {
-        sim.plug(spec);
+    THidDevice* holdDevice(const SimDeviceDescription& desc) {
+        sim.plug(desc);
         start();
         EXPECT_TRUE(ctl->CheckOutByIndex(dev, 0));
         return dev;
@@ -39,10 +39,10 @@ TEST_F(DeviceTest, SerialNumberIsNotTheLanguageTable) {
     };
     for (const auto& c : cases) {
         SimHidPlatform platform;
-        auto spec = deviceSpec("/a");
-        spec.serial = c.serial;
-        spec.languageIds = c.languages;
-        platform.plug(spec);
+        auto desc = testDevice("/a");
+        desc.serial = c.serial;
+        desc.languageIds = c.languages;
+        platform.plug(desc);
         THidDeviceController controller(platform, ui);
         controller.setOnDeviceChange(THidNotifyEvent::bind(&log, &EventLog::DeviceChange));
         THidDevice* held = nullptr;
@@ -55,9 +55,9 @@ TEST_F(DeviceTest, SerialNumberIsNotTheLanguageTable) {
 }
 
 TEST_F(DeviceTest, LanguageStringsNameEachLanguageOrShowItsNumber) {
-    auto spec = deviceSpec("/a");
-    spec.languageIds = {0x0409, 0x041A, 0x00AB, 0xBEEF};
-    holdDevice(spec);
+    auto desc = testDevice("/a");
+    desc.languageIds = {0x0409, 0x041A, 0x00AB, 0xBEEF};
+    holdDevice(desc);
     const std::vector<std::u16string> expected{u"English (United States)", u"Croatian (Croatia)",
                                                u"unknown Locale ID $00AB",
                                                u"unknown Locale ID $BEEF"};
@@ -66,8 +66,8 @@ TEST_F(DeviceTest, LanguageStringsNameEachLanguageOrShowItsNumber) {
 }
 
 TEST_F(DeviceTest, ListedDeviceAnswersFromItsCacheOnly) {
-    sim.plug(deviceSpec("/a", u"Never read"));
-    auto named = deviceSpec("/b", u"Read on arrival");
+    sim.plug(testDevice("/a", u"Never read"));
+    auto named = testDevice("/b", u"Read on arrival");
     sim.plug(named);
     ctl = std::make_unique<THidDeviceController>(sim, ui);
     struct Reader {
@@ -86,11 +86,11 @@ TEST_F(DeviceTest, ListedDeviceAnswersFromItsCacheOnly) {
 }
 
 TEST_F(DeviceTest, QueriesOfACheckedOutDevice) {
-    auto spec = deviceSpec("/a", u"Brevalon 8", 0x0001, 0x00AB);
-    spec.caps.FeatureReportByteLength = 0;
-    spec.indexedStrings = {{1, u"Brevalon"}, {3, u"Šabac"}};
-    spec.physicalDescriptor = std::vector<std::uint16_t>{0x0102, 0x0304, 0x0506};
-    holdDevice(spec);
+    auto desc = testDevice("/a", u"Brevalon 8", 0x0001, 0x00AB);
+    desc.caps.FeatureReportByteLength = 0;
+    desc.indexedStrings = {{1, u"Brevalon"}, {3, u"Šabac"}};
+    desc.physicalDescriptor = std::vector<std::uint16_t>{0x0102, 0x0304, 0x0506};
+    holdDevice(desc);
     EXPECT_EQ(dev->VendorName(), u"Brevalon");
     EXPECT_EQ(dev->Attributes().VendorID, 0x0001);
     EXPECT_EQ(dev->Attributes().ProductID, 0x00AB);
@@ -115,7 +115,7 @@ TEST_F(DeviceTest, QueriesOfACheckedOutDevice) {
 }
 
 TEST_F(DeviceTest, ThreadSleepTimeKeepsValuesOutsideItsRange) {
-    holdDevice(deviceSpec("/a"));
+    holdDevice(testDevice("/a"));
     struct Case {
         std::int32_t written;
         std::int32_t expected;
@@ -127,7 +127,7 @@ TEST_F(DeviceTest, ThreadSleepTimeKeepsValuesOutsideItsRange) {
 }
 
 TEST_F(DeviceTest, WriteFileSendsTheReportAndReportsFailures) {
-    holdDevice(deviceSpec("/a"));
+    holdDevice(testDevice("/a"));
     std::vector<std::uint8_t> report(65, 0);
     report[1] = 'G';
     report[2] = 'S';
@@ -150,9 +150,9 @@ TEST_F(DeviceTest, WriteFileSendsTheReportAndReportsFailures) {
 }
 
 TEST_F(DeviceTest, QueryOnlyDeviceCannotWriteAndGetsNoReader) {
-    auto spec = deviceSpec("/a");
-    spec.queryOnly = true;
-    holdDevice(spec);
+    auto desc = testDevice("/a");
+    desc.queryOnly = true;
+    holdDevice(desc);
     EXPECT_FALSE(dev->HasReadWriteAccess());
     dev->setOnData(THidDataEvent::bind(&log, &EventLog::Data));
     EXPECT_FALSE(dev->HasReader());
@@ -164,9 +164,9 @@ TEST_F(DeviceTest, QueryOnlyDeviceCannotWriteAndGetsNoReader) {
 }
 
 TEST_F(DeviceTest, ForwardedOperations) {
-    auto spec = deviceSpec("/a");
-    spec.caps.FeatureReportByteLength = 4;
-    holdDevice(spec);
+    auto desc = testDevice("/a");
+    desc.caps.FeatureReportByteLength = 4;
+    holdDevice(desc);
     const std::uint8_t feature[4] = {0x02, 0xAA, 0xBB, 0xCC};
     EXPECT_TRUE(dev->SetFeature(feature, 4));
     std::uint8_t read[4] = {0x02};
@@ -183,7 +183,7 @@ TEST_F(DeviceTest, ForwardedOperations) {
 }
 
 TEST_F(DeviceTest, ReportParserNeedsAnAccessibleDevice) {
-    sim.plug(deviceSpec("/a"));
+    sim.plug(testDevice("/a"));
     start();
     THidDevice* listed = ctl->Devices()[0];
     std::uint16_t count = 0;

@@ -11,19 +11,20 @@
 #include "sim/SimHidPlatform.h"
 
 // A device as the tests describe it: 65-byte reports, one language.
-inline SimDeviceSpec deviceSpec(const std::string& path, std::u16string product = u"Brevalon 8",
-                                std::uint16_t vid = 0x1234, std::uint16_t pid = 0x0001) {
-    SimDeviceSpec spec;
-    spec.path = path;
-    spec.product = std::move(product);
-    spec.manufacturer = u"Brevalon";
-    spec.attributes.VendorID = vid;
-    spec.attributes.ProductID = pid;
-    spec.attributes.VersionNumber = 0x0100;
-    spec.caps.InputReportByteLength = 65;
-    spec.caps.OutputReportByteLength = 65;
-    spec.languageIds = {0x0409};
-    return spec;
+inline SimDeviceDescription testDevice(const std::string& path,
+                                       std::u16string product = u"Brevalon 8",
+                                       std::uint16_t vid = 0x1234, std::uint16_t pid = 0x0001) {
+    SimDeviceDescription desc;
+    desc.path = path;
+    desc.product = std::move(product);
+    desc.manufacturer = u"Brevalon";
+    desc.attributes.VendorID = vid;
+    desc.attributes.ProductID = pid;
+    desc.attributes.VersionNumber = 0x0100;
+    desc.caps.InputReportByteLength = 65;
+    desc.caps.OutputReportByteLength = 65;
+    desc.languageIds = {0x0409};
+    return desc;
 }
 
 // Records every event as a line of text.

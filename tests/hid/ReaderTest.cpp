@@ -23,9 +23,9 @@ std::string zeros(int count) {
 class ReaderTest : public HidTest {
 protected:
     // Lists the devices and checks out the first with the data handler installed.
-    THidDevice* holdReading(std::vector<SimDeviceSpec> specs) {
-        for (auto& spec : specs) {
-            sim.plug(spec);
+    THidDevice* holdReading(std::vector<SimDeviceDescription> specs) {
+        for (auto& desc : specs) {
+            sim.plug(desc);
         }
         start();
         log.take();
@@ -42,21 +42,21 @@ protected:
 };
 
 TEST_F(ReaderTest, DeliversReportIdAndTheBytesAfterIt) {
-    auto numbered = deviceSpec("/a");
+    auto numbered = testDevice("/a");
     numbered.caps.InputReportByteLength = 9;
     struct Case {
-        SimDeviceSpec spec;
+        SimDeviceDescription desc;
         std::vector<std::vector<std::uint8_t>> sent;
         Events expected;
     } cases[] = {
-        {deviceSpec("/a"), {report({0x00, 'G', 'S', 0x01})}, {"data /a 00 47 53 01" + zeros(61)}},
+        {testDevice("/a"), {report({0x00, 'G', 'S', 0x01})}, {"data /a 00 47 53 01" + zeros(61)}},
         // A read that completes with no bytes delivers nothing.
-        {deviceSpec("/a"), {{}, report({0x00, 'G', 'F'})}, {"data /a 00 47 46" + zeros(62)}},
+        {testDevice("/a"), {{}, report({0x00, 'G', 'F'})}, {"data /a 00 47 46" + zeros(62)}},
         {numbered, {report({0x05, 0xFF}, 9)}, {"data /a 05 FF" + zeros(7)}},
     };
     for (const auto& c : cases) {
         SimHidPlatform platform;
-        platform.plug(c.spec);
+        platform.plug(c.desc);
         THidDeviceController controller(platform, ui);
         controller.setOnDeviceData(THidDataEvent::bind(&log, &EventLog::Data));
         controller.setOnDeviceChange(THidNotifyEvent::bind(&log, &EventLog::DeviceChange));
@@ -75,9 +75,9 @@ TEST_F(ReaderTest, DeliversReportIdAndTheBytesAfterIt) {
 }
 
 TEST_F(ReaderTest, ReaderStartsOnlyWhenCheckedOutWithAHandlerAndReadWriteAccess) {
-    auto queryOnly = deviceSpec("/q");
+    auto queryOnly = testDevice("/q");
     queryOnly.queryOnly = true;
-    sim.plug(deviceSpec("/a"));
+    sim.plug(testDevice("/a"));
     sim.plug(queryOnly);
     start();
     log.take();
@@ -111,7 +111,7 @@ TEST_F(ReaderTest, ReaderStartsOnlyWhenCheckedOutWithAHandlerAndReadWriteAccess)
 }
 
 TEST_F(ReaderTest, EmptyOnDataReturnsAfterTheReaderEndedAndMakesThePendingDelivery) {
-    THidDevice* dev = holdReading({deviceSpec("/a")});
+    THidDevice* dev = holdReading({testDevice("/a")});
     sim.sendInput("/a", report({0x00, 'G', 'S'}));
     ASSERT_TRUE(ui.waitUntilQueued());  // the reader waits for its delivery
     dev->setOnData({});
@@ -123,7 +123,7 @@ TEST_F(ReaderTest, EmptyOnDataReturnsAfterTheReaderEndedAndMakesThePendingDelive
 }
 
 TEST_F(ReaderTest, HandlerMayCheckItsOwnDeviceIn) {
-    THidDevice* dev = holdReading({deviceSpec("/a")});
+    THidDevice* dev = holdReading({testDevice("/a")});
     struct Releaser {
         THidDeviceController* ctl;
         THidDevice* held;
@@ -144,7 +144,7 @@ TEST_F(ReaderTest, HandlerMayCheckItsOwnDeviceIn) {
 }
 
 TEST_F(ReaderTest, FailedReadStartIsReportedOncePerSlice) {
-    THidDevice* dev = holdReading({deviceSpec("/a")});
+    THidDevice* dev = holdReading({testDevice("/a")});
     dev->setThreadSleepTime(10000);
     dev->setOnDataError(THidDataErrorEvent::bind(&log, &EventLog::Error));
     sim.unplug("/a");
@@ -162,7 +162,7 @@ TEST_F(ReaderTest, FailedReadStartIsReportedOncePerSlice) {
 }
 
 TEST_F(ReaderTest, DestroyedControllerStopsTheReadersOfHeldDevices) {
-    THidDevice* dev = holdReading({deviceSpec("/a")});
+    THidDevice* dev = holdReading({testDevice("/a")});
     dev->setOnUnplug(THidPlugEvent::bind(&log, &EventLog::Unplug));
     sim.sendInput("/a", report({0x00, 0x01}));
     ASSERT_TRUE(ui.waitUntilQueued());
@@ -176,7 +176,7 @@ TEST_F(ReaderTest, DestroyedControllerStopsTheReadersOfHeldDevices) {
 }
 
 TEST_F(ReaderTest, ReaderSurvivesUnplugHandlingUntilCheckIn) {
-    THidDevice* dev = holdReading({deviceSpec("/a"), deviceSpec("/b")});
+    THidDevice* dev = holdReading({testDevice("/a"), testDevice("/b")});
     dev->setThreadSleepTime(10);
     sim.unplug("/a");
     ASSERT_TRUE(ui.pumpUntil([&] { return !log.events.empty(); }));
@@ -187,8 +187,8 @@ TEST_F(ReaderTest, ReaderSurvivesUnplugHandlingUntilCheckIn) {
 }
 
 TEST_F(ReaderTest, DestroyingACheckedOutDeviceRenewsItsPosition) {
-    sim.plug(deviceSpec("/a"));
-    sim.plug(deviceSpec("/b"));
+    sim.plug(testDevice("/a"));
+    sim.plug(testDevice("/b"));
     start();
     THidDevice* dev = nullptr;
     ASSERT_TRUE(ctl->CheckOutByIndex(dev, 1));
@@ -212,15 +212,15 @@ TEST_F(ReaderTest, DestroyingACheckedOutDeviceRenewsItsPosition) {
 }
 
 TEST_F(ReaderTest, RoundTripThroughAResponder) {
-    auto spec = deviceSpec("/a");
-    spec.responder = [](const std::vector<std::uint8_t>& written) {
+    auto desc = testDevice("/a");
+    desc.responder = [](const std::vector<std::uint8_t>& written) {
         auto reply = written;
         reply[1] = 'O';
         return std::vector<SimInputReport>{
             {reply, std::chrono::milliseconds(0)},
             {report({0x00, 'L', 'T'}), std::chrono::milliseconds(20)}};
     };
-    THidDevice* dev = holdReading({spec});
+    THidDevice* dev = holdReading({desc});
     std::uint32_t written = 0;
     ASSERT_TRUE(dev->WriteFile(report({0x00, 'K', 'X'}).data(), 65, written));
     ASSERT_TRUE(waitForEvents(2));

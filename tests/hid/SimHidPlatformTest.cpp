@@ -6,17 +6,17 @@ namespace {
 
 using namespace std::chrono_literals;
 
-SimDeviceSpec echoSpec(std::chrono::milliseconds delay) {
-    auto spec = deviceSpec("/a");
-    spec.responder = [delay](const std::vector<std::uint8_t>& written) {
+SimDeviceDescription echoDevice(std::chrono::milliseconds delay) {
+    auto desc = testDevice("/a");
+    desc.responder = [delay](const std::vector<std::uint8_t>& written) {
         return std::vector<SimInputReport>{{written, delay}};
     };
-    return spec;
+    return desc;
 }
 
 TEST(SimHidPlatform, DelayedReportIsReadableOnlyWhenDue) {
     SimHidPlatform sim;
-    sim.plug(echoSpec(1h));
+    sim.plug(echoDevice(1h));
     const HidHandle writer = sim.open("/a", HidAccess::ReadWrite);
     const HidHandle reader = sim.open("/a", HidAccess::OverlappedRead);
     std::uint8_t buffer[65] = {};
@@ -39,7 +39,7 @@ TEST(SimHidPlatform, DelayedReportIsReadableOnlyWhenDue) {
 
 TEST(SimHidPlatform, ReportsReachEveryReadingChannelWithTheirIdFirst) {
     SimHidPlatform sim;
-    sim.plug(echoSpec(0ms));
+    sim.plug(echoDevice(0ms));
     const HidHandle first = sim.open("/a", HidAccess::OverlappedRead);
     const HidHandle second = sim.open("/a", HidAccess::OverlappedRead);
     ASSERT_TRUE(sim.sendInput("/a", {0x00, 0x47, 0x53}));
@@ -60,7 +60,7 @@ TEST(SimHidPlatform, UnplugEndsReadsAndFailsEveryChannelOperation) {
     SimHidPlatform sim;
     int signals = 0;
     sim.startWatching([&] { ++signals; });
-    sim.plug(deviceSpec("/a"));
+    sim.plug(testDevice("/a"));
     const HidHandle general = sim.open("/a", HidAccess::ReadWrite);
     const HidHandle reader = sim.open("/a", HidAccess::OverlappedRead);
     std::uint8_t buffer[65] = {};
@@ -77,7 +77,7 @@ TEST(SimHidPlatform, UnplugEndsReadsAndFailsEveryChannelOperation) {
     EXPECT_EQ(sim.lastError(), SimErrorFileNotFound);
     sim.notifyChange();
     sim.stopWatching();
-    sim.plug(deviceSpec("/b"));
+    sim.plug(testDevice("/b"));
     EXPECT_EQ(signals, 3);
     sim.close(general);
     sim.close(reader);
@@ -85,7 +85,7 @@ TEST(SimHidPlatform, UnplugEndsReadsAndFailsEveryChannelOperation) {
 
 TEST(SimHidPlatform, WritesFailWithTheChosenCodeAndCheckTheReportLength) {
     SimHidPlatform sim;
-    sim.plug(deviceSpec("/a"));
+    sim.plug(testDevice("/a"));
     const HidHandle handle = sim.open("/a", HidAccess::ReadWrite);
     const std::vector<std::uint8_t> report(65, 0);
     std::uint32_t written = 0;

@@ -19,7 +19,7 @@ TEST(SimHidPlatform, LastErrorBelongsToTheCallingThread) {
 }
 
 TEST_F(HidTest, UnitThatDropsOffTheBusComesBackAsANewDevice) {
-    sim.plug(deviceSpec("/a"));
+    sim.plug(testDevice("/a"));
     start();
     const std::uint32_t before = ctl->Devices()[0]->PnPInfo().DeviceID();
     log.take();
