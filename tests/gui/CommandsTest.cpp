@@ -4,6 +4,7 @@
 #include "AppFixture.h"
 #include "DevReader.h"
 #include "QtPrinters.h"
+#include "TGauge.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -206,4 +207,39 @@ TEST_F(CommandsTest, HistoryIsSavedAsEightBitLinesEachEndedByCrLf) {
 
     Control<QPushButton>("ClearBtn")->click();
     EXPECT_EQ(history->count(), 0);
+}
+
+// The memory read's watchdog: counted down once per tick; reaching 0 gives
+// the read buttons back, hides the gauge and says so.
+TEST_F(CommandsTest, TheMemoryReadWatchdogEndsAStalledRead) {
+    QWidget* memory = Window("TfrmMemory");
+    auto* read = Control<QPushButton>(memory, "btReadMemory");
+    auto* save = Control<QPushButton>(memory, "btSaveBin");
+    auto* gauge = Control<TGauge>(memory, "sGauge1");
+    read->setEnabled(false);
+    save->setEnabled(false);
+    gauge->show();
+    Main().SetReceiveMemoryPacketTimeOut(2);
+
+    Main().Timer1Timer();
+    PumpFor(20);
+    EXPECT_EQ(Main().ReceiveMemoryPacketTimeOut(), 1);
+    EXPECT_FALSE(read->isEnabled());
+    EXPECT_TRUE(Dialogs->texts().isEmpty());
+
+    Main().Timer1Timer();
+    EXPECT_EQ(Main().ReceiveMemoryPacketTimeOut(), 0);
+    EXPECT_TRUE(read->isEnabled());
+    EXPECT_TRUE(save->isEnabled());
+    EXPECT_TRUE(gauge->isHidden());
+    ASSERT_TRUE(PumpUntil([this] { return !Dialogs->texts().isEmpty(); }));
+    EXPECT_EQ(Dialogs->texts(),
+              QStringList{"Doslo je do greske pri citanju memorije, molimo da citanje pokrenete "
+                          "ponovo."});
+
+    // At 0 it stays there and says nothing more.
+    Main().Timer1Timer();
+    PumpFor(20);
+    EXPECT_EQ(Main().ReceiveMemoryPacketTimeOut(), 0);
+    EXPECT_EQ(Dialogs->texts().size(), 1);
 }

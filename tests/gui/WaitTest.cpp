@@ -48,6 +48,22 @@ TEST_F(WaitTest, AWaitEndsWhenItsFlagIsCleared) {
     EXPECT_TRUE(Dialogs->texts().isEmpty());
 }
 
+// An acknowledgement handled in the same pass of the event loop as the tick
+// that ends the countdown still counts as one.
+TEST_F(WaitTest, AnAcknowledgementWithTheLastTickStillCounts) {
+    Start();
+    CountTicks();
+    bool waitForOk = true;
+    QObject::connect(Control<QTimer>("Timer1"), &QTimer::timeout, &Main(), [&] {
+        if (ticks == 10) {
+            waitForOk = false;
+        }
+    });
+    EXPECT_TRUE(Main().WaitForAcknowledge(waitForOk));
+    EXPECT_EQ(ticks, 10);
+    EXPECT_TRUE(Dialogs->texts().isEmpty());
+}
+
 // A second window's wait inside the first re-arms the shared countdown; when
 // it times out, the first one times out at its next check, without a tick.
 TEST_F(WaitTest, NestedWaitsShareTheCountdown) {
