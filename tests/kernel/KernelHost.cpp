@@ -3,6 +3,7 @@
 #include <sched.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 
@@ -372,6 +373,22 @@ bool KernelHost::exchangeNumberedReports() {
         expect(text(reply->data, 0, 8) == "ECHO\x05\x06\x07\x08",
                "the reply carries the bytes written");
     }
+
+    // Feature report 3 through the report ioctls: read, written, read back;
+    // report 4, which the device refuses, fails with its error.
+    using Bytes = std::vector<std::uint8_t>;
+    Bytes feature{3, 0, 0, 0, 0};
+    expect(other->GetFeature(feature.data(), 5) && feature == Bytes{3, 'F', 'E', 'A', 'T'},
+           "feature report 3 reads 03 46 45 41 54");
+    const Bytes written{3, 1, 2, 3, 4};
+    expect(other->SetFeature(written.data(), 5), "feature report 3 is written");
+    Bytes readBack{3, 0, 0, 0, 0};
+    expect(other->GetFeature(readBack.data(), 5) && readBack == Bytes{3, 1, 2, 3, 4},
+           "feature report 3 reads back 03 01 02 03 04");
+    std::uint8_t refused[5] = {4};
+    const bool refusedRead = other->GetFeature(refused, sizeof refused);
+    expect(!refusedRead && platform_->lastError() == EIO,
+           "feature report 4 fails with EIO: " + platform_->errorMessage(platform_->lastError()));
     controller_->CheckIn(other);
     return true;
 }

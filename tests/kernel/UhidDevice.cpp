@@ -9,8 +9,11 @@
 #include <cstring>
 #include <memory>
 
-UhidDevice::UhidDevice(UhidDeviceDescription description, OutputHandler onOutput)
-    : description_(std::move(description)), onOutput_(std::move(onOutput)) {}
+UhidDevice::UhidDevice(UhidDeviceDescription description, OutputHandler onOutput,
+                       FeatureHandler onFeature)
+    : description_(std::move(description)),
+      onOutput_(std::move(onOutput)),
+      onFeature_(std::move(onFeature)) {}
 
 UhidDevice::~UhidDevice() {
     destroy();
@@ -95,33 +98,49 @@ bool UhidDevice::handleEvents() {
                 }
                 break;
             }
-            // Neither device has readable or writable reports on demand: a
-            // request for one is answered at once, so nobody waits for it.
-            case UHID_GET_REPORT: {
-                auto reply = std::make_unique<uhid_event>();
-                reply->type = UHID_GET_REPORT_REPLY;
-                reply->u.get_report_reply.id = event->u.get_report.id;
-                reply->u.get_report_reply.err = EIO;
-                if (!writeEvent(reply.get(), sizeof *reply)) {
+            case UHID_GET_REPORT:
+            case UHID_SET_REPORT:
+                if (!answerReportRequest(*event)) {
                     return false;
                 }
                 break;
-            }
-            case UHID_SET_REPORT: {
-                auto reply = std::make_unique<uhid_event>();
-                reply->type = UHID_SET_REPORT_REPLY;
-                reply->u.set_report_reply.id = event->u.set_report.id;
-                reply->u.set_report_reply.err = EIO;
-                if (!writeEvent(reply.get(), sizeof *reply)) {
-                    return false;
-                }
-                break;
-            }
             default:
                 // Start, stop, open and close need no answer.
                 break;
         }
     }
+}
+
+bool UhidDevice::answerReportRequest(const uhid_event& request) {
+    const bool set = request.type == UHID_SET_REPORT;
+    const std::uint8_t number = set ? request.u.set_report.rnum : request.u.get_report.rnum;
+    const std::uint8_t type = set ? request.u.set_report.rtype : request.u.get_report.rtype;
+    std::vector<std::uint8_t> report;
+    if (set) {
+        const uhid_set_report_req& req = request.u.set_report;
+        report.assign(req.data, req.data + std::min<std::size_t>(req.size, UHID_DATA_MAX));
+    }
+    int error = EIO;
+    if (type == UHID_FEATURE_REPORT && onFeature_) {
+        error = onFeature_(set, number, report);
+    }
+    auto reply = std::make_unique<uhid_event>();
+    if (set) {
+        reply->type = UHID_SET_REPORT_REPLY;
+        reply->u.set_report_reply.id = request.u.set_report.id;
+        reply->u.set_report_reply.err = static_cast<std::uint16_t>(error);
+    } else {
+        uhid_get_report_reply_req& answer = reply->u.get_report_reply;
+        reply->type = UHID_GET_REPORT_REPLY;
+        answer.id = request.u.get_report.id;
+        answer.err = static_cast<std::uint16_t>(error);
+        if (error == 0) {
+            answer.size =
+                static_cast<std::uint16_t>(std::min<std::size_t>(report.size(), UHID_DATA_MAX));
+            std::memcpy(answer.data, report.data(), answer.size);
+        }
+    }
+    return writeEvent(reply.get(), sizeof *reply);
 }
 
 bool UhidDevice::sendInput(const std::uint8_t* data, std::size_t size) {

@@ -25,8 +25,15 @@ class UhidDevice {
 public:
     // Called with each output report as the host wrote it, report ID first.
     using OutputHandler = std::function<void(const std::uint8_t* report, std::size_t size)>;
+    // Called with a request for feature report `number`, report ID first in
+    // `report`: a get fills it, a set takes it. Returns 0, or the errno value
+    // with which the request fails.
+    using FeatureHandler =
+        std::function<int(bool set, std::uint8_t number, std::vector<std::uint8_t>& report)>;
 
-    UhidDevice(UhidDeviceDescription description, OutputHandler onOutput);
+    // Without a feature handler every feature request fails with EIO.
+    UhidDevice(UhidDeviceDescription description, OutputHandler onOutput,
+               FeatureHandler onFeature = nullptr);
     ~UhidDevice();
     UhidDevice(const UhidDevice&) = delete;
     UhidDevice& operator=(const UhidDevice&) = delete;
@@ -52,6 +59,10 @@ private:
     bool writeEvent(const void* event, std::size_t size);
 
     const UhidDeviceDescription description_;
+    // Answers a get or set report request of the kernel.
+    bool answerReportRequest(const struct uhid_event& request);
+
     const OutputHandler onOutput_;
+    const FeatureHandler onFeature_;
     int fd_ = -1;
 };

@@ -58,16 +58,33 @@ std::string hex(const std::uint8_t* bytes, std::size_t size) {
 int main() {
     UhidUnit unit("BRV8-20417");
     // The other device answers output report 2 with input report 1 carrying
-    // the first eight bytes after the ID, and ignores anything else.
+    // the first eight bytes after the ID, and ignores anything else. Its
+    // feature report 3 holds four bytes, "FEAT" at first.
+    std::uint8_t feature[4] = {'F', 'E', 'A', 'T'};
     UhidDevice* echo = nullptr;
-    UhidDevice other({"Other Device", "", otherReportDescriptor, BUS_USB, 0x1234, 0x5678, 0x0100},
-                     [&echo](const std::uint8_t* report, std::size_t size) {
-                         if (size == 17 && report[0] == 2) {
-                             std::uint8_t input[9] = {1};
-                             std::memcpy(input + 1, report + 1, 8);
-                             echo->sendInput(input, sizeof input);
-                         }
-                     });
+    UhidDevice other(
+        {"Other Device", "", otherReportDescriptor, BUS_USB, 0x1234, 0x5678, 0x0100},
+        [&echo](const std::uint8_t* report, std::size_t size) {
+            if (size == 17 && report[0] == 2) {
+                std::uint8_t input[9] = {1};
+                std::memcpy(input + 1, report + 1, 8);
+                echo->sendInput(input, sizeof input);
+            }
+        },
+        [&feature](bool set, std::uint8_t number, std::vector<std::uint8_t>& report) {
+            if (number != 3) {
+                return EIO;
+            }
+            if (!set) {
+                report = {3, feature[0], feature[1], feature[2], feature[3]};
+                return 0;
+            }
+            if (report.size() != 5) {
+                return EINVAL;
+            }
+            std::memcpy(feature, report.data() + 1, 4);
+            return 0;
+        });
     echo = &other;
 
     std::string pending;
