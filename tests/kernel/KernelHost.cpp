@@ -83,23 +83,33 @@ KernelHost::~KernelHost() {
 }
 
 bool KernelHost::run() {
-    bool passed = scenario("start-devices", 30s, &KernelHost::startDevices) &&
-                  scenario("list-devices", 30s, &KernelHost::listDevices) &&
-                  scenario("match-unit", 30s, &KernelHost::matchUnit);
+    int passedCount = 0;
+    const auto step = [&](const char* name, std::chrono::seconds limit, bool (KernelHost::*run)()) {
+        const bool passed = scenario(name, limit, run);
+        passedCount += passed ? 1 : 0;
+        return passed;
+    };
+    // Without the devices listed and the unit matched, nothing else can run.
+    bool passed = step("start-devices", 30s, &KernelHost::startDevices) &&
+                  step("list-devices", 30s, &KernelHost::listDevices) &&
+                  step("match-unit", 30s, &KernelHost::matchUnit);
     if (passed) {
-        passed = scenario("exchange-reports", 60s, &KernelHost::exchangeReports) & passed;
-        passed = scenario("gsm-numbers", 60s, &KernelHost::writeAndReadGsmNumbers) & passed;
-        passed = scenario("memory-read", 60s, &KernelHost::readMemory) & passed;
-        passed = scenario("numbered-reports", 30s, &KernelHost::exchangeNumberedReports) & passed;
-        passed = scenario("round-trip-timing", 90s, &KernelHost::timeRoundTrips) & passed;
-        passed = scenario("unplug-checked-out", 60s, &KernelHost::unplugCheckedOutUnit) & passed;
+        passed = step("exchange-reports", 60s, &KernelHost::exchangeReports) & passed;
+        passed = step("gsm-numbers", 60s, &KernelHost::writeAndReadGsmNumbers) & passed;
+        passed = step("memory-read", 60s, &KernelHost::readMemory) & passed;
+        passed = step("numbered-reports", 30s, &KernelHost::exchangeNumberedReports) & passed;
+        passed = step("round-trip-timing", 90s, &KernelHost::timeRoundTrips) & passed;
+        passed = step("unplug-checked-out", 60s, &KernelHost::unplugCheckedOutUnit) & passed;
     }
     watchdog_.arm("shutdown", 30s);
     checkInCurrent();
     controller_.reset();
-    std::printf("KERNEL-TEST: %s\n", passed ? "PASS" : "FAIL");
+    const int unitStatus = unit_.finish();
+    expect(unitStatus == 0, "the unit's process ends with 0: " + std::to_string(unitStatus));
+    std::printf("kernel-test: %d scenarios passed, %d expectations failed\n", passedCount,
+                failures_);
     std::fflush(stdout);
-    return passed;
+    return passed && unitStatus == 0;
 }
 
 bool KernelHost::scenario(const char* name, std::chrono::seconds limit, bool (KernelHost::*run)()) {

@@ -3,8 +3,9 @@
 // The tool's process in the kernel test guest: the HID layer with the Linux
 // backend, talking to the virtual unit through the kernel's HID core, hidraw
 // and uhid. It starts the unit's process, runs the scenarios in order and
-// prints one line per scenario, the round-trip figures, and a last line
-// "KERNEL-TEST: PASS" or "KERNEL-TEST: FAIL".
+// prints one line per scenario and the round-trip figures. The guest's init
+// turns its exit status into the verdict, so that a sanitizer's report, which
+// changes the status, fails the run too.
 
 #include <array>
 #include <chrono>
@@ -27,7 +28,8 @@ public:
     KernelHost(const KernelHost&) = delete;
     KernelHost& operator=(const KernelHost&) = delete;
 
-    // Runs every scenario; true when all of them passed.
+    // Runs every scenario; true when all of them passed and the unit's
+    // process ended well.
     bool run();
 
 private:

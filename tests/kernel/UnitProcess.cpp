@@ -43,17 +43,27 @@ UnitProcess::UnitProcess(const std::string& program) {
 }
 
 UnitProcess::~UnitProcess() {
+    finish();
+}
+
+int UnitProcess::finish() {
     if (toUnit_ >= 0) {
         ::close(toUnit_);
+        toUnit_ = -1;
     }
     if (fromUnit_ >= 0) {
         ::close(fromUnit_);
+        fromUnit_ = -1;
     }
-    if (pid_ > 0) {
-        int status = 0;
-        while (waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
-        }
+    if (pid_ <= 0) {
+        return -1;
     }
+    int status = 0;
+    pid_t waited;
+    while ((waited = waitpid(pid_, &status, 0)) < 0 && errno == EINTR) {
+    }
+    pid_ = -1;
+    return waited > 0 && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 std::string UnitProcess::command(const std::string& line, std::chrono::milliseconds timeout) {

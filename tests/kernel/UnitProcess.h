@@ -21,6 +21,9 @@ public:
     // Sends one command and returns the answer line, or an empty text when
     // none came within `timeout`.
     std::string command(const std::string& line, std::chrono::milliseconds timeout);
+    // Ends its input, which ends the process, waits for it and returns its
+    // exit status (-1 when it did not run or did not exit normally).
+    int finish();
 
 private:
     pid_t pid_ = -1;

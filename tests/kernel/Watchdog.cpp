@@ -36,7 +36,7 @@ void Watchdog::run() {
                                 [&] { return stopping_ || deadline_ != deadline; })) {
             continue;
         }
-        std::printf("kernel-test: %s hung\nKERNEL-TEST: FAIL\n", step_.c_str());
+        std::printf("kernel-test: %s hung\n", step_.c_str());
         std::fflush(stdout);
         _exit(1);
     }

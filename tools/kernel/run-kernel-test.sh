@@ -28,7 +28,7 @@ console="$out/console.log"
 start=$(date +%s%N)
 status=0
 # -no-reboot with panic=-1: a panicking guest ends at once instead of rebooting.
-timeout "$limit" qemu-system-x86_64 -machine pc -accel "$accel" -cpu max -smp 2 -m 256M \
+timeout "$limit" qemu-system-x86_64 -machine pc -accel "$accel" -cpu max -smp 2 -m 1024M \
     -nodefaults -display none -monitor none -serial "file:$console" -no-reboot \
     -kernel "$image" -initrd "$out/initramfs.cpio" \
     -append "console=ttyS0 quiet panic=-1" </dev/null || status=$?
