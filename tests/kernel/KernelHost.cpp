@@ -83,30 +83,24 @@ KernelHost::~KernelHost() {
 }
 
 bool KernelHost::run() {
-    int passedCount = 0;
-    const auto step = [&](const char* name, std::chrono::seconds limit, bool (KernelHost::*run)()) {
-        const bool passed = scenario(name, limit, run);
-        passedCount += passed ? 1 : 0;
-        return passed;
-    };
     // Without the devices listed and the unit matched, nothing else can run.
-    bool passed = step("start-devices", 30s, &KernelHost::startDevices) &&
-                  step("list-devices", 30s, &KernelHost::listDevices) &&
-                  step("match-unit", 30s, &KernelHost::matchUnit);
+    bool passed = scenario("start-devices", 30s, &KernelHost::startDevices) &&
+                  scenario("list-devices", 30s, &KernelHost::listDevices) &&
+                  scenario("match-unit", 30s, &KernelHost::matchUnit);
     if (passed) {
-        passed = step("exchange-reports", 60s, &KernelHost::exchangeReports) & passed;
-        passed = step("gsm-numbers", 60s, &KernelHost::writeAndReadGsmNumbers) & passed;
-        passed = step("memory-read", 60s, &KernelHost::readMemory) & passed;
-        passed = step("numbered-reports", 30s, &KernelHost::exchangeNumberedReports) & passed;
-        passed = step("round-trip-timing", 90s, &KernelHost::timeRoundTrips) & passed;
-        passed = step("unplug-checked-out", 60s, &KernelHost::unplugCheckedOutUnit) & passed;
+        passed = scenario("exchange-reports", 60s, &KernelHost::exchangeReports) & passed;
+        passed = scenario("gsm-numbers", 60s, &KernelHost::writeAndReadGsmNumbers) & passed;
+        passed = scenario("memory-read", 60s, &KernelHost::readMemory) & passed;
+        passed = scenario("numbered-reports", 30s, &KernelHost::exchangeNumberedReports) & passed;
+        passed = scenario("round-trip-timing", 90s, &KernelHost::timeRoundTrips) & passed;
+        passed = scenario("unplug-checked-out", 60s, &KernelHost::unplugCheckedOutUnit) & passed;
     }
     watchdog_.arm("shutdown", 30s);
     checkInCurrent();
     controller_.reset();
     const int unitStatus = unit_.finish();
     expect(unitStatus == 0, "the unit's process ends with 0: " + std::to_string(unitStatus));
-    std::printf("kernel-test: %d scenarios passed, %d expectations failed\n", passedCount,
+    std::printf("kernel-test: %d scenarios passed, %d expectations failed\n", passedScenarios_,
                 failures_);
     std::fflush(stdout);
     return passed && unitStatus == 0;
@@ -119,6 +113,7 @@ bool KernelHost::scenario(const char* name, std::chrono::seconds limit, bool (Ke
     const bool completed = (this->*run)();
     const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
     const bool passed = completed && failures_ == before;
+    passedScenarios_ += passed ? 1 : 0;
     std::printf("kernel-test: scenario %s: %s (%.1f s)\n", name, passed ? "ok" : "FAIL",
                 took.count());
     std::fflush(stdout);
@@ -131,10 +126,6 @@ void KernelHost::expect(bool holds, const std::string& what) {
         std::printf("kernel-test:   not so: %s\n", what.c_str());
         std::fflush(stdout);
     }
-}
-
-bool KernelHost::pumpUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
-    return ui_.pumpUntil(done, timeout);
 }
 
 const KernelHost::Reply* KernelHost::exchange(const Report& report) {
@@ -152,7 +143,7 @@ const KernelHost::Reply* KernelHost::exchange(THidDevice* device, const Report& 
                     platform_->errorMessage(platform_->lastError()).c_str());
         return nullptr;
     }
-    if (!pumpUntil([&] { return replies_.size() > before; }, ReplyTimeout)) {
+    if (!ui_.pumpUntil([&] { return replies_.size() > before; }, ReplyTimeout)) {
         return nullptr;
     }
     return &replies_[before];
@@ -480,7 +471,7 @@ bool KernelHost::unplugCheckedOutUnit() {
 
     const std::string destroyed = unit_.command("destroy unit", CommandTimeout);
     expect(destroyed == "ok", "the unit is destroyed: " + destroyed);
-    const bool removed = pumpUntil([&] {
+    const bool removed = ui_.pumpUntil([&] {
         return count(Event::Removal, old) > 0 && !events_.empty() &&
                events_.back().kind == Event::Change;
     });
@@ -490,7 +481,7 @@ bool KernelHost::unplugCheckedOutUnit() {
            "the unit's object stays checked out, unplugged, with its reader");
     expect(controller_->NumUnpluggedDevices() == 1 && controller_->Devices().size() == 2,
            "the unplugged object stays listed");
-    const bool errorsDelivered = pumpUntil([&] { return errors_.size() >= 2; }, 5s);
+    const bool errorsDelivered = ui_.pumpUntil([&] { return errors_.size() >= 2; }, 5s);
     expect(errorsDelivered, "the running reader delivers errors");
     std::string codes;
     for (const std::uint32_t code : errors_) {
@@ -503,7 +494,7 @@ bool KernelHost::unplugCheckedOutUnit() {
     expect(created == "ok", "the unit is created again: " + created);
     const std::string path = nodes_.nextNode(NodeTimeout);
     expect(!path.empty(), "its hidraw node appears again");
-    const bool arrived = pumpUntil([&] {
+    const bool arrived = ui_.pumpUntil([&] {
         const Event* arrival = lastArrival();
         return arrival != nullptr && arrival->path == path;
     });

@@ -10,7 +10,6 @@
 #include <array>
 #include <chrono>
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -76,8 +75,6 @@ private:
     const Reply* exchange(const Report& report);
     // The same with `device`, which writes its output report length of `report`.
     const Reply* exchange(THidDevice* device, const Report& report);
-    bool pumpUntil(const std::function<bool()>& done,
-                   std::chrono::milliseconds timeout = std::chrono::seconds(10));
     std::size_t count(Event::Kind kind, const THidDevice* device) const;
     const Event* lastArrival() const;
     // Checks out the device at list position `Idx` with this program's
@@ -115,4 +112,5 @@ private:
     std::vector<std::uint32_t> errors_;
     std::vector<std::string> matched_;
     int failures_ = 0;
+    int passedScenarios_ = 0;
 };
