@@ -46,4 +46,5 @@ if ! tr -d '\r' <"$console" | grep -a -q -x 'KERNEL-TEST: PASS'; then
     tail -n 30 "$console"
     exit 1
 fi
+tr -d '\r' <"$console" | sed -n 's/^kernel-test: figure /test-kernel: /p'
 echo "test-kernel: PASS"
