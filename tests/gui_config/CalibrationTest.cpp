@@ -123,7 +123,7 @@ TEST_F(CalibrationTest, SnimiRefusesWhatCannotBeSent) {
     EXPECT_TRUE(SentWith("00 53 4B").empty());
 }
 
-TEST_F(CalibrationTest, AZeroSpanStopsTheCalculation) {
+TEST_F(CalibrationTest, AZeroSpanOrAnOverflowStopsTheCalculation) {
     struct Case {
         QString zero, fullScale, value, message;
     };
@@ -132,6 +132,7 @@ TEST_F(CalibrationTest, AZeroSpanStopsTheCalculation) {
         {"512", "512", "0", "Invalid floating point operation"},
         {"x", "512", "0", "'x' is not a valid floating point value"},
         {"0", "1", "", "'' is not a valid floating point value"},
+        {"0", "1e-300", "1e300", "Floating point overflow"},
     };
     for (const Case& c : cases) {
         Type(window, "edKoefKCh1", "7");
