@@ -23,14 +23,6 @@ struct Shown {
     QStringList strings, languages;
 };
 
-QStringList Items(QListWidget* list) {
-    QStringList items;
-    for (int row = 0; row < list->count(); ++row) {
-        items << list->item(row)->text();
-    }
-    return items;
-}
-
 }  // namespace
 
 TEST_F(InfoTest, ShowsTheCurrentDevicesIdentityLengthsStringsAndLanguages) {

@@ -18,14 +18,6 @@ namespace {
 
 using StartupTest = AppFixture;
 
-QStringList Items(QListWidget* list) {
-    QStringList items;
-    for (int row = 0; row < list->count(); ++row) {
-        items << list->item(row)->text();
-    }
-    return items;
-}
-
 }  // namespace
 
 TEST_F(StartupTest, WithoutAnyDeviceNothingIsSentAndTheUnitIsShownAbsent) {

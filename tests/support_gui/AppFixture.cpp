@@ -94,13 +94,16 @@ int AppFixture::CountSent(const std::string& head, const std::string& path) cons
     return count;
 }
 
-QStringList AppFixture::History() const {
-    QStringList lines;
-    auto* history = Control<QListWidget>("HistoryListBox");
-    for (int row = 0; row < history->count(); ++row) {
-        lines << history->item(row)->text();
+QStringList AppFixture::Items(QListWidget* list) {
+    QStringList items;
+    for (int row = 0; row < list->count(); ++row) {
+        items << list->item(row)->text();
     }
-    return lines;
+    return items;
+}
+
+QStringList AppFixture::History() const {
+    return Items(Control<QListWidget>("HistoryListBox"));
 }
 
 QString AppFixture::StatusPanel(int index) const {

@@ -16,6 +16,7 @@
 #include "sim/SimHidPlatform.h"
 #include "sim/SimUnitDevice.h"
 
+class QListWidget;
 class TApplicationWindows;
 class TMainForm;
 
@@ -68,6 +69,8 @@ protected:
     // How many of the written reports start with `head`, e.g. "00 47 53".
     int CountSent(const std::string& head, const std::string& path = {}) const;
 
+    // The texts of a list's items, in order.
+    static QStringList Items(QListWidget* list);
     // The texts of the history list, in order.
     QStringList History() const;
     // The text of status bar panel 0, 1 or 2.
