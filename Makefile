@@ -1,5 +1,5 @@
 # Entry points for people and CI. Every target installs what it needs first.
-.PHONY: setup configure build test run screenshots package sanitize tsan cross-windows test-windows test-kernel clean
+.PHONY: setup configure build test run screenshots package sanitize tsan cross-windows test-windows test-kernel fuzz bench clean
 
 SETUP := tools/setup.sh
 APP := build/default/src/app/BrevalonMiniSetup
@@ -64,6 +64,24 @@ test-windows: setup
 test-kernel: configure
 	@cmake --build --preset default --target kernel_unit kernel_host
 	@bash tools/kernel/run-kernel-test.sh build/default
+
+# The libFuzzer targets of tests/fuzz, FUZZ_SECONDS each (make fuzz
+# FUZZ_SECONDS=600). clang builds the whole tool with libFuzzer's coverage and
+# the address and undefined-behaviour sanitizers; Qt is used as installed. A
+# fault fails the target and leaves its input in build/fuzz/artifacts.
+FUZZ_SECONDS ?= 60
+fuzz: setup
+	@cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	    -DCMAKE_CXX_COMPILER=clang++ -DBREVALON_FUZZ=ON -DBREVALON_BENCH=OFF \
+	    "-DCMAKE_CXX_FLAGS=-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer" \
+	    "-DCMAKE_EXE_LINKER_FLAGS=-fsanitize=address,undefined" >/dev/null
+	@cmake --build build/fuzz --target fuzz_dispatcher fuzz_report_descriptor
+	@bash tests/fuzz/run.sh build/fuzz $(FUZZ_SECONDS)
+
+# Every program of bench/ on the default build, with its figures; the soak
+# (minutes) fails the target when the tool's memory grew by 2 MiB or more.
+bench: build
+	@bash bench/run.sh build/default
 
 clean:
 	@rm -rf build
