@@ -426,6 +426,10 @@ bool TMainForm::HidCtlEnumerate(THidDevice* HidDev, std::int32_t Idx) {
     DevListDevices.push_back(device);
     if (device != nullptr && name.contains(QStringLiteral("Brevalon 8"), Qt::CaseSensitive)) {
         CurrentDevice = device;
+        // A unit that formatted its memory comes back as a new connection.
+        if (Windows.frmMemory != nullptr) {
+            Windows.frmMemory->DeviceConnected();
+        }
         device->setOnData(THidDataEvent::bind(this, &TMainForm::ShowRead));
         BrevalonPresent = true;
         btFirmwareInfoClick();
