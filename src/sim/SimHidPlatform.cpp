@@ -1,5 +1,7 @@
 #include "SimHidPlatform.h"
 
+#include "PreciseWaits.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -11,6 +13,15 @@ thread_local std::uint32_t threadLastError = 0;
 
 void setError(std::uint32_t code) {
     threadLastError = code;
+}
+
+// Before a thread first waits for a delayed report.
+void waitPrecisely() {
+    thread_local bool precise = false;
+    if (!precise) {
+        preciseTimedWaits();
+        precise = true;
+    }
 }
 
 constexpr std::uint32_t defaultInputBuffers = 32;
@@ -735,6 +746,7 @@ bool SimHidPlatform::read(HidHandle handle, void* report, std::uint32_t toRead,
             if (ch->queue.empty()) {
                 ch->changed.wait(lock);
             } else {
+                waitPrecisely();
                 ch->changed.wait_until(lock, ch->queue.front().due);
             }
         }
@@ -813,6 +825,7 @@ HidWaitResult SimHidPlatform::wait(HidHandle handle, std::uint32_t milliseconds)
             }
             auto until = deadline;
             if (!ch->queue.empty()) {
+                waitPrecisely();
                 until = std::min(until, ch->queue.front().due);
             }
             ch->changed.wait_until(lock, until);

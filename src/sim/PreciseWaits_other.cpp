@@ -1,0 +1,4 @@
+#include "PreciseWaits.h"
+
+// Other systems keep their timers as they are.
+void preciseTimedWaits() {}
