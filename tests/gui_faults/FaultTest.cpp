@@ -90,6 +90,10 @@ std::string SmsText(int run, int slot) {
     return "Poruka " + std::to_string(run) + "/" + std::to_string(slot);
 }
 
+void PrintTo(const Scenario& s, std::ostream* out) {
+    *out << s.operation.name << " " << s.fault.second;
+}
+
 class FaultTest : public ServiceFixture, public ::testing::WithParamInterface<Scenario> {
 protected:
     void SetUp() override {

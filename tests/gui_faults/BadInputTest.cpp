@@ -1,0 +1,487 @@
+// Bad input in every edit whose text is sent to the unit: each input is
+// either sent as the window's rules say (exact bytes) or refused with its
+// message, with nothing written then.
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QLocale>
+#include <QTest>
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "QtPrinters.h"
+#include "ServiceFixture.h"
+
+namespace {
+
+enum class Kind { Text, Integer, RelayTicks, RecordNumber, FixedPoint };
+
+struct EditCase {
+    const char* window;
+    const char* edit;
+    const char* button;
+    const char* head;  // the requests looked at
+    Kind kind;
+    std::int64_t min = 0;  // integers: the field's limits
+    std::int64_t max = 0;
+    int width = 0;  // bytes of the value's field; texts are cut to it
+    // The requests expected, "%" where the value's bytes go.
+    std::vector<std::string> requests;
+    bool skipEmpty = false;  // an empty text sends no record
+};
+
+const std::string Long(300, '7');
+// UTF-8 in the source: the euro sign (above U+00FF) and a character outside
+// the basic plane (a surrogate pair in UTF-16).
+const QString Inputs[] = {
+    "",
+    "   ",
+    "12a",
+    "+5",
+    "-0",
+    "1e3",
+    "1e400",
+    "123456789012345678901234567890",
+    "2,5",
+    "1 000",
+    QStringLiteral("5\a"),
+    QString::fromUtf8("5\u20AC"),
+    QString::fromUtf8("5\U0001F600"),
+    QString::fromStdString(Long),
+    " 7 ",
+};
+
+// What each input reads as: a number, or not one (Invalid), or one outside
+// the field (OutOfRange).
+enum class Read { Invalid, OutOfRange, Value };
+struct Number {
+    Read read;
+    std::int64_t value = 0;
+};
+// As an integer of a field with limits that hold 0, 5 and 7.
+const Number AsInteger[] = {
+    {Read::Invalid}, {Read::Invalid}, {Read::Invalid},    {Read::Value, 5},   {Read::Value, 0},
+    {Read::Invalid}, {Read::Invalid}, {Read::OutOfRange}, {Read::Invalid},    {Read::Invalid},
+    {Read::Invalid}, {Read::Invalid}, {Read::Invalid},    {Read::OutOfRange}, {Read::Value, 7},
+};
+// As a fixed-point value, times 10000.
+const Number AsFixedPoint[] = {
+    {Read::Invalid},  {Read::Invalid},         {Read::Invalid},      {Read::Value, 50000},
+    {Read::Value, 0}, {Read::Value, 10000000}, {Read::OutOfRange},   {Read::OutOfRange},
+    {Read::Invalid},  {Read::Invalid},         {Read::Invalid},      {Read::Invalid},
+    {Read::Invalid},  {Read::OutOfRange},      {Read::Value, 70000},
+};
+
+std::vector<std::string> GsmRequests(int index) {
+    std::vector<std::string> requests;
+    for (int k = 0; k < 6; ++k) {
+        requests.push_back("00 53 4E 0" + std::to_string(k) + (k == index ? " %" : ""));
+    }
+    return requests;
+}
+std::vector<std::string> SmsGroupRequests(int slot) {
+    std::vector<std::string> requests;
+    for (int k = 0; k < 6; ++k) {
+        requests.push_back("00 53 50 0" + std::to_string(k) + (k == slot ? " %" : ""));
+    }
+    return requests;
+}
+
+const char* const Gsm = "TfrmGSMNumbers";
+const char* const GsmEdits[] = {"edGSMN1", "edGSMN2", "edGSMN3", "edGSMN4", "edGSMN5", "edGSMN6"};
+const char* const Alarmi = "TfrmAlarmi";
+const char* const AD = "TfrmADSettings";
+const char* const Pb = "TfrmCallPhonebook";
+const char* const Relay = "TfrmIzlazi";
+
+// The analog alarm record with maximum 2 and minimum 1, the calibration with
+// every coefficient 0; % the edit's field.
+const std::string AlarmMax = "00 53 41 41 % 00 00 27 10 00 00 00 00 00";
+const std::string AlarmMin = "00 53 41 41 00 00 4E 20 % 00 00 00 00 00";
+const std::string AlarmRepeat = "00 53 41 41 00 00 4E 20 00 00 27 10 % 00 00 00";
+const std::string AlarmCount = "00 53 41 41 00 00 4E 20 00 00 27 10 00 00 % 00 00";
+const std::string Zeros4 = "00 00 00 00";
+
+std::vector<EditCase> AllEdits() {
+    std::vector<EditCase> all;
+    for (int k = 0; k < 6; ++k) {
+        all.push_back(
+            {Gsm, GsmEdits[k], "btGSMNWrite", "00 53 4E", Kind::Text, 0, 0, 15, GsmRequests(k)});
+    }
+    const char* const group[] = {"edSMSDIN1_UP", "edSMSDIN2_UP", "edSMSDIN3_UP",
+                                 "edSMSDIN1_DN", "edSMSDIN2_DN", "edSMSDIN3_DN"};
+    for (int slot = 0; slot < 6; ++slot) {
+        all.push_back({Alarmi, group[slot], "SetSMSs", "00 53 50", Kind::Text, 0, 0, 30,
+                       SmsGroupRequests(slot)});
+    }
+    all.push_back({AD,
+                   "edSMSAnalog1",
+                   "sBitBtn2",
+                   "00 53 50",
+                   Kind::Text,
+                   0,
+                   0,
+                   30,
+                   {"00 53 50 06 %"},
+                   true});
+    all.push_back({Alarmi,
+                   "edSMSAlarmMax",
+                   "btSMSUpisi",
+                   "00 53 50",
+                   Kind::Text,
+                   0,
+                   0,
+                   30,
+                   {"00 53 50 07 %"},
+                   true});
+    all.push_back({Alarmi,
+                   "edSMSAlarmMin",
+                   "btSMSUpisi",
+                   "00 53 50",
+                   Kind::Text,
+                   0,
+                   0,
+                   30,
+                   {"00 53 50 08 %"},
+                   true});
+    all.push_back({Alarmi,
+                   "edSMSAlarmNormalizacija",
+                   "btSMSUpisi",
+                   "00 53 50",
+                   Kind::Text,
+                   0,
+                   0,
+                   30,
+                   {"00 53 50 09 %"},
+                   true});
+    // Record 3, inactive.
+    all.push_back({Pb,
+                   "edGSMCallNumber",
+                   "btnSetOnePhonebookRecord",
+                   "00 53 43",
+                   Kind::Text,
+                   0,
+                   0,
+                   15,
+                   {"00 53 43 00 02 % 00 00 00 00 00 00 00 00 00"}});
+    all.push_back({Pb,
+                   "edCallNapomena",
+                   "btnSetOnePhonebookRecord",
+                   "00 53 43",
+                   Kind::Text,
+                   0,
+                   0,
+                   6,
+                   {"00 53 43 00 02 30 36 34 00 00 00 00 00 00 00 00 00 00 00 00 00 % 00 00"}});
+    all.push_back({Pb,
+                   "edCallNmbrField",
+                   "btnSetOnePhonebookRecord",
+                   "00 53 43",
+                   Kind::RecordNumber,
+                   1,
+                   100,
+                   2,
+                   {"00 53 43 % 30 36 34"}});
+    const char* const delays[] = {"edDebounceDelayDIN1", "edDebounceDelayDIN2",
+                                  "edDebounceDelayDIN3"};
+    for (int k = 0; k < 3; ++k) {
+        std::string request = "00 53 41 44 00 00 00";
+        for (int j = 0; j < 3; ++j) {
+            request += j == k ? " %" : " 00";
+        }
+        all.push_back({Alarmi,
+                       delays[k],
+                       "btnSetDINTrigers",
+                       "00 53 41 44",
+                       Kind::Integer,
+                       0,
+                       255,
+                       1,
+                       {request + " 00"}});
+    }
+    all.push_back({Alarmi,
+                   "edANVremePonavljanja",
+                   "btSetAnalogAlarmSettings",
+                   "00 53 41 41",
+                   Kind::Integer,
+                   0,
+                   65535,
+                   2,
+                   {AlarmRepeat}});
+    all.push_back({Alarmi,
+                   "edMaxSMSForSendind",
+                   "btSetAnalogAlarmSettings",
+                   "00 53 41 41",
+                   Kind::Integer,
+                   0,
+                   255,
+                   1,
+                   {AlarmCount}});
+    all.push_back({Alarmi,
+                   "edANAlarmMaxVal",
+                   "btSetAnalogAlarmSettings",
+                   "00 53 41 41",
+                   Kind::FixedPoint,
+                   0,
+                   0,
+                   4,
+                   {AlarmMax}});
+    all.push_back({Alarmi,
+                   "edANAlarmMinVal",
+                   "btSetAnalogAlarmSettings",
+                   "00 53 41 41",
+                   Kind::FixedPoint,
+                   0,
+                   0,
+                   4,
+                   {AlarmMin}});
+    const char* const coefficients[] = {"edKoefKCh1", "edKoefNCh1", "edKoefKCh2", "edKoefNCh2"};
+    for (int k = 0; k < 4; ++k) {
+        std::string request = "00 53 4B 41";
+        for (int j = 0; j < 4; ++j) {
+            request += j == k ? " %" : " " + Zeros4;
+        }
+        all.push_back({AD,
+                       coefficients[k],
+                       "btSetKoef",
+                       "00 53 4B",
+                       Kind::FixedPoint,
+                       0,
+                       0,
+                       4,
+                       {request + " 00 00 00 00 00 00"}});
+    }
+    all.push_back({AD,
+                   "edADRawOffsetCh1",
+                   "btSetKoef",
+                   "00 53 4B",
+                   Kind::Integer,
+                   -32768,
+                   32767,
+                   2,
+                   {"00 53 4B 41 " + Zeros4 + " " + Zeros4 + " " + Zeros4 + " " + Zeros4 +
+                    " % 00 00 00 00"}});
+    all.push_back({AD,
+                   "edADRawOffsetCh2",
+                   "btSetKoef",
+                   "00 53 4B",
+                   Kind::Integer,
+                   -32768,
+                   32767,
+                   2,
+                   {"00 53 4B 41 " + Zeros4 + " " + Zeros4 + " " + Zeros4 + " " + Zeros4 +
+                    " 00 00 % 00 00"}});
+    all.push_back({Relay,
+                   "edRelayDelay",
+                   "btSetRelayDelay",
+                   "00 53 4F",
+                   Kind::RelayTicks,
+                   1,
+                   250,
+                   1,
+                   {"00 53 4F 50 %"}});
+    return all;
+}
+
+std::string Hex(std::uint8_t byte) {
+    const char* digits = "0123456789ABCDEF";
+    return {digits[byte >> 4], digits[byte & 15]};
+}
+
+// `value` big-endian in `width` bytes, two's complement.
+std::string BigEndian(std::int64_t value, int width) {
+    std::string hex;
+    for (int k = width - 1; k >= 0; --k) {
+        hex += (hex.empty() ? "" : " ") + Hex(std::uint8_t(std::uint64_t(value) >> (8 * k)));
+    }
+    return hex;
+}
+
+// The first `width` characters (all below U+0100), one byte each; with
+// `pad`, zeros up to `width`.
+std::string TextBytes(const QString& text, int width, bool pad) {
+    std::string hex;
+    for (int k = 0; k < width && (pad || k < text.size()); ++k) {
+        hex += (hex.empty() ? "" : " ") +
+               Hex(k < text.size() ? std::uint8_t(text[k].unicode()) : std::uint8_t(0));
+    }
+    return hex;
+}
+
+std::string Fill(const std::string& request, const std::string& value) {
+    std::string line = request;
+    const auto at = line.find('%');
+    if (at != std::string::npos) {
+        line.replace(at, 1, value);
+    }
+    while (!line.empty() && line.back() == ' ') {
+        line.pop_back();
+    }
+    return line;
+}
+
+void PrintTo(const EditCase& c, std::ostream* out) {
+    *out << c.edit;
+}
+
+class BadInputTest : public ServiceFixture, public ::testing::WithParamInterface<EditCase> {
+protected:
+    void SetUp() override {
+        previousLocale = QLocale();
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+        StartWithUnit();
+        Control<QCheckBox>("cbGetStatusAuto")->setChecked(false);
+        Open(Window(GetParam().window));
+        // The phonebook's controls work only while the unit's call function is on.
+        Unit().setCallFunction(1);
+        QTest::mouseClick(Control<QWidget>("btGetStatus"), Qt::LeftButton);
+        ASSERT_TRUE(PumpUntil(
+            [this] { return Control<QWidget>(Window(Pb), "panCallNumbers")->isEnabled(); }));
+        Settle();
+    }
+    void TearDown() override { QLocale::setDefault(previousLocale); }
+
+    QLineEdit* Edit(const char* window, const char* name) const {
+        return Control<QLineEdit>(Window(window), name);
+    }
+    // Every other edit the button reads holds a valid value.
+    void ResetWindow() {
+        for (int k = 1; k <= 6; ++k) {
+            Edit(Gsm, ("edGSMN" + std::to_string(k)).c_str())->clear();
+        }
+        for (const char* name :
+             {"edSMSDIN1_UP", "edSMSDIN2_UP", "edSMSDIN3_UP", "edSMSDIN1_DN", "edSMSDIN2_DN",
+              "edSMSDIN3_DN", "edSMSAlarmMax", "edSMSAlarmMin", "edSMSAlarmNormalizacija"}) {
+            Edit(Alarmi, name)->clear();
+        }
+        Edit(AD, "edSMSAnalog1")->clear();
+        Edit(Pb, "edCallNmbrField")->setText("3");
+        Edit(Pb, "edGSMCallNumber")->setText("064");
+        Edit(Pb, "edCallNapomena")->clear();
+        Control<QCheckBox>(Window(Pb), "cbCallNmbrAktivan")->setChecked(false);
+        for (const char* name :
+             {"edDebounceDelayDIN1", "edDebounceDelayDIN2", "edDebounceDelayDIN3",
+              "edANVremePonavljanja", "edMaxSMSForSendind"}) {
+            Edit(Alarmi, name)->setText("0");
+        }
+        for (const char* name : {"cbDINTr1", "cbDINTr2", "cbDINTr3", "cbDinsAllEnabled",
+                                 "cbAN1AlarmOn", "cbCustomANAlarmSMSs"}) {
+            Control<QCheckBox>(Window(Alarmi), name)->setChecked(false);
+        }
+        Edit(Alarmi, "edANAlarmMaxVal")->setText("2");
+        Edit(Alarmi, "edANAlarmMinVal")->setText("1");
+        for (const char* name : {"edKoefKCh1", "edKoefNCh1", "edKoefKCh2", "edKoefNCh2",
+                                 "edADRawOffsetCh1", "edADRawOffsetCh2"}) {
+            Edit(AD, name)->setText("0");
+        }
+        for (const char* name : {"cbUseVoltageOUTCH1", "cbUseVoltageOUTCH2"}) {
+            Control<QCheckBox>(Window(AD), name)->setChecked(false);
+        }
+    }
+
+    // What `input` must lead to: the requests, or the one message.
+    std::pair<std::vector<std::string>, QString> Expected(int input) const {
+        const EditCase& c = GetParam();
+        const QString text = Inputs[input];
+        auto sent = [&](const std::string& value) {
+            std::vector<std::string> lines;
+            for (const std::string& request : c.requests) {
+                lines.push_back(Padded(Fill(request, value)));
+            }
+            return std::pair{lines, QString()};
+        };
+        auto refused = [](const QString& message) {
+            return std::pair{std::vector<std::string>{}, message};
+        };
+        const QString range = QStringLiteral("Vrednost mora biti u granicama od %1 do %2!");
+        switch (c.kind) {
+            case Kind::Text: {
+                for (const char32_t ch : text.toUcs4()) {
+                    if (ch > 0xFF) {
+                        return refused("Tekst sadrzi znak koji uredjaj ne podrzava: " +
+                                       QString::fromUcs4(&ch, 1));
+                    }
+                }
+                if (text.isEmpty() && c.skipEmpty) {
+                    return refused(QString());
+                }
+                const bool midRecord = c.requests.front().find('%') + 1 < c.requests.front().size();
+                return sent(TextBytes(text, c.width, midRecord));
+            }
+            case Kind::FixedPoint: {
+                const Number n = AsFixedPoint[input];
+                if (n.read == Read::Invalid) {
+                    return refused("'" + text + "' is not a valid floating point value");
+                }
+                if (n.read == Read::OutOfRange) {
+                    return refused(range.arg("-214748.3648", "214748.3647"));
+                }
+                // The alarm's maximum must stay above its minimum (1).
+                if (std::string(c.edit) == "edANAlarmMaxVal" && n.value <= 10000) {
+                    return refused("Maximalna vrednost mora biti VECA od Minimalne!");
+                }
+                if (std::string(c.edit) == "edANAlarmMinVal" && n.value >= 20000) {
+                    return refused("Maximalna vrednost mora biti VECA od Minimalne!");
+                }
+                return sent(BigEndian(n.value, c.width));
+            }
+            case Kind::RecordNumber:
+                if (text.isEmpty()) {
+                    return refused("Izaberite zapis u tabeli!");
+                }
+                [[fallthrough]];
+            case Kind::Integer: {
+                const Number n = AsInteger[input];
+                if (n.read == Read::Invalid) {
+                    return refused("'" + text + "' is not a valid integer value");
+                }
+                if (n.read == Read::OutOfRange || n.value < c.min || n.value > c.max) {
+                    return refused(range.arg(c.min).arg(c.max));
+                }
+                return sent(BigEndian(n.value - (c.kind == Kind::RecordNumber ? 1 : 0), c.width));
+            }
+            case Kind::RelayTicks: {
+                // Read as any 32-bit integer first, then held to its limits.
+                const Number n = AsInteger[input];
+                if (n.read != Read::Value) {
+                    return refused("'" + text + "' is not a valid integer value");
+                }
+                if (n.value < c.min || n.value > c.max) {
+                    return refused("Period mora biti u granicama od 1 do 250!");
+                }
+                return sent(BigEndian(n.value, c.width));
+            }
+        }
+        return {};
+    }
+
+    QLocale previousLocale;
+};
+
+TEST_P(BadInputTest, EachInputIsSentAsTypedOrRefused) {
+    const EditCase& c = GetParam();
+    QWidget* window = Window(c.window);
+    for (int input = 0; input < int(std::size(Inputs)); ++input) {
+        SCOPED_TRACE(Inputs[input].toStdString());
+        ResetWindow();
+        QLineEdit* edit = Edit(c.window, c.edit);
+        edit->setText(Inputs[input]);
+        Platform.clearTranscript();
+        Dialogs->clear();
+        QTest::mouseClick(Control<QWidget>(window, c.button), Qt::LeftButton);
+        Settle();
+        const auto [requests, message] = Expected(input);
+        EXPECT_EQ(SentWith(c.head), requests);
+        EXPECT_EQ(Dialogs->texts(), message.isEmpty() ? QStringList() : QStringList{message});
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryEditSentToTheUnit, BadInputTest, ::testing::ValuesIn(AllEdits()),
+                         [](const ::testing::TestParamInfo<EditCase>& info) {
+                             return std::string(info.param.edit);
+                         });
+
+}  // namespace
