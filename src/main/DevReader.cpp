@@ -99,6 +99,14 @@ NetworkState NetworkStateOf(std::uint8_t value) {
 const QString NoAnswerText = QStringLiteral("Nema odgovora iz uredjaja!");
 const QString MemoryReadFailedText =
     QStringLiteral("Doslo je do greske pri citanju memorije, molimo da citanje pokrenete ponovo.");
+const QString UnitName = QStringLiteral("Brevalon 8");
+const QString NoAccessPanelText = QStringLiteral("Uredjaj prisutan, ali nema dozvole za pristup");
+const QString NoAccessText = QStringLiteral(
+    "Uredjaj \"%1\" je prikljucen, ali ovaj korisnik nema dozvolu da mu salje komande i cita "
+    "odgovore (uredjaj se moze otvoriti samo za upite).\n\n"
+    "Na Linuxu: instalirajte paket brevalon-mini-setup, cije udev pravilo "
+    "70-brevalon-mini-setup.rules daje prijavljenom korisniku pristup samo ovom uredjaju, "
+    "zatim iskljucite i ponovo ukljucite uredjaj.");
 const QString ResetCountersText = QStringLiteral("Da li zelite da obrisete brojace?");
 const QString BootModeText = QStringLiteral(
     "Da li zaista zelite da pokrenete BOOT mod na uredjaju? Ovaj mod je potreban samo pri "
@@ -396,7 +404,14 @@ QString TMainForm::DeviceName(THidDevice* HidDev) {
 }
 
 void TMainForm::HidCtlArrival(THidDevice* HidDev) {
-    AddHistoryLine(QStringLiteral("Arrival of ") + DeviceName(HidDev));
+    const QString name = DeviceName(HidDev);
+    AddHistoryLine(QStringLiteral("Arrival of ") + name);
+    // A unit this user may only query would otherwise look present but never
+    // answer. Shown after the change pass, which must not wait on a message box.
+    if (name.contains(UnitName, Qt::CaseSensitive) && !HidDev->HasReadWriteAccess()) {
+        QTimer::singleShot(0, this,
+                           [name] { DialogService::instance().error(NoAccessText.arg(name)); });
+    }
 }
 
 void TMainForm::HidCtlRemoval(THidDevice* HidDev) {
@@ -408,6 +423,7 @@ void TMainForm::HidCtlDeviceChange(THidDeviceController* /*Sender*/) {
     // being released is dispatched during its release, and the chain step it
     // may make must not write through that device.
     CurrentDevice = nullptr;
+    BrevalonWithoutAccess = false;
     for (THidDevice* device : DevListDevices) {
         delete device;
         BrevalonPresent = false;
@@ -424,7 +440,10 @@ bool TMainForm::HidCtlEnumerate(THidDevice* HidDev, std::int32_t Idx) {
     THidDevice* device = nullptr;
     HidCtl->CheckOutByIndex(device, Idx);
     DevListDevices.push_back(device);
-    if (device != nullptr && name.contains(QStringLiteral("Brevalon 8"), Qt::CaseSensitive)) {
+    if (device != nullptr && name.contains(UnitName, Qt::CaseSensitive) &&
+        !device->HasReadWriteAccess()) {
+        BrevalonWithoutAccess = true;
+    } else if (device != nullptr && name.contains(UnitName, Qt::CaseSensitive)) {
         CurrentDevice = device;
         // A unit that formatted its memory comes back as a new connection.
         if (Windows.frmMemory != nullptr) {
@@ -461,8 +480,9 @@ void TMainForm::Timer1Timer() {
 }
 
 void TMainForm::ShowPresence() {
-    StatusPanels[1]->setText(BrevalonPresent ? QStringLiteral("Uredjaj prisutan")
-                                             : QStringLiteral("Uredjaj NIJE prisutan"));
+    StatusPanels[1]->setText(BrevalonPresent         ? QStringLiteral("Uredjaj prisutan")
+                             : BrevalonWithoutAccess ? NoAccessPanelText
+                                                     : QStringLiteral("Uredjaj NIJE prisutan"));
     const QColor background = BrevalonPresent ? palette().color(QPalette::Window) : Red;
     if (ui->sPanel1->palette().color(QPalette::Window) != background) {
         QPalette panel = ui->sPanel1->palette();

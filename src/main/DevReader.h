@@ -115,6 +115,8 @@ private:
 
     THidDevice* CurrentDevice = nullptr;
     bool BrevalonPresent = false;
+    // A unit is listed that this user may open only for queries.
+    bool BrevalonWithoutAccess = false;
     // The device checked out for each entry of DevListBox, or null where the
     // check-out failed; held until the next device change.
     std::vector<THidDevice*> DevListDevices;

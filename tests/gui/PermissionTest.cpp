@@ -1,0 +1,77 @@
+// A unit this user may open only for queries: the tool says so instead of
+// showing a unit that never answers.
+
+#include "AppFixture.h"
+#include "DevReader.h"
+#include "QtPrinters.h"
+#include "sim/SimDevices.h"
+
+#include <QListWidget>
+
+namespace {
+
+using PermissionTest = AppFixture;
+
+SimDeviceDescription QueryOnlyUnit() {
+    SimDeviceDescription unit = keyboardDevice("/dev/hidraw7", "Brevalon 8");
+    unit.queryOnly = true;
+    return unit;
+}
+
+QStringList ErrorTexts(const ScriptedDialogService& dialogs) {
+    QStringList texts;
+    for (const auto& call : dialogs.calls()) {
+        if (call.kind == ScriptedDialogService::Kind::Error) {
+            texts << call.text;
+        }
+    }
+    return texts;
+}
+
+}  // namespace
+
+TEST_F(PermissionTest, AUnitWithoutAccessIsNamedInTheStatusBarAndExplainedOncePerArrival) {
+    Platform.plug(QueryOnlyUnit());
+    Start();
+    Main().Timer1Timer();
+    Main().Timer1Timer();
+
+    EXPECT_EQ(StatusPanel(1), "Uredjaj prisutan, ali nema dozvole za pristup");
+    EXPECT_EQ(Items(Control<QListWidget>("DevListBox")), QStringList{"Brevalon 8"});
+    // Never made current: nothing is sent to a unit that cannot be written.
+    EXPECT_TRUE(Sent().empty());
+    ASSERT_TRUE(PumpUntil([&] { return ErrorTexts(*Dialogs).size() == 1; }));
+    const QString message = ErrorTexts(*Dialogs).front();
+    EXPECT_TRUE(
+        message.startsWith("Uredjaj \"Brevalon 8\" je prikljucen, ali ovaj korisnik nema "
+                           "dozvolu"))
+        << message.toStdString();
+    EXPECT_TRUE(message.contains("70-brevalon-mini-setup.rules"));
+    EXPECT_TRUE(message.contains("iskljucite i ponovo ukljucite uredjaj"));
+
+    // Gone: the ordinary absent state, and no further message.
+    ASSERT_TRUE(Platform.unplug("/dev/hidraw7"));
+    ASSERT_TRUE(PumpUntil([&] { return History().size() == 2; }));
+    Main().Timer1Timer();
+    EXPECT_EQ(StatusPanel(1), "Uredjaj NIJE prisutan");
+    PumpFor(50);
+    EXPECT_EQ(ErrorTexts(*Dialogs).size(), 1);
+
+    // Plugged in again: one more message for the new arrival.
+    Platform.plug(QueryOnlyUnit());
+    ASSERT_TRUE(PumpUntil([&] { return ErrorTexts(*Dialogs).size() == 2; }));
+    Main().Timer1Timer();
+    EXPECT_EQ(StatusPanel(1), "Uredjaj prisutan, ali nema dozvole za pristup");
+    EXPECT_TRUE(Sent().empty());
+}
+
+TEST_F(PermissionTest, AUnitWithAccessBesideOneWithoutIsConnectedAsUsual) {
+    Platform.plug(QueryOnlyUnit());
+    AddUnit("S1");
+    Start();
+    Main().Timer1Timer();
+
+    EXPECT_EQ(StatusPanel(1), "Uredjaj prisutan");
+    EXPECT_GE(CountSent("00 47 46"), 1);
+    EXPECT_EQ(CountSent("00 47 46", "/dev/hidraw7"), 0);
+}
