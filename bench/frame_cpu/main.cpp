@@ -8,6 +8,7 @@
 #include "DevReader.h"
 #include "DialogService.h"
 #include "QtUiThread.h"
+#include "SilentDialogs.h"
 #include "sim/SimHidPlatform.h"
 #include "sim/SimUnitDevice.h"
 
@@ -26,20 +27,6 @@
 #include <thread>
 
 namespace {
-
-// Message boxes would wait for a click; the time-out message is only noted.
-class SilentDialogs final : public DialogService {
-public:
-    void info(const QString&) override {}
-    void error(const QString&) override {}
-    Answer confirm(const QString&) override { return Answer::No; }
-    Answer warningYesNo(const QString&) override { return Answer::No; }
-    Answer warningOkCancel(const QString&) override { return Answer::Cancel; }
-    QString saveFileName(const QString&, const QList<FileFilter>&, const QString&,
-                         const QString&) override {
-        return {};
-    }
-};
 
 double cpuSeconds() {
     rusage usage{};

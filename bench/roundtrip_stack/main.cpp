@@ -16,7 +16,6 @@
 #include "Figures.h"
 
 #include <QApplication>
-#include <QPushButton>
 
 #include <chrono>
 #include <cstdio>
@@ -39,7 +38,6 @@ int main(int argc, char** argv) {
         std::printf("round trip: the unit was not connected\n");
         return 1;
     }
-    auto* getStatus = tool.control<QPushButton>("btGetStatus");
 
     std::vector<double> all;
     std::vector<double> toDelivery;
@@ -49,10 +47,8 @@ int main(int argc, char** argv) {
     for (int run = 0; run < Runs; ++run) {
         std::vector<double> micros;
         for (int k = 0; k < Warmup + perRun; ++k) {
-            const std::uint64_t expected = tool.deliveries().ran() + 1;
             const auto start = std::chrono::steady_clock::now();
-            getStatus->click();
-            if (!BenchTool::pumpUntil([&] { return tool.deliveries().ran() >= expected; })) {
+            if (!tool.askStatus()) {
                 std::printf("round trip: no reply\n");
                 return 1;
             }

@@ -18,7 +18,6 @@
 #include "Figures.h"
 
 #include <QApplication>
-#include <QPushButton>
 
 #include <cstdio>
 #include <cstdlib>
@@ -36,11 +35,9 @@ void PrintResident(const char* when) {
 }
 
 // `count` status round trips, each waited for before the next is asked.
-bool AskStatus(BenchTool& tool, QPushButton& getStatus, int count) {
+bool AskStatus(BenchTool& tool, int count) {
     for (int k = 0; k < count; ++k) {
-        const std::uint64_t expected = tool.deliveries().ran() + 1;
-        getStatus.click();
-        if (!BenchTool::pumpUntil([&] { return tool.deliveries().ran() >= expected; })) {
+        if (!tool.askStatus()) {
             std::printf("soak: no status reply\n");
             return false;
         }
@@ -70,14 +67,13 @@ int main(int argc, char** argv) {
         std::printf("soak: the unit was not connected\n");
         return 1;
     }
-    auto* getStatus = tool.control<QPushButton>("btGetStatus");
     PrintResident("at start (unit connected)");
 
     if (!Read(tool, true)) {
         return 1;
     }
     PrintResident("after one full memory read");
-    if (!Read(tool, false) || !AskStatus(tool, *getStatus, WarmupStatus)) {
+    if (!Read(tool, false) || !AskStatus(tool, WarmupStatus)) {
         return 1;
     }
     tool.platform().clearTranscript();
@@ -86,8 +82,7 @@ int main(int argc, char** argv) {
 
     const int statusPerRead = statusReplies / Reads;
     for (int read = 0; read < Reads; ++read) {
-        if (!AskStatus(tool, *getStatus, statusPerRead) || !Read(tool, true) ||
-            !Read(tool, false)) {
+        if (!AskStatus(tool, statusPerRead) || !Read(tool, true) || !Read(tool, false)) {
             return 1;
         }
         if ((read + 1) % 5 == 0) {

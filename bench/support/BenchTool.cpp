@@ -2,6 +2,7 @@
 
 #include "ApplicationWindows.h"
 #include "DevReader.h"
+#include "SilentDialogs.h"
 
 #include <QCheckBox>
 #include <QCoreApplication>
@@ -12,24 +13,6 @@
 
 #include <cstdio>
 #include <cstdlib>
-
-namespace {
-
-// Message boxes would wait for a click: every box is dismissed at once.
-class SilentDialogs final : public DialogService {
-public:
-    void info(const QString&) override {}
-    void error(const QString&) override {}
-    Answer confirm(const QString&) override { return Answer::No; }
-    Answer warningYesNo(const QString&) override { return Answer::No; }
-    Answer warningOkCancel(const QString&) override { return Answer::Cancel; }
-    QString saveFileName(const QString&, const QList<FileFilter>&, const QString&,
-                         const QString&) override {
-        return {};
-    }
-};
-
-}  // namespace
 
 void UseOffscreenUnlessSet() {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
@@ -66,6 +49,12 @@ TMainForm& BenchTool::main() const {
     return windows_->MainForm();
 }
 
+bool BenchTool::askStatus() {
+    const std::uint64_t expected = ui_.ran() + 1;
+    getStatus_->click();
+    return pumpUntil([&] { return ui_.ran() >= expected; });
+}
+
 bool BenchTool::connect() {
     main().show();
     if (!pumpUntil([this] { return main().HasCurrentDevice(); })) {
@@ -77,7 +66,8 @@ bool BenchTool::connect() {
     auto* automatic = control<QCheckBox>("cbGetStatusAuto");
     automatic->setChecked(false);
     // One status shown; its reply arrives meanwhile.
-    control<QPushButton>("btGetStatus")->click();
+    getStatus_ = control<QPushButton>("btGetStatus");
+    getStatus_->click();
     pumpFor(200);
     return main().HasCurrentDevice() && !automatic->isChecked();
 }

@@ -43,7 +43,7 @@ private:
 
 // The tool as the program builds it (the eight windows, wired), on a
 // simulated platform with one virtual unit that answers after `latencyMs`,
-// message boxes answered by nobody. Needs a QApplication.
+// message boxes dismissed at once. Needs a QApplication.
 class BenchTool {
 public:
     explicit BenchTool(std::uint32_t latencyMs);
@@ -75,6 +75,10 @@ public:
         return found;
     }
 
+    // Clicks "Get Status" (after connect()) and runs the event loop until
+    // the delivery of its reply has run; false when none came.
+    bool askStatus();
+
     // A full memory read (128 packets) or phonebook read (100 records),
     // started with its window's button: the milliseconds from the click to
     // the end of the delivery that finished it. Negative when it did not
@@ -99,4 +103,5 @@ private:
     CountingUiThread ui_;
     std::unique_ptr<DialogService> previousDialogs_;
     std::unique_ptr<TApplicationWindows> windows_;
+    QAbstractButton* getStatus_ = nullptr;
 };

@@ -1,0 +1,18 @@
+#pragma once
+
+#include "DialogService.h"
+
+// Message boxes would wait for a click: every box is dismissed at once, every
+// question answered No (or Cancel) and every save dialog cancelled.
+class SilentDialogs final : public DialogService {
+public:
+    void info(const QString&) override {}
+    void error(const QString&) override {}
+    Answer confirm(const QString&) override { return Answer::No; }
+    Answer warningYesNo(const QString&) override { return Answer::No; }
+    Answer warningOkCancel(const QString&) override { return Answer::Cancel; }
+    QString saveFileName(const QString&, const QList<FileFilter>&, const QString&,
+                         const QString&) override {
+        return {};
+    }
+};
