@@ -89,9 +89,46 @@ void Centre(QWidget& window) {
     window.move(screen.center() - window.rect().center());
 }
 
+// Time for every read chain started by FillWindows to end on a demo unit.
+constexpr int FillTimeMs = 3000;
+
+// Reads every group of settings from the unit, so the pictures show the
+// windows as a technician sees them after reading.
+void FillWindows(TApplicationWindows& windows) {
+    static const char* const readButtons[] = {
+        "btGSMNRead", "GetSMSs",          "btnGetDINTrigers", "btGetAnalogAlarmSettings",
+        "btGetKoef",  "btnPhonebookRead", "btReadRelayDelay", "btReadMemory"};
+    for (QWidget* window : windows.All()) {
+        for (const char* name : readButtons) {
+            if (auto* button = window->findChild<QPushButton*>(QString::fromLatin1(name))) {
+                button->click();
+            }
+        }
+    }
+}
+
+void GrabWindows(TApplicationWindows& windows, const QString& folder) {
+    for (QWidget* window : windows.All()) {
+        window->show();
+        QCoreApplication::processEvents();
+        window->grab().save(QDir(folder).filePath(
+            QString::fromLatin1(window->metaObject()->className()) + QStringLiteral(".png")));
+    }
+    // The dialog is modal: grab it from inside its own event loop.
+    QTimer::singleShot(500, [folder] {
+        if (QWidget* dialog = QApplication::activeModalWidget()) {
+            dialog->grab().save(QDir(folder).filePath(QStringLiteral("TInfoForm.png")));
+            dialog->close();
+        }
+    });
+    windows.MainForm().findChild<QPushButton*>(QStringLiteral("btHIDInfo"))->click();
+    QCoreApplication::quit();
+}
+
 // Waits (on the event loop, checking every 100 ms) until the status panel
-// shows a status reply or five seconds have gone, then grabs every window
-// and the HID information dialog into `folder` and ends the program.
+// shows a status reply or five seconds have gone, then reads every group of
+// settings, grabs every window and the HID information dialog into
+// `folder`, and ends the program.
 void TakeScreenshots(TApplicationWindows& windows, const QString& folder) {
     QDir().mkpath(folder);
     auto* poll = new QTimer(&windows.MainForm());
@@ -103,21 +140,9 @@ void TakeScreenshots(TApplicationWindows& windows, const QString& folder) {
             return;
         }
         poll->stop();
-        for (QWidget* window : windows.All()) {
-            window->show();
-            QCoreApplication::processEvents();
-            window->grab().save(QDir(folder).filePath(
-                QString::fromLatin1(window->metaObject()->className()) + QStringLiteral(".png")));
-        }
-        // The dialog is modal: grab it from inside its own event loop.
-        QTimer::singleShot(500, [folder] {
-            if (QWidget* dialog = QApplication::activeModalWidget()) {
-                dialog->grab().save(QDir(folder).filePath(QStringLiteral("TInfoForm.png")));
-                dialog->close();
-            }
-        });
-        windows.MainForm().findChild<QPushButton*>(QStringLiteral("btHIDInfo"))->click();
-        QCoreApplication::quit();
+        FillWindows(windows);
+        QTimer::singleShot(FillTimeMs, &windows.MainForm(),
+                           [&windows, folder] { GrabWindows(windows, folder); });
     });
     poll->start(100);
 }
