@@ -58,7 +58,7 @@ const QString Inputs[] = {
 // the field (OutOfRange).
 enum class Read { Invalid, OutOfRange, Value };
 struct Number {
-    Read read;
+    Read read = Read::Invalid;
     std::int64_t value = 0;
 };
 // As an integer of a field with limits that hold 0, 5 and 7.
@@ -383,9 +383,9 @@ protected:
     }
 
     // What `input` must lead to: the requests, or the one message.
-    std::pair<std::vector<std::string>, QString> Expected(int input) const {
+    std::pair<std::vector<std::string>, QString> Expected(const QString& text, Number integer,
+                                                          Number fixed) const {
         const EditCase& c = GetParam();
-        const QString text = Inputs[input];
         auto sent = [&](const std::string& value) {
             std::vector<std::string> lines;
             for (const std::string& request : c.requests) {
@@ -412,7 +412,7 @@ protected:
                 return sent(TextBytes(text, c.width, midRecord));
             }
             case Kind::FixedPoint: {
-                const Number n = AsFixedPoint[input];
+                const Number n = fixed;
                 if (n.read == Read::Invalid) {
                     return refused("'" + text + "' is not a valid floating point value");
                 }
@@ -434,7 +434,7 @@ protected:
                 }
                 [[fallthrough]];
             case Kind::Integer: {
-                const Number n = AsInteger[input];
+                const Number n = integer;
                 if (n.read == Read::Invalid) {
                     return refused("'" + text + "' is not a valid integer value");
                 }
@@ -445,7 +445,7 @@ protected:
             }
             case Kind::RelayTicks: {
                 // Read as any 32-bit integer first, then held to its limits.
-                const Number n = AsInteger[input];
+                const Number n = integer;
                 if (n.read != Read::Value) {
                     return refused("'" + text + "' is not a valid integer value");
                 }
@@ -458,25 +458,38 @@ protected:
         return {};
     }
 
+    // Types `text` into the edit, presses the button and compares what went
+    // out and what was shown with what `text` reads as.
+    void Check(const QString& text, Number integer, Number fixed) {
+        SCOPED_TRACE(text.toStdString());
+        const EditCase& c = GetParam();
+        ResetWindow();
+        Edit(c.window, c.edit)->setText(text);
+        Platform.clearTranscript();
+        Dialogs->clear();
+        QTest::mouseClick(Control<QWidget>(Window(c.window), c.button), Qt::LeftButton);
+        Settle();
+        const auto [requests, message] = Expected(text, integer, fixed);
+        EXPECT_EQ(SentWith(c.head), requests);
+        EXPECT_EQ(Dialogs->texts(), message.isEmpty() ? QStringList() : QStringList{message});
+    }
+
     QLocale previousLocale;
 };
 
 TEST_P(BadInputTest, EachInputIsSentAsTypedOrRefused) {
-    const EditCase& c = GetParam();
-    QWidget* window = Window(c.window);
     for (int input = 0; input < int(std::size(Inputs)); ++input) {
-        SCOPED_TRACE(Inputs[input].toStdString());
-        ResetWindow();
-        QLineEdit* edit = Edit(c.window, c.edit);
-        edit->setText(Inputs[input]);
-        Platform.clearTranscript();
-        Dialogs->clear();
-        QTest::mouseClick(Control<QWidget>(window, c.button), Qt::LeftButton);
-        Settle();
-        const auto [requests, message] = Expected(input);
-        EXPECT_EQ(SentWith(c.head), requests);
-        EXPECT_EQ(Dialogs->texts(), message.isEmpty() ? QStringList() : QStringList{message});
+        Check(Inputs[input], AsInteger[input], AsFixedPoint[input]);
     }
+    if (GetParam().kind != Kind::FixedPoint) {
+        return;
+    }
+    // Where the decimal separator is a comma, the full stop is the other one.
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    Check("2,5", {}, {Read::Value, 25000});
+    Check("-0,0001", {}, {Read::Value, -1});
+    Check("2.5", {}, {Read::Invalid});
+    Check("1.000", {}, {Read::Invalid});
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryEditSentToTheUnit, BadInputTest, ::testing::ValuesIn(AllEdits()),
