@@ -59,7 +59,6 @@ public:
 
     TMainForm& main() const;
     SimHidPlatform& platform() { return platform_; }
-    SimUnitDevice& unit() { return unit_; }
     const CountingUiThread& deliveries() const { return ui_; }
 
     // The window of class `className`, and the control `name` of `window`
