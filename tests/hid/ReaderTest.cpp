@@ -23,8 +23,8 @@ std::string zeros(int count) {
 class ReaderTest : public HidTest {
 protected:
     // Lists the devices and checks out the first with the data handler installed.
-    THidDevice* holdReading(std::vector<SimDeviceDescription> specs) {
-        for (auto& desc : specs) {
+    THidDevice* holdReading(std::vector<SimDeviceDescription> descriptions) {
+        for (auto& desc : descriptions) {
             sim.plug(desc);
         }
         start();
