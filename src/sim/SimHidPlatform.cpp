@@ -314,12 +314,39 @@ void SimHidPlatform::queueInput(const Device& dev, const std::vector<std::uint8_
 }
 
 bool SimHidPlatform::takeDueReport(Channel& ch, std::vector<std::uint8_t>& report) {
-    if (ch.queue.empty() || ch.queue.front().due > Clock::now()) {
+    if (ch.queue.empty() || ch.queue.front().due > Clock::now() + wakeLead_) {
         return false;
     }
     report = std::move(ch.queue.front().bytes);
     ch.queue.pop_front();
     return true;
+}
+
+void SimHidPlatform::waitForInput(Channel& ch, std::unique_lock<std::mutex>& lock,
+                                  Clock::time_point until) {
+    if (ch.queue.empty()) {
+        if (until == Clock::time_point::max()) {
+            ch.changed.wait(lock);
+        } else {
+            ch.changed.wait_until(lock, until);
+        }
+        return;
+    }
+    const Clock::time_point due = ch.queue.front().due;
+    if (until < due) {
+        ch.changed.wait_until(lock, until);
+        return;
+    }
+    waitPrecisely();
+    if (ch.changed.wait_until(lock, due - wakeLead_) == std::cv_status::no_timeout) {
+        return;
+    }
+    // Woken by the clock for this report: move the lead an eighth of the way
+    // towards making this wake-up land on time. Bounded, so that a stall of
+    // the whole machine cannot make reports come noticeably early.
+    constexpr Clock::duration maxLead = std::chrono::microseconds(100);
+    const Clock::duration late = Clock::now() - due;
+    wakeLead_ = std::clamp(wakeLead_ + late / 8, Clock::duration::zero(), maxLead);
 }
 
 SimTranscriptLine SimHidPlatform::record(char direction, const std::string& path,
@@ -743,12 +770,7 @@ bool SimHidPlatform::read(HidHandle handle, void* report, std::uint32_t toRead,
             if (takeDueReport(*ch, bytes)) {
                 break;
             }
-            if (ch->queue.empty()) {
-                ch->changed.wait(lock);
-            } else {
-                waitPrecisely();
-                ch->changed.wait_until(lock, ch->queue.front().due);
-            }
+            waitForInput(*ch, lock, Clock::time_point::max());
         }
         bytesRead = static_cast<std::uint32_t>(std::min<std::size_t>(toRead, bytes.size()));
         bytes.resize(bytesRead);
@@ -823,12 +845,7 @@ HidWaitResult SimHidPlatform::wait(HidHandle handle, std::uint32_t milliseconds)
             if (now >= deadline) {
                 return HidWaitResult::Timeout;
             }
-            auto until = deadline;
-            if (!ch->queue.empty()) {
-                waitPrecisely();
-                until = std::min(until, ch->queue.front().due);
-            }
-            ch->changed.wait_until(lock, until);
+            waitForInput(*ch, lock, deadline);
         }
     }
     observe(line);

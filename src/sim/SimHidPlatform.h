@@ -173,6 +173,10 @@ private:
     void queueInput(const Device& device, const std::vector<std::uint8_t>& report,
                     Clock::time_point due);
     bool takeDueReport(Channel& channel, std::vector<std::uint8_t>& report);
+    // Waits under `lock` for a change of the channel, at most until `until` or
+    // until its first queued report is due, whichever comes first.
+    void waitForInput(Channel& channel, std::unique_lock<std::mutex>& lock,
+                      Clock::time_point until);
     // Appends a line under the held lock; the caller passes it to the observer.
     SimTranscriptLine record(char direction, const std::string& path,
                              const std::vector<std::uint8_t>& bytes);
@@ -191,6 +195,12 @@ private:
     std::map<HidHandle, std::shared_ptr<Channel>> channels_;
     std::deque<SimTranscriptLine> transcript_;
     std::shared_ptr<const std::function<void(const SimTranscriptLine&)>> observer_;
+    // How much before its due time a delayed report counts as due: the
+    // host's usual lateness in ending a timed wait, learnt from the waits
+    // themselves. A real unit's reply wakes its reader at once; without this a
+    // virtual unit's latency would come out longer than set, by the timer's
+    // lateness (tens of microseconds on a virtual machine), on every reply.
+    Clock::duration wakeLead_{};
 
     std::mutex watchMutex_;
     std::function<void()> changed_;
