@@ -477,6 +477,14 @@ void TMainForm::Timer1Timer() {
         // own handler runs, and the ticks must go on while the box is open.
         QTimer::singleShot(0, this, [] { DialogService::instance().info(MemoryReadFailedText); });
     }
+    // Each chain is ticked even when another has already stopped; one box
+    // tells of them all.
+    const bool numbersStopped = Windows.frmGSMNumbers->ReadWatchdogTick();
+    const bool textsStopped = Windows.frmAlarmi->ReadWatchdogTick();
+    const bool phonebookStopped = Windows.frmCallPhonebook->ReadWatchdogTick();
+    if (numbersStopped || textsStopped || phonebookStopped) {
+        QTimer::singleShot(0, this, [] { DialogService::instance().info(NoAnswerText); });
+    }
 }
 
 void TMainForm::ShowPresence() {

@@ -78,6 +78,7 @@ QLineEdit* TfrmAlarmi::slotEdit(std::uint8_t slot) const {
 void TfrmAlarmi::StartSMSRead(std::uint8_t FirstSlot) {
     SMSNumbReadPointer = FirstSlot;
     SendReport(Main, protocol::requestSmsText(FirstSlot));
+    ReadWatchdog.Arm();
 }
 
 void TfrmAlarmi::ReplyGP(const ReplyBytes& bytes) {
@@ -89,6 +90,7 @@ void TfrmAlarmi::ReplyGP(const ReplyBytes& bytes) {
     if (SMSNumbReadPointer > LastSmsSlot) {
         ui->gaSMSGauge1->hide();
         ui->gaSMSGauge2->hide();
+        ReadWatchdog.Disarm();
         return;
     }
     ui->gaSMSGauge1->setValue(SMSNumbReadPointer + 1);
@@ -96,6 +98,16 @@ void TfrmAlarmi::ReplyGP(const ReplyBytes& bytes) {
     if (Main.HasCurrentDevice()) {
         SendReport(Main, protocol::requestSmsText(SMSNumbReadPointer));
     }
+    ReadWatchdog.Arm();
+}
+
+bool TfrmAlarmi::ReadWatchdogTick() {
+    if (!ReadWatchdog.Tick()) {
+        return false;
+    }
+    ui->gaSMSGauge1->hide();
+    ui->gaSMSGauge2->hide();
+    return true;
 }
 
 void TfrmAlarmi::ReplySP() {

@@ -7,6 +7,7 @@
 #include <span>
 
 #include "MainLink.h"
+#include "ReadWatchdog.h"
 
 class QLineEdit;
 class TGauge;
@@ -38,6 +39,9 @@ public:
     void ReplyGP(const ReplyBytes& reply);
     // "SP": the unit has stored the text being written.
     void ReplySP();
+    // One tick of the main window for the read chain's watchdog; true when
+    // the chain has stopped waiting for its next reply (its gauges hidden).
+    bool ReadWatchdogTick();
     // "GA" with selector "D": the digital input triggers.
     void ReplyGAD(const ReplyBytes& reply);
     // "GA" with selector "A": the analog alarm settings.
@@ -69,5 +73,6 @@ private:
     std::unique_ptr<Ui::TfrmAlarmi> ui;
     TfrmADSettings* ADSettings = nullptr;
     std::uint8_t SMSNumbReadPointer = 0;
+    TReadWatchdog ReadWatchdog;
     bool WaitForOk = false;
 };

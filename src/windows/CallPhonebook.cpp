@@ -65,6 +65,7 @@ void TfrmCallPhonebook::btnPhonebookReadClick() {
     ui->sGauge1->setValue(0);
     ui->sGauge1->show();
     requestRecord(GSMCallPhoneBookReadPointer);
+    ReadWatchdog.Arm();
 }
 
 void TfrmCallPhonebook::ReplyGC(const ReplyBytes& bytes) {
@@ -80,12 +81,22 @@ void TfrmCallPhonebook::ReplyGC(const ReplyBytes& bytes) {
     ++GSMCallPhoneBookReadPointer;
     if (GSMCallPhoneBookReadPointer > GSMCallPhoneBookReadStop) {
         ui->sGauge1->hide();
+        ReadWatchdog.Disarm();
         return;
     }
     ui->sGauge1->setValue(GSMCallPhoneBookReadPointer + 1);
     if (Main.HasCurrentDevice()) {
         requestRecord(GSMCallPhoneBookReadPointer);
     }
+    ReadWatchdog.Arm();
+}
+
+bool TfrmCallPhonebook::ReadWatchdogTick() {
+    if (!ReadWatchdog.Tick()) {
+        return false;
+    }
+    ui->sGauge1->hide();
+    return true;
 }
 
 void TfrmCallPhonebook::ReplySC() {

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "MainLink.h"
+#include "ReadWatchdog.h"
 
 namespace Ui {
 class TfrmCallPhonebook;
@@ -25,6 +26,9 @@ public:
     void ReplyGC(const ReplyBytes& reply);
     // "SC": the unit has stored the record being written.
     void ReplySC();
+    // One tick of the main window for the read chain's watchdog; true when
+    // the chain has stopped waiting for its next reply (its gauge hidden).
+    bool ReadWatchdogTick();
     // Everything below the call-function buttons; the status decides whether
     // it is shown.
     QWidget* panCallNumbers() const;
@@ -45,5 +49,6 @@ private:
     std::unique_ptr<Ui::TfrmCallPhonebook> ui;
     std::uint16_t GSMCallPhoneBookReadPointer = 0;
     std::uint16_t GSMCallPhoneBookReadStop = 0;
+    TReadWatchdog ReadWatchdog;
     bool WaitForOk = false;
 };

@@ -30,6 +30,7 @@ void TfrmGSMNumbers::btGSMNReadClick() {
     ui->sGauge1->setMaximum(protocol::GsmNumberCount);
     ui->sGauge1->show();
     SendReport(Main, protocol::requestGsmNumber(0));
+    ReadWatchdog.Arm();
 }
 
 void TfrmGSMNumbers::ReplyGN(const ReplyBytes& bytes) {
@@ -40,12 +41,22 @@ void TfrmGSMNumbers::ReplyGN(const ReplyBytes& bytes) {
     ++GSMNumbReadPointer;
     if (GSMNumbReadPointer >= protocol::GsmNumberCount) {
         ui->sGauge1->hide();
+        ReadWatchdog.Disarm();
         return;
     }
     ui->sGauge1->setValue(reply.index + 1);
     if (Main.HasCurrentDevice()) {
         SendReport(Main, protocol::requestGsmNumber(GSMNumbReadPointer));
     }
+    ReadWatchdog.Arm();
+}
+
+bool TfrmGSMNumbers::ReadWatchdogTick() {
+    if (!ReadWatchdog.Tick()) {
+        return false;
+    }
+    ui->sGauge1->hide();
+    return true;
 }
 
 void TfrmGSMNumbers::ReplySN() {

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "MainLink.h"
+#include "ReadWatchdog.h"
 
 class QLineEdit;
 
@@ -27,6 +28,9 @@ public:
     void ReplyGN(const ReplyBytes& reply);
     // "SN": the unit has stored the number being written.
     void ReplySN();
+    // One tick of the main window for the read chain's watchdog; true when
+    // the chain has stopped waiting for its next reply (its gauge hidden).
+    bool ReadWatchdogTick();
 
 private:
     void btGSMNReadClick();
@@ -37,5 +41,6 @@ private:
     TMainLink& Main;
     std::unique_ptr<Ui::TfrmGSMNumbers> ui;
     std::uint8_t GSMNumbReadPointer = 0;
+    TReadWatchdog ReadWatchdog;
     bool WaitForOk = false;
 };

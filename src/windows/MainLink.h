@@ -22,7 +22,8 @@ public:
 
     // Sends one command report: byte 1 `Cmd`, byte 2 `SubCmd`, then `Par`
     // (Par1..Par24) from byte 3; every other byte 0.
-    virtual void HIDSendCmd(char Cmd, char SubCmd, std::initializer_list<std::uint8_t> Par = {}) = 0;
+    virtual void HIDSendCmd(char Cmd, char SubCmd,
+                            std::initializer_list<std::uint8_t> Par = {}) = 0;
     // Sends one command report with `Len` (at most 59) bytes of `Buf` from byte 3.
     virtual void HIDSendCmdBuf(char Cmd, char SubCmd, const std::uint8_t* Buf, std::size_t Len) = 0;
 
