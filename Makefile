@@ -42,7 +42,8 @@ sanitize: setup
 	@cmake --build --preset asan
 	@ctest --preset asan --repeat until-pass:2
 
-# Thread sanitizer on the tests that run more than one thread (label "threads").
+# Thread sanitizer on the tests that run more than one thread (label "threads"),
+# the end-to-end GUI tests among them.
 tsan: setup
 	@cmake --preset tsan >/dev/null
 	@cmake --build --preset tsan
