@@ -149,6 +149,9 @@ void THidDeviceReadThread::Deliver(Delivery Kind) {
         h.size = FNumBytesRead;
         h.error = FErr;
     }
+    // A stop already waiting on the user-interface thread cannot run the
+    // posted task; it makes the delivery itself once woken.
+    h.changed.notify_all();
     h.ui.post([state = FHandOff] { state->runPending(); });
     std::unique_lock lock(h.mutex);
     h.changed.wait(lock, [&] { return h.released; });

@@ -1,4 +1,11 @@
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
+#include <future>
+#include <mutex>
 #include <set>
+#include <thread>
 
 #include "HidFixture.h"
 
@@ -209,6 +216,73 @@ TEST_F(ReaderTest, DestroyingACheckedOutDeviceRenewsItsPosition) {
     EXPECT_EQ(fresh->Tag(), 0);
     EXPECT_EQ(counts(), (std::vector<int>{2, 0, 0}));
     EXPECT_EQ(sim.openChannels("/b"), 0);
+}
+
+// Holds the reader between a completed read and its delivery until a stop of
+// the reader has begun, and lets it go a moment later, once the stopping
+// thread waits for the reader to end.
+class StopRacingPlatform : public SimHidPlatform {
+public:
+    std::uint32_t transferResult(HidHandle handle) override {
+        {
+            std::unique_lock lock(mutex_);
+            readerHeld_ = true;
+            changed_.notify_all();
+            changed_.wait(lock, [&] { return stopping_; });
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        return SimHidPlatform::transferResult(handle);
+    }
+    void interruptWait(HidHandle handle) override {
+        {
+            std::lock_guard lock(mutex_);
+            stopping_ = true;
+        }
+        changed_.notify_all();
+        SimHidPlatform::interruptWait(handle);
+    }
+    bool waitUntilReaderHeld() {
+        std::unique_lock lock(mutex_);
+        return changed_.wait_for(lock, std::chrono::seconds(10), [&] { return readerHeld_; });
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    bool readerHeld_ = false;
+    bool stopping_ = false;
+};
+
+TEST(ReaderStopTest, StopMakesADeliveryThatBeganWhileItWaited) {
+    StopRacingPlatform sim;
+    ManualUiThread ui;
+    EventLog log;
+    sim.plug(testDevice("/a"));
+    THidDeviceController ctl(sim, ui);
+    ui.pump();
+    THidDevice* dev = nullptr;
+    ASSERT_TRUE(ctl.CheckOutByIndex(dev, 0));
+    dev->setOnData(THidDataEvent::bind(&log, &EventLog::Data));
+    sim.sendInput("/a", report({0x00, 'G', 'S'}));
+    ASSERT_TRUE(sim.waitUntilReaderHeld());
+
+    // Stopped from a thread of its own, so that a stop that never returns
+    // fails the test instead of hanging it; nothing else runs tasks meanwhile.
+    std::promise<void> stopped;
+    std::thread stopper([&] {
+        dev->setOnData({});
+        stopped.set_value();
+    });
+    if (stopped.get_future().wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
+        std::fputs("The reader's stop never returned: it missed the delivery.\n", stderr);
+        std::abort();
+    }
+    stopper.join();
+    EXPECT_FALSE(dev->HasReader());
+    EXPECT_EQ(log.take(), Events{"data /a 00 47 53" + zeros(62)});
+    ui.pump();  // the posted delivery finds nothing left to do
+    EXPECT_EQ(log.take(), Events{});
+    ctl.CheckIn(dev);
 }
 
 TEST_F(ReaderTest, RoundTripThroughAResponder) {
