@@ -100,9 +100,7 @@ protected:
     void SetUp() override {
         StartWithUnit();
         StopPolling();
-        // The main window's tick, fast, so that waits and the watchdog end soon.
         QObject::connect(&ticks, &QTimer::timeout, &Main(), [this] { Main().Timer1Timer(); });
-        ticks.start(1);
         // The phonebook's controls work only while the unit's call function is on.
         Unit().setCallFunction(1);
         QTest::mouseClick(Control<QWidget>("btGetStatus"), Qt::LeftButton);
@@ -377,6 +375,12 @@ TEST_P(FaultTest, TheToolRecoversAndTheRepeatSucceeds) {
     const Fault fault = GetParam().fault.first;
     Prepare(1);
     Arm();
+    // The main window's tick, fast, so that the waits and watchdogs that a
+    // fault leaves waiting in vain end soon. Duplicates leave none, and a
+    // wait ten fast ticks long could end before a loaded machine delivers.
+    if (fault != Fault::Duplicate) {
+        ticks.start(1);
+    }
     QTest::mouseClick(Button(), Qt::LeftButton);
     if (fault == Fault::Unplug) {
         ASSERT_TRUE(PumpUntil([this] { return !Main().HasCurrentDevice(); }));
@@ -417,7 +421,8 @@ TEST_P(FaultTest, TheToolRecoversAndTheRepeatSucceeds) {
         EXPECT_TRUE(Control<QWidget>(Window("TfrmMemory"), "btSaveBin")->isEnabled());
     }
 
-    // A healthy unit again: the same operation succeeds.
+    // A healthy unit again, at the real tick: the same operation succeeds.
+    ticks.stop();
     Platform.setTranscriptObserver(nullptr);
     Unit().behaviour() = UnitBehaviour{};
     healthy = true;
