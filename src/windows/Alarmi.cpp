@@ -24,6 +24,7 @@ constexpr std::uint8_t LastSmsSlot = protocol::SmsSlotCount - 1;
 TfrmAlarmi::TfrmAlarmi(TMainLink& Main, QWidget* parent)
     : QWidget(parent), Main(Main), ui(std::make_unique<Ui::TfrmAlarmi>()) {
     ui->setupUi(this);
+    ReadWatchdog.SetGauges({ui->gaSMSGauge1, ui->gaSMSGauge2});
     connect(ui->GetSMSs, &QPushButton::clicked, this, &TfrmAlarmi::GetSMSsClick);
     connect(ui->SetSMSs, &TClickPanel::clicked, this, &TfrmAlarmi::SetSMSsClick);
     connect(ui->btSMSProcitaj, &QPushButton::clicked, this, &TfrmAlarmi::btSMSProcitajClick);
@@ -99,15 +100,6 @@ void TfrmAlarmi::ReplyGP(const ReplyBytes& bytes) {
         SendReport(Main, protocol::requestSmsText(SMSNumbReadPointer));
     }
     ReadWatchdog.Arm();
-}
-
-bool TfrmAlarmi::ReadWatchdogTick() {
-    if (!ReadWatchdog.Tick()) {
-        return false;
-    }
-    ui->gaSMSGauge1->hide();
-    ui->gaSMSGauge2->hide();
-    return true;
 }
 
 void TfrmAlarmi::ReplySP() {

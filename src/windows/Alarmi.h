@@ -41,7 +41,7 @@ public:
     void ReplySP();
     // One tick of the main window for the read chain's watchdog; true when
     // the chain has stopped waiting for its next reply (its gauges hidden).
-    bool ReadWatchdogTick();
+    bool ReadWatchdogTick() { return ReadWatchdog.Tick(); }
     // "GA" with selector "D": the digital input triggers.
     void ReplyGAD(const ReplyBytes& reply);
     // "GA" with selector "A": the analog alarm settings.

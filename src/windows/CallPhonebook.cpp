@@ -21,6 +21,7 @@ constexpr protocol::IntegerLimits RecordNumberLimits{1, protocol::PhonebookRecor
 TfrmCallPhonebook::TfrmCallPhonebook(TMainLink& Main, QWidget* parent)
     : QWidget(parent), Main(Main), ui(std::make_unique<Ui::TfrmCallPhonebook>()) {
     ui->setupUi(this);
+    ReadWatchdog.SetGauges({ui->sGauge1});
     ui->Grid1->setColumnCount(3);
     ui->Grid1->setRowCount(int(protocol::PhonebookRecordCount));
     ui->Grid1->setHorizontalHeaderLabels(
@@ -89,14 +90,6 @@ void TfrmCallPhonebook::ReplyGC(const ReplyBytes& bytes) {
         requestRecord(GSMCallPhoneBookReadPointer);
     }
     ReadWatchdog.Arm();
-}
-
-bool TfrmCallPhonebook::ReadWatchdogTick() {
-    if (!ReadWatchdog.Tick()) {
-        return false;
-    }
-    ui->sGauge1->hide();
-    return true;
 }
 
 void TfrmCallPhonebook::ReplySC() {

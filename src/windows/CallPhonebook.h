@@ -28,7 +28,7 @@ public:
     void ReplySC();
     // One tick of the main window for the read chain's watchdog; true when
     // the chain has stopped waiting for its next reply (its gauge hidden).
-    bool ReadWatchdogTick();
+    bool ReadWatchdogTick() { return ReadWatchdog.Tick(); }
     // Everything below the call-function buttons; the status decides whether
     // it is shown.
     QWidget* panCallNumbers() const;

@@ -10,6 +10,7 @@
 TfrmGSMNumbers::TfrmGSMNumbers(TMainLink& Main, QWidget* parent)
     : QWidget(parent), Main(Main), ui(std::make_unique<Ui::TfrmGSMNumbers>()) {
     ui->setupUi(this);
+    ReadWatchdog.SetGauges({ui->sGauge1});
     connect(ui->btGSMNRead, &QPushButton::clicked, this, &TfrmGSMNumbers::btGSMNReadClick);
     connect(ui->btGSMNWrite, &QPushButton::clicked, this, &TfrmGSMNumbers::btGSMNWriteClick);
 }
@@ -49,14 +50,6 @@ void TfrmGSMNumbers::ReplyGN(const ReplyBytes& bytes) {
         SendReport(Main, protocol::requestGsmNumber(GSMNumbReadPointer));
     }
     ReadWatchdog.Arm();
-}
-
-bool TfrmGSMNumbers::ReadWatchdogTick() {
-    if (!ReadWatchdog.Tick()) {
-        return false;
-    }
-    ui->sGauge1->hide();
-    return true;
 }
 
 void TfrmGSMNumbers::ReplySN() {

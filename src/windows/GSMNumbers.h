@@ -30,7 +30,7 @@ public:
     void ReplySN();
     // One tick of the main window for the read chain's watchdog; true when
     // the chain has stopped waiting for its next reply (its gauge hidden).
-    bool ReadWatchdogTick();
+    bool ReadWatchdogTick() { return ReadWatchdog.Tick(); }
 
 private:
     void btGSMNReadClick();
