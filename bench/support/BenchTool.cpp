@@ -2,14 +2,11 @@
 
 #include "ApplicationWindows.h"
 #include "DevReader.h"
+#include "EventLoopWaits.h"
 #include "SilentDialogs.h"
 
 #include <QCheckBox>
-#include <QCoreApplication>
-#include <QDeadlineTimer>
-#include <QEventLoop>
 #include <QPushButton>
-#include <QTimer>
 
 #include <cstdio>
 #include <cstdlib>
@@ -120,22 +117,9 @@ void BenchTool::missing(const char* name) {
 }
 
 bool BenchTool::pumpUntil(const std::function<bool()>& done, int timeoutMs) {
-    const QDeadlineTimer deadline(timeoutMs);
-    // Wakes the loop at the deadline even when nothing else happens.
-    QTimer wake;
-    wake.setSingleShot(true);
-    wake.start(timeoutMs);
-    while (!done()) {
-        if (deadline.hasExpired()) {
-            return false;
-        }
-        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
-    }
-    return true;
+    return PumpEventsUntil(done, timeoutMs);
 }
 
 void BenchTool::pumpFor(int ms) {
-    QEventLoop loop;
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-    loop.exec();
+    PumpEventsFor(ms);
 }

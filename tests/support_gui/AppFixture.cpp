@@ -2,13 +2,10 @@
 
 #include "ApplicationWindows.h"
 #include "DevReader.h"
+#include "EventLoopWaits.h"
 
-#include <QCoreApplication>
-#include <QDeadlineTimer>
-#include <QEventLoop>
 #include <QLabel>
 #include <QListWidget>
-#include <QTimer>
 
 AppFixture::AppFixture() = default;
 
@@ -48,24 +45,11 @@ QWidget* AppFixture::Window(const char* className) const {
 }
 
 bool AppFixture::PumpUntil(const std::function<bool()>& done, int timeoutMs) {
-    const QDeadlineTimer deadline(timeoutMs);
-    // Wakes the loop at the deadline even when nothing else happens.
-    QTimer wake;
-    wake.setSingleShot(true);
-    wake.start(timeoutMs);
-    while (!done()) {
-        if (deadline.hasExpired()) {
-            return false;
-        }
-        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
-    }
-    return true;
+    return PumpEventsUntil(done, timeoutMs);
 }
 
 void AppFixture::PumpFor(int ms) {
-    QEventLoop loop;
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-    loop.exec();
+    PumpEventsFor(ms);
 }
 
 std::vector<std::string> AppFixture::Lines(char direction, const std::string& path) const {
