@@ -9,6 +9,7 @@
 #include "Debug.h"
 #include "DialogService.h"
 #include "GSMNumbers.h"
+#include "HistoryCodePage.h"
 #include "Info.h"
 #include "Izlazi.h"
 #include "MainCommands.h"
@@ -28,7 +29,6 @@
 #include <QProgressBar>
 #include <QSaveFile>
 #include <QStatusBar>
-#include <QStringEncoder>
 #include <QTimer>
 
 #include <algorithm>
@@ -621,8 +621,6 @@ void TMainForm::btHIDInfoClick() {
 
 // --- history ----------------------------------------------------------------
 
-// The history file is 8-bit text as on the system the tool came from, whose
-// code page Linux does not have: Latin-1, with "?" for a character outside it.
 void TMainForm::SaveBtnClick() {
     const QString path = DialogService::instance().saveFileName(
         QStringLiteral("Save History"),
@@ -636,8 +634,7 @@ void TMainForm::SaveBtnClick() {
     for (int row = 0; row < ui->HistoryListBox->count(); ++row) {
         text += ui->HistoryListBox->item(row)->text() + QStringLiteral("\r\n");
     }
-    QStringEncoder latin1(QStringConverter::Latin1);
-    const QByteArray bytes = latin1.encode(text);
+    const QByteArray bytes = toHistoryCodePage(text);
 
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {

@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QEventLoop>
+#include <QProcess>
 #include <QTimer>
 
 #include <algorithm>
@@ -46,7 +47,7 @@ DispatcherHarness::DispatcherHarness() : unit_(platform_, "FUZZ-1") {
     QString error;
     // The trace formats every report the dispatcher sees; where it goes does
     // not matter.
-    trace_.open(QStringLiteral("/dev/null"), error);
+    trace_.open(QProcess::nullDevice(), error);
     windows_ = std::make_unique<TApplicationWindows>(platform_, ui_);
     main().SetTrace(&trace_);
     main().show();

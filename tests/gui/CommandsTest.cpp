@@ -193,7 +193,7 @@ TEST_F(CommandsTest, HistoryIsSavedAsEightBitLinesEachEndedByCrLf) {
     }
 
     // A file that cannot be created: the reason is told, the list stays.
-    const QString unreachable = folder.filePath("missing/history.txt");
+    const QString unreachable = QDir::toNativeSeparators(folder.filePath("missing/history.txt"));
     Dialogs->clear();
     Dialogs->answerPath(unreachable);
     Control<QPushButton>("SaveBtn")->click();
