@@ -8,7 +8,7 @@ packages=(
     qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev
     libudev-dev
     libgtest-dev libgmock-dev
-    g++-mingw-w64-x86-64 googletest wine64
+    g++-mingw-w64-x86-64 googletest wine64 fonts-wine nsis unzip
     clang libclang-rt-14-dev
     xvfb xauth x11-apps imagemagick
     valgrind
