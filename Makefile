@@ -1,5 +1,6 @@
 # Entry points for people and CI. Every target installs what it needs first.
-.PHONY: setup configure build test run screenshots package sanitize tsan cross-windows test-windows test-kernel fuzz bench clean
+.PHONY: setup configure build test run screenshots package sanitize tsan cross-windows windows \
+	test-windows screenshots-windows package-windows test-kernel fuzz bench clean
 
 SETUP := tools/setup.sh
 APP := build/default/src/app/BrevalonMiniSetup
@@ -57,10 +58,28 @@ cross-windows: setup
 	    -DBREVALON_GUI=OFF -DBREVALON_TESTS=OFF -DBREVALON_BENCH=OFF >/dev/null
 	@cmake --build build/windows --target brevalon_hid brevalon_hid_platform hid_list_interfaces
 
-# The HID layer with the Windows backend, the simulator, the protocol layer and
-# their tests, cross-compiled and run under Wine in a fresh prefix.
+# The Windows program, build/windows-qt/src/app/BrevalonMiniSetup.exe,
+# statically linked against a Qt for Windows that tools/windows/build-qt.sh
+# builds once from Debian's Qt source into ~/.cache (half an hour the first
+# time).
+windows: setup
+	@bash tools/windows/cross-build.sh --target BrevalonMiniSetup
+
+# Every test, the GUI suites among them, cross-compiled with that Qt and run
+# under Wine in a fresh prefix.
 test-windows: setup
 	@bash tests/windows/run-under-wine.sh
+
+# A picture of every window as Windows draws it: the program under Wine on a
+# virtual X server, in build/screenshots-windows/.
+screenshots-windows: setup
+	@bash tools/windows/screenshots.sh
+
+# build/windows-qt/BrevalonMiniSetup-<version>-win64.zip and .exe (installer),
+# then the installer checked under Wine: silent install, a run of the installed
+# program with a virtual unit, silent uninstall.
+package-windows: setup
+	@bash tools/windows/package.sh
 
 # The HID layer's Linux backend against the real kernel HID stack: Debian's
 # kernel in a qemu guest, the virtual unit behind /dev/uhid and the HID layer

@@ -6,9 +6,15 @@
 # tree. `make package` (or `cpack` in the build directory) turns this into
 # brevalon-mini-setup_<version>_<arch>.deb.
 
-# Builds without the program (BREVALON_GUI=OFF, the Windows cross-build) and
-# other systems have nothing to install here.
-if(NOT CMAKE_SYSTEM_NAME STREQUAL "Linux" OR NOT TARGET BrevalonMiniSetup)
+# Builds without the program (BREVALON_GUI=OFF) have nothing to install.
+if(NOT TARGET BrevalonMiniSetup)
+    return()
+endif()
+if(WIN32)
+    include(${CMAKE_CURRENT_LIST_DIR}/PackagingWindows.cmake)
+    return()
+endif()
+if(NOT CMAKE_SYSTEM_NAME STREQUAL "Linux")
     return()
 endif()
 
