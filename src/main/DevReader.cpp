@@ -424,6 +424,10 @@ void TMainForm::HidCtlDeviceChange(THidDeviceController* /*Sender*/) {
     // may make must not write through that device.
     CurrentDevice = nullptr;
     BrevalonWithoutAccess = false;
+    // The dialog describes a device this change releases.
+    if (openInfoForm != nullptr) {
+        openInfoForm->deviceReleased();
+    }
     for (THidDevice* device : DevListDevices) {
         delete device;
         BrevalonPresent = false;
@@ -616,7 +620,9 @@ void TMainForm::btHIDInfoClick() {
     }
     TInfoForm info(this);
     info.Dev = CurrentDevice;
+    openInfoForm = &info;
     info.exec();
+    openInfoForm = nullptr;
 }
 
 // --- history ----------------------------------------------------------------
