@@ -100,6 +100,8 @@ const QString NoAnswerText = QStringLiteral("Nema odgovora iz uredjaja!");
 const QString MemoryReadFailedText =
     QStringLiteral("Doslo je do greske pri citanju memorije, molimo da citanje pokrenete ponovo.");
 const QString UnitName = QStringLiteral("Brevalon 8");
+const QString PresentPanelText = QStringLiteral("Uredjaj prisutan");
+const QString AbsentPanelText = QStringLiteral("Uredjaj NIJE prisutan");
 const QString NoAccessPanelText = QStringLiteral("Uredjaj prisutan, ali nema dozvole za pristup");
 const QString NoAccessText = QStringLiteral(
     "Uredjaj \"%1\" je prikljucen, ali ovaj korisnik nema dozvolu da mu salje komande i cita "
@@ -184,26 +186,30 @@ void TMainForm::FormCreate() {
         SetTextColor(input, Qt::black);
     }
 
-    // Panels 0 and 1 have fixed widths, wide enough for their longest text in
-    // the font at hand; the last one also takes what is left of the bar, so
-    // its counters are never cut off.
+    // Panels 0 and 1 have fixed widths, wide enough for every text they show,
+    // as the label itself measures it in the font at hand (frame and indent
+    // included); the last one also takes what is left of the bar, so its
+    // counters are never cut off.
     struct Panel {
-        const char* text;
         int width;
-        const char* longest;
+        // The text at start first.
+        QStringList texts;
     };
-    const std::array<Panel, 3> panels = {{{"Kelmarion 02122016", 120, "Kelmarion 02122016"},
-                                          {"Status", 150, "Uredjaj NIJE prisutan"},
-                                          {"Tx/Rx:", 50, "Tx/Rx:"}}};
+    const std::array<Panel, 3> panels = {
+        {{120, {QStringLiteral("Kelmarion 02122016")}},
+         {150, {QStringLiteral("Status"), PresentPanelText, AbsentPanelText, NoAccessPanelText}},
+         {50, {QStringLiteral("Tx/Rx:")}}}};
     for (std::size_t k = 0; k < panels.size(); ++k) {
-        auto* panel = new QLabel(QString::fromLatin1(panels[k].text), ui->StatusBar1);
+        auto* panel = new QLabel(ui->StatusBar1);
         panel->setObjectName(QStringLiteral("StatusPanel%1").arg(k));
         panel->setFrameShape(QFrame::Panel);
         panel->setFrameShadow(QFrame::Sunken);
-        const int needed =
-            panel->fontMetrics().horizontalAdvance(QString::fromLatin1(panels[k].longest)) +
-            2 * panel->frameWidth() + 8;
-        const int width = std::max(panels[k].width, needed);
+        int width = panels[k].width;
+        for (const QString& text : panels[k].texts) {
+            panel->setText(text);
+            width = std::max(width, panel->minimumSizeHint().width());
+        }
+        panel->setText(panels[k].texts.first());
         const bool last = k + 1 == panels.size();
         if (last) {
             panel->setMinimumWidth(width);
@@ -492,9 +498,9 @@ void TMainForm::Timer1Timer() {
 }
 
 void TMainForm::ShowPresence() {
-    StatusPanels[1]->setText(BrevalonPresent         ? QStringLiteral("Uredjaj prisutan")
+    StatusPanels[1]->setText(BrevalonPresent         ? PresentPanelText
                              : BrevalonWithoutAccess ? NoAccessPanelText
-                                                     : QStringLiteral("Uredjaj NIJE prisutan"));
+                                                     : AbsentPanelText);
     const QColor background = BrevalonPresent ? palette().color(QPalette::Window) : Red;
     if (ui->sPanel1->palette().color(QPalette::Window) != background) {
         QPalette panel = ui->sPanel1->palette();
