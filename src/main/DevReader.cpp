@@ -442,6 +442,10 @@ void TMainForm::HidCtlDeviceChange(THidDeviceController* /*Sender*/) {
     DevListDevices.clear();
     ui->DevListBox->clear();
     HidCtl->Enumerate();
+    // A unit that formatted its memory leaves and comes back through these.
+    if (Windows.frmMemory != nullptr) {
+        Windows.frmMemory->deviceChangeDone();
+    }
 }
 
 bool TMainForm::HidCtlEnumerate(THidDevice* HidDev, std::int32_t Idx) {
@@ -455,10 +459,6 @@ bool TMainForm::HidCtlEnumerate(THidDevice* HidDev, std::int32_t Idx) {
         BrevalonWithoutAccess = true;
     } else if (device != nullptr && name.contains(UnitName, Qt::CaseSensitive)) {
         CurrentDevice = device;
-        // A unit that formatted its memory comes back as a new connection.
-        if (Windows.frmMemory != nullptr) {
-            Windows.frmMemory->DeviceConnected();
-        }
         device->setOnData(THidDataEvent::bind(this, &TMainForm::ShowRead));
         BrevalonPresent = true;
         btFirmwareInfoClick();

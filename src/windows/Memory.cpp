@@ -130,9 +130,12 @@ void TfrmMemory::ReplyGM(const ReplyBytes& bytes) {
     Main.SetReceiveMemoryPacketTimeOut(PacketTimeOutTicks);
 }
 
-void TfrmMemory::DeviceConnected() {
-    if (FormatOrdered) {
-        FormatOrdered = false;
+void TfrmMemory::deviceChangeDone() {
+    const bool unitListed = Main.HasCurrentDevice();
+    if (formatWait == FormatWait::ForRemoval && !unitListed) {
+        formatWait = FormatWait::ForReturn;
+    } else if (formatWait == FormatWait::ForReturn && unitListed) {
+        formatWait = FormatWait::None;
         setReadButtonsEnabled(true);
     }
 }
@@ -171,7 +174,7 @@ void TfrmMemory::btFormatMemoryClick() {
     }
     SendReport(Main, protocol::formatMemory());
     setReadButtonsEnabled(false);
-    FormatOrdered = true;
+    formatWait = FormatWait::ForRemoval;
     DialogService::instance().info(QStringLiteral(
         "Formatiranje memorije je inicirano. Molimo da sacekate okvirno 1 minut. U toku "
         "formatiranja USB konekcija bice izgubljena, kada se formatiranje zavrsi konekcija ce "
