@@ -8,6 +8,7 @@
 #include "CommandReport.h"
 #include "Debug.h"
 #include "DialogService.h"
+#include "DirectWriteFallback.h"
 #include "GSMNumbers.h"
 #include "HistoryCodePage.h"
 #include "Info.h"
@@ -649,6 +650,7 @@ void TMainForm::SaveBtnClick() {
     const QByteArray bytes = toHistoryCodePage(text);
 
     QSaveFile file(path);
+    allowDirectWriteInLockedFolder(file);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
         DialogService::instance().error(
             QStringLiteral("Cannot create file \"%1\". %2")

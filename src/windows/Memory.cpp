@@ -7,6 +7,7 @@
 #include <cstddef>
 
 #include "DialogService.h"
+#include "DirectWriteFallback.h"
 // By its folder: this window's own header has the same name.
 #include "WindowProtocol.h"
 #include "protocol/Memory.h"
@@ -151,6 +152,7 @@ void TfrmMemory::btSaveBinClick() {
     }
     const auto& image = Main.MemSaveBuffer();
     QSaveFile file(path);
+    allowDirectWriteInLockedFolder(file);
     if (!file.open(QIODevice::WriteOnly)) {
         DialogService::instance().error(
             QStringLiteral("Cannot create file \"%1\". %2").arg(path, file.errorString()));

@@ -3,6 +3,7 @@
 
 #include "AppFixture.h"
 #include "DevReader.h"
+#include "LockedFolder.h"
 #include "QtPrinters.h"
 #include "TGauge.h"
 
@@ -207,6 +208,32 @@ TEST_F(CommandsTest, HistoryIsSavedAsEightBitLinesEachEndedByCrLf) {
 
     Control<QPushButton>("ClearBtn")->click();
     EXPECT_EQ(history->count(), 0);
+}
+
+// Both saves replace a file the user may write in a folder the user may not,
+// where no new file can be made beside it.
+TEST_F(CommandsTest, SavesOverAWritableFileInALockedFolder) {
+    QWidget* memory = Window("TfrmMemory");
+    const struct {
+        QPushButton* button;
+        QByteArray written;
+    } cases[] = {
+        {Control<QPushButton>("SaveBtn"), QByteArray("Arrival of A\r\n")},
+        {Control<QPushButton>(memory, "btSaveBin"), QByteArray(4096, 0)},
+    };
+    Control<QPushButton>("ClearBtn")->click();
+    Control<QListWidget>("HistoryListBox")->addItem("Arrival of A");
+    for (const auto& c : cases) {
+        LockedFolder folder(QByteArray(5000, 'x'));
+        if (!folder.skipReason().isEmpty()) {
+            GTEST_SKIP() << folder.skipReason().toStdString();
+        }
+        Dialogs->clear();
+        Dialogs->answerPath(folder.filePath());
+        c.button->click();
+        EXPECT_EQ(Dialogs->calls().size(), 1u) << Dialogs->texts().join('|').toStdString();
+        EXPECT_EQ(folder.fileContent(), c.written);
+    }
 }
 
 // The memory read's watchdog: counted down once per tick; reaching 0 gives
