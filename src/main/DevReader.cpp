@@ -65,10 +65,11 @@ void SetTextColor(QWidget* widget, const QColor& color) {
     }
 }
 
-// The system's message text without the trailing white space, control
-// characters and full stops it usually ends with.
+// The system's message text on one line, as a history entry is: the lines of
+// a message that spans several are joined by a space. Without the trailing
+// white space, control characters and full stops it usually ends with.
 QString CleanMessage(const std::string& message) {
-    QString text = QString::fromStdString(message);
+    QString text = QString::fromStdString(message).simplified();
     qsizetype end = text.size();
     while (end > 0 && (text[end - 1].isSpace() ||
                        text[end - 1].category() == QChar::Other_Control || text[end - 1] == u'.')) {

@@ -110,15 +110,27 @@ TEST_F(CommandsTest, RelayToggleAndBootModeSendTheirReports) {
 
 TEST_F(CommandsTest, AFailedWriteIsAHistoryLineAndStillCounted) {
     ResetCounters();
-    Platform.failWrites(unit->path(), 31, 1);
-    Control<QPushButton>("btGetStatus")->click();
-    ASSERT_FALSE(History().isEmpty());
-    EXPECT_EQ(History().last(),
-              "WRITE ERROR: A device attached to the system is not functioning (1F)");
+    Platform.setErrorMessage(1117,
+                             "The request could not be performed\r\nbecause of an I/O "
+                             "device error.\r\n");
+    const struct {
+        std::uint32_t code;
+        const char* line;
+    } cases[] = {
+        {31, "WRITE ERROR: A device attached to the system is not functioning (1F)"},
+        {1117,
+         "WRITE ERROR: The request could not be performed because of an I/O device error (45D)"},
+    };
     auto* history = Control<QListWidget>("HistoryListBox");
-    EXPECT_EQ(history->currentRow(), history->count() - 1);
+    for (const auto& c : cases) {
+        Platform.failWrites(unit->path(), c.code, 1);
+        Control<QPushButton>("btGetStatus")->click();
+        ASSERT_FALSE(History().isEmpty());
+        EXPECT_EQ(History().last(), c.line);
+        EXPECT_EQ(history->currentRow(), history->count() - 1);
+    }
     Main().Timer1Timer();
-    EXPECT_EQ(StatusPanel(2), "Tx/Rx: 1/0");
+    EXPECT_EQ(StatusPanel(2), "Tx/Rx: 2/0");
 }
 
 TEST_F(CommandsTest, RepliesThatNoRowMatchesAreOnlyCounted) {
