@@ -8,6 +8,7 @@
 #include "CommandReport.h"
 #include "Debug.h"
 #include "DialogService.h"
+#include "DirectWriteFallback.h"
 #include "GSMNumbers.h"
 #include "HistoryCodePage.h"
 #include "Info.h"
@@ -64,10 +65,11 @@ void SetTextColor(QWidget* widget, const QColor& color) {
     }
 }
 
-// The system's message text without the trailing white space, control
-// characters and full stops it usually ends with.
+// The system's message text on one line, as a history entry is: the lines of
+// a message that spans several are joined by a space. Without the trailing
+// white space, control characters and full stops it usually ends with.
 QString CleanMessage(const std::string& message) {
-    QString text = QString::fromStdString(message);
+    QString text = QString::fromStdString(message).simplified();
     qsizetype end = text.size();
     while (end > 0 && (text[end - 1].isSpace() ||
                        text[end - 1].category() == QChar::Other_Control || text[end - 1] == u'.')) {
@@ -100,6 +102,8 @@ const QString NoAnswerText = QStringLiteral("Nema odgovora iz uredjaja!");
 const QString MemoryReadFailedText =
     QStringLiteral("Doslo je do greske pri citanju memorije, molimo da citanje pokrenete ponovo.");
 const QString UnitName = QStringLiteral("Brevalon 8");
+const QString PresentPanelText = QStringLiteral("Uredjaj prisutan");
+const QString AbsentPanelText = QStringLiteral("Uredjaj NIJE prisutan");
 const QString NoAccessPanelText = QStringLiteral("Uredjaj prisutan, ali nema dozvole za pristup");
 const QString NoAccessText = QStringLiteral(
     "Uredjaj \"%1\" je prikljucen, ali ovaj korisnik nema dozvolu da mu salje komande i cita "
@@ -184,26 +188,30 @@ void TMainForm::FormCreate() {
         SetTextColor(input, Qt::black);
     }
 
-    // Panels 0 and 1 have fixed widths, wide enough for their longest text in
-    // the font at hand; the last one also takes what is left of the bar, so
-    // its counters are never cut off.
+    // Panels 0 and 1 have fixed widths, wide enough for every text they show,
+    // as the label itself measures it in the font at hand (frame and indent
+    // included); the last one also takes what is left of the bar, so its
+    // counters are never cut off.
     struct Panel {
-        const char* text;
         int width;
-        const char* longest;
+        // The text at start first.
+        QStringList texts;
     };
-    const std::array<Panel, 3> panels = {{{"Kelmarion 02122016", 120, "Kelmarion 02122016"},
-                                          {"Status", 150, "Uredjaj NIJE prisutan"},
-                                          {"Tx/Rx:", 50, "Tx/Rx:"}}};
+    const std::array<Panel, 3> panels = {
+        {{120, {QStringLiteral("Kelmarion 02122016")}},
+         {150, {QStringLiteral("Status"), PresentPanelText, AbsentPanelText, NoAccessPanelText}},
+         {50, {QStringLiteral("Tx/Rx:")}}}};
     for (std::size_t k = 0; k < panels.size(); ++k) {
-        auto* panel = new QLabel(QString::fromLatin1(panels[k].text), ui->StatusBar1);
+        auto* panel = new QLabel(ui->StatusBar1);
         panel->setObjectName(QStringLiteral("StatusPanel%1").arg(k));
         panel->setFrameShape(QFrame::Panel);
         panel->setFrameShadow(QFrame::Sunken);
-        const int needed =
-            panel->fontMetrics().horizontalAdvance(QString::fromLatin1(panels[k].longest)) +
-            2 * panel->frameWidth() + 8;
-        const int width = std::max(panels[k].width, needed);
+        int width = panels[k].width;
+        for (const QString& text : panels[k].texts) {
+            panel->setText(text);
+            width = std::max(width, panel->minimumSizeHint().width());
+        }
+        panel->setText(panels[k].texts.first());
         const bool last = k + 1 == panels.size();
         if (last) {
             panel->setMinimumWidth(width);
@@ -424,6 +432,10 @@ void TMainForm::HidCtlDeviceChange(THidDeviceController* /*Sender*/) {
     // may make must not write through that device.
     CurrentDevice = nullptr;
     BrevalonWithoutAccess = false;
+    // The dialog describes a device this change releases.
+    if (openInfoForm != nullptr) {
+        openInfoForm->deviceReleased();
+    }
     for (THidDevice* device : DevListDevices) {
         delete device;
         BrevalonPresent = false;
@@ -432,6 +444,10 @@ void TMainForm::HidCtlDeviceChange(THidDeviceController* /*Sender*/) {
     DevListDevices.clear();
     ui->DevListBox->clear();
     HidCtl->Enumerate();
+    // A unit that formatted its memory leaves and comes back through these.
+    if (Windows.frmMemory != nullptr) {
+        Windows.frmMemory->deviceChangeDone();
+    }
 }
 
 bool TMainForm::HidCtlEnumerate(THidDevice* HidDev, std::int32_t Idx) {
@@ -445,10 +461,6 @@ bool TMainForm::HidCtlEnumerate(THidDevice* HidDev, std::int32_t Idx) {
         BrevalonWithoutAccess = true;
     } else if (device != nullptr && name.contains(UnitName, Qt::CaseSensitive)) {
         CurrentDevice = device;
-        // A unit that formatted its memory comes back as a new connection.
-        if (Windows.frmMemory != nullptr) {
-            Windows.frmMemory->DeviceConnected();
-        }
         device->setOnData(THidDataEvent::bind(this, &TMainForm::ShowRead));
         BrevalonPresent = true;
         btFirmwareInfoClick();
@@ -488,9 +500,9 @@ void TMainForm::Timer1Timer() {
 }
 
 void TMainForm::ShowPresence() {
-    StatusPanels[1]->setText(BrevalonPresent         ? QStringLiteral("Uredjaj prisutan")
+    StatusPanels[1]->setText(BrevalonPresent         ? PresentPanelText
                              : BrevalonWithoutAccess ? NoAccessPanelText
-                                                     : QStringLiteral("Uredjaj NIJE prisutan"));
+                                                     : AbsentPanelText);
     const QColor background = BrevalonPresent ? palette().color(QPalette::Window) : Red;
     if (ui->sPanel1->palette().color(QPalette::Window) != background) {
         QPalette panel = ui->sPanel1->palette();
@@ -616,7 +628,9 @@ void TMainForm::btHIDInfoClick() {
     }
     TInfoForm info(this);
     info.Dev = CurrentDevice;
+    openInfoForm = &info;
     info.exec();
+    openInfoForm = nullptr;
 }
 
 // --- history ----------------------------------------------------------------
@@ -637,6 +651,7 @@ void TMainForm::SaveBtnClick() {
     const QByteArray bytes = toHistoryCodePage(text);
 
     QSaveFile file(path);
+    allowDirectWriteInLockedFolder(file);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
         DialogService::instance().error(
             QStringLiteral("Cannot create file \"%1\". %2")

@@ -17,6 +17,7 @@ class QLabel;
 class QTimer;
 class THidDevice;
 class THidDeviceController;
+class TInfoForm;
 class TTraceWriter;
 class UiThread;
 
@@ -112,6 +113,8 @@ private:
     std::array<QLabel*, 3> StatusPanels{};
     TWindowSet Windows;
     TTraceWriter* Trace = nullptr;
+    // The information dialog while it is open.
+    TInfoForm* openInfoForm = nullptr;
 
     THidDevice* CurrentDevice = nullptr;
     bool BrevalonPresent = false;

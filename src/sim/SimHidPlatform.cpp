@@ -210,6 +210,11 @@ void SimHidPlatform::failWrites(const std::string& path, std::uint32_t code, int
     }
 }
 
+void SimHidPlatform::setErrorMessage(std::uint32_t code, std::string text) {
+    std::lock_guard lock(mutex_);
+    errorMessages_[code] = std::move(text);
+}
+
 bool SimHidPlatform::sendInput(const std::string& path, std::vector<std::uint8_t> report,
                                std::chrono::milliseconds delay) {
     std::lock_guard lock(mutex_);
@@ -886,6 +891,12 @@ std::uint32_t SimHidPlatform::lastError() const {
 }
 
 std::string SimHidPlatform::errorMessage(std::uint32_t code) const {
+    {
+        std::lock_guard lock(mutex_);
+        if (auto it = errorMessages_.find(code); it != errorMessages_.end()) {
+            return it->second;
+        }
+    }
     switch (code) {
         case 0:
             return "The operation completed successfully.";

@@ -98,6 +98,9 @@ public:
     void notifyChange();
     // The next `count` writes to `path` fail with `code`.
     void failWrites(const std::string& path, std::uint32_t code, int count);
+    // errorMessage(code) answers `text` from now on, e.g. one that spans lines
+    // as some system messages do.
+    void setErrorMessage(std::uint32_t code, std::string text);
     // Queues an input report on every open reading channel of `path`.
     bool sendInput(const std::string& path, std::vector<std::uint8_t> report,
                    std::chrono::milliseconds delay = std::chrono::milliseconds(0));
@@ -194,6 +197,7 @@ private:
     std::vector<std::shared_ptr<Device>> devices_;  // plugged in, in plug order
     std::map<HidHandle, std::shared_ptr<Channel>> channels_;
     std::deque<SimTranscriptLine> transcript_;
+    std::map<std::uint32_t, std::string> errorMessages_;
     std::shared_ptr<const std::function<void(const SimTranscriptLine&)>> observer_;
     // How much before its due time a delayed report counts as due: the
     // host's usual lateness in ending a timed wait, learnt from the waits

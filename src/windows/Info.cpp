@@ -37,7 +37,16 @@ TInfoForm::~TInfoForm() = default;
 
 void TInfoForm::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    FormShow();
+    // A restore from minimised shows the dialog again; its lists are filled once.
+    if (!filled) {
+        filled = true;
+        FormShow();
+    }
+}
+
+void TInfoForm::deviceReleased() {
+    Dev = nullptr;
+    reject();
 }
 
 void TInfoForm::FormShow() {

@@ -11,8 +11,8 @@ class TInfoForm;
 }
 
 // "HID Device Info": what the HID layer knows of one device, read when the
-// dialog is shown. Made for each opening by the main window and shown modally
-// once, so its lists are filled once.
+// dialog is first shown. Made for each opening by the main window and shown
+// modally once.
 class TInfoForm : public QDialog {
     Q_OBJECT
 
@@ -23,6 +23,10 @@ public:
     // The device to describe; set before the dialog is shown, not owned.
     THidDevice* Dev = nullptr;
 
+    // `Dev` is about to be released: the dialog closes rather than keep a
+    // device that no longer exists.
+    void deviceReleased();
+
 protected:
     void showEvent(QShowEvent* event) override;
 
@@ -30,4 +34,5 @@ private:
     void FormShow();
 
     std::unique_ptr<Ui::TInfoForm> ui;
+    bool filled = false;
 };

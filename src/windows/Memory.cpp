@@ -7,6 +7,7 @@
 #include <cstddef>
 
 #include "DialogService.h"
+#include "DirectWriteFallback.h"
 // By its folder: this window's own header has the same name.
 #include "WindowProtocol.h"
 #include "protocol/Memory.h"
@@ -130,9 +131,12 @@ void TfrmMemory::ReplyGM(const ReplyBytes& bytes) {
     Main.SetReceiveMemoryPacketTimeOut(PacketTimeOutTicks);
 }
 
-void TfrmMemory::DeviceConnected() {
-    if (FormatOrdered) {
-        FormatOrdered = false;
+void TfrmMemory::deviceChangeDone() {
+    const bool unitListed = Main.HasCurrentDevice();
+    if (formatWait == FormatWait::ForRemoval && !unitListed) {
+        formatWait = FormatWait::ForReturn;
+    } else if (formatWait == FormatWait::ForReturn && unitListed) {
+        formatWait = FormatWait::None;
         setReadButtonsEnabled(true);
     }
 }
@@ -148,6 +152,7 @@ void TfrmMemory::btSaveBinClick() {
     }
     const auto& image = Main.MemSaveBuffer();
     QSaveFile file(path);
+    allowDirectWriteInLockedFolder(file);
     if (!file.open(QIODevice::WriteOnly)) {
         DialogService::instance().error(
             QStringLiteral("Cannot create file \"%1\". %2").arg(path, file.errorString()));
@@ -171,7 +176,7 @@ void TfrmMemory::btFormatMemoryClick() {
     }
     SendReport(Main, protocol::formatMemory());
     setReadButtonsEnabled(false);
-    FormatOrdered = true;
+    formatWait = FormatWait::ForRemoval;
     DialogService::instance().info(QStringLiteral(
         "Formatiranje memorije je inicirano. Molimo da sacekate okvirno 1 minut. U toku "
         "formatiranja USB konekcija bice izgubljena, kada se formatiranje zavrsi konekcija ce "

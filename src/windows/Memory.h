@@ -26,9 +26,9 @@ public:
     // "GM": stores the packet, shows it, and requests the next one until 128
     // replies have come.
     void ReplyGM(const ReplyBytes& reply);
-    // The unit is connected (again). After a format the unit leaves the bus
-    // and comes back; only then can the memory be read and saved again.
-    void DeviceConnected();
+    // A device change has been handled. After a format the unit leaves the
+    // bus and comes back; only then can the memory be read and saved again.
+    void deviceChangeDone();
 
     QPushButton* btReadMemory() const;
     QPushButton* btSaveBin() const;
@@ -43,5 +43,8 @@ private:
     TMainLink& Main;
     std::unique_ptr<Ui::TfrmMemory> ui;
     std::uint16_t MemReadPointer = 0;
-    bool FormatOrdered = false;
+    // Where a format stands: changes of other devices come and go while the
+    // unit is still listed, so its return counts only once it was seen gone.
+    enum class FormatWait { None, ForRemoval, ForReturn };
+    FormatWait formatWait = FormatWait::None;
 };

@@ -3,6 +3,7 @@
 
 #include "AppFixture.h"
 #include "DevReader.h"
+#include "LockedFolder.h"
 #include "QtPrinters.h"
 #include "TGauge.h"
 
@@ -109,15 +110,27 @@ TEST_F(CommandsTest, RelayToggleAndBootModeSendTheirReports) {
 
 TEST_F(CommandsTest, AFailedWriteIsAHistoryLineAndStillCounted) {
     ResetCounters();
-    Platform.failWrites(unit->path(), 31, 1);
-    Control<QPushButton>("btGetStatus")->click();
-    ASSERT_FALSE(History().isEmpty());
-    EXPECT_EQ(History().last(),
-              "WRITE ERROR: A device attached to the system is not functioning (1F)");
+    Platform.setErrorMessage(1117,
+                             "The request could not be performed\r\nbecause of an I/O "
+                             "device error.\r\n");
+    const struct {
+        std::uint32_t code;
+        const char* line;
+    } cases[] = {
+        {31, "WRITE ERROR: A device attached to the system is not functioning (1F)"},
+        {1117,
+         "WRITE ERROR: The request could not be performed because of an I/O device error (45D)"},
+    };
     auto* history = Control<QListWidget>("HistoryListBox");
-    EXPECT_EQ(history->currentRow(), history->count() - 1);
+    for (const auto& c : cases) {
+        Platform.failWrites(unit->path(), c.code, 1);
+        Control<QPushButton>("btGetStatus")->click();
+        ASSERT_FALSE(History().isEmpty());
+        EXPECT_EQ(History().last(), c.line);
+        EXPECT_EQ(history->currentRow(), history->count() - 1);
+    }
     Main().Timer1Timer();
-    EXPECT_EQ(StatusPanel(2), "Tx/Rx: 1/0");
+    EXPECT_EQ(StatusPanel(2), "Tx/Rx: 2/0");
 }
 
 TEST_F(CommandsTest, RepliesThatNoRowMatchesAreOnlyCounted) {
@@ -207,6 +220,32 @@ TEST_F(CommandsTest, HistoryIsSavedAsEightBitLinesEachEndedByCrLf) {
 
     Control<QPushButton>("ClearBtn")->click();
     EXPECT_EQ(history->count(), 0);
+}
+
+// Both saves replace a file the user may write in a folder the user may not,
+// where no new file can be made beside it.
+TEST_F(CommandsTest, SavesOverAWritableFileInALockedFolder) {
+    QWidget* memory = Window("TfrmMemory");
+    const struct {
+        QPushButton* button;
+        QByteArray written;
+    } cases[] = {
+        {Control<QPushButton>("SaveBtn"), QByteArray("Arrival of A\r\n")},
+        {Control<QPushButton>(memory, "btSaveBin"), QByteArray(4096, 0)},
+    };
+    Control<QPushButton>("ClearBtn")->click();
+    Control<QListWidget>("HistoryListBox")->addItem("Arrival of A");
+    for (const auto& c : cases) {
+        LockedFolder folder(QByteArray(5000, 'x'));
+        if (!folder.skipReason().isEmpty()) {
+            GTEST_SKIP() << folder.skipReason().toStdString();
+        }
+        Dialogs->clear();
+        Dialogs->answerPath(folder.filePath());
+        c.button->click();
+        EXPECT_EQ(Dialogs->calls().size(), 1u) << Dialogs->texts().join('|').toStdString();
+        EXPECT_EQ(folder.fileContent(), c.written);
+    }
 }
 
 // The memory read's watchdog: counted down once per tick; reaching 0 gives

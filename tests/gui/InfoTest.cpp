@@ -10,6 +10,7 @@
 #include <QDialog>
 #include <QLabel>
 #include <QListWidget>
+#include <QPointer>
 #include <QPushButton>
 #include <QTimer>
 
@@ -48,6 +49,9 @@ TEST_F(InfoTest, ShowsTheCurrentDevicesIdentityLengthsStringsAndLanguages) {
         QTimer::singleShot(0, &Main(), [this, &openings] {
             auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
             ASSERT_NE(dialog, nullptr);
+            // Restored from minimised: shown again, filled once.
+            dialog->showMinimized();
+            dialog->showNormal();
             auto text = [&](const char* name) { return Control<QLabel>(dialog, name)->text(); };
             openings.push_back({dialog->metaObject()->className(), text("VendorName"),
                                 text("ProductName"), text("SerialNo"), text("Vid"), text("Pid"),
@@ -82,4 +86,25 @@ TEST_F(InfoTest, ShowsTheCurrentDevicesIdentityLengthsStringsAndLanguages) {
     EXPECT_TRUE(Main().findChildren<QDialog*>().isEmpty());
     // The dialog only asks the device; it sends nothing.
     EXPECT_TRUE(Sent().empty());
+}
+
+TEST_F(InfoTest, ClosesWhenTheDevicesChange) {
+    AddUnit("S1");
+    Start();
+    bool closedByChange = false;
+    QTimer::singleShot(0, &Main(), [this, &closedByChange] {
+        QPointer<QWidget> dialog = QApplication::activeModalWidget();
+        ASSERT_NE(dialog, nullptr);
+        // Another device: the change releases the unit's device object too.
+        Platform.plug(keyboardDevice("kbd"));
+        closedByChange = PumpUntil([&] { return dialog.isNull() || !dialog->isVisible(); });
+        if (!closedByChange) {
+            dialog->close();
+        }
+    });
+    Control<QPushButton>("btHIDInfo")->click();
+
+    EXPECT_TRUE(closedByChange);
+    EXPECT_TRUE(Main().findChildren<QDialog*>().isEmpty());
+    EXPECT_EQ(History().last(), "Arrival of Device VID=0001 PID=00AB");
 }

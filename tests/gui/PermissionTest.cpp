@@ -6,6 +6,8 @@
 #include "QtPrinters.h"
 #include "sim/SimDevices.h"
 
+#include <QFontMetrics>
+#include <QLabel>
 #include <QListWidget>
 
 namespace {
@@ -28,7 +30,39 @@ QStringList ErrorTexts(const ScriptedDialogService& dialogs) {
     return texts;
 }
 
+// Whether the panel shows its text whole: the text as the panel's own font
+// draws it, plus a letter for the indent a framed label keeps, within the
+// panel's contents.
+bool ShowsWhole(const QLabel* panel) {
+    const QFontMetrics metrics = panel->fontMetrics();
+    return metrics.horizontalAdvance(panel->text()) + metrics.horizontalAdvance(QLatin1Char('x')) <=
+           panel->contentsRect().width();
+}
+
 }  // namespace
+
+TEST_F(PermissionTest, EveryPresenceTextFitsItsPanel) {
+    Platform.plug(QueryOnlyUnit());
+    Start();
+    auto* panel = Control<QLabel>("StatusPanel1");
+    const struct {
+        std::function<void()> change;
+        QString shown;
+    } cases[] = {
+        {[] {}, "Uredjaj prisutan, ali nema dozvole za pristup"},
+        {[&] { AddUnit("S1"); }, "Uredjaj prisutan"},
+        {[&] {
+             Units.front()->unplug();
+             Platform.unplug("/dev/hidraw7");
+         },
+         "Uredjaj NIJE prisutan"},
+    };
+    for (const auto& c : cases) {
+        c.change();
+        EXPECT_TRUE(PumpUntil([&] { return panel->text() == c.shown; })) << c.shown.toStdString();
+        EXPECT_TRUE(ShowsWhole(panel)) << c.shown.toStdString() << " in " << panel->width();
+    }
+}
 
 TEST_F(PermissionTest, AUnitWithoutAccessIsNamedInTheStatusBarAndExplainedOncePerArrival) {
     Platform.plug(QueryOnlyUnit());

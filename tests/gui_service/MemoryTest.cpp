@@ -5,6 +5,7 @@
 #include <QAbstractItemModel>
 #include <QDir>
 #include <QFile>
+#include <QListWidget>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -17,6 +18,7 @@
 #include "ServiceFixture.h"
 #include "TGauge.h"
 #include "TGrid.h"
+#include "sim/SimDevices.h"
 
 namespace {
 
@@ -36,6 +38,9 @@ class MemoryTest : public ServiceFixture {
 protected:
     void SetUp() override {
         StartWithUnit();
+        OpenWindow();
+    }
+    void OpenWindow() {
         window = Window("TfrmMemory");
         Open(window);
         grid = Control<TGrid>(window, "Grid1");
@@ -321,6 +326,58 @@ TEST_F(MemoryTest, ReadAndSaveComeBackWithTheUnitAfterAFormat) {
     ASSERT_TRUE(PumpUntil([&] { return History().filter("Arrival of ").size() == arrivals + 1; }));
     WaitForUnit();
     EXPECT_TRUE(ReadButtonsEnabled());
+}
+
+// The tool started by the test itself, with the devices it needs.
+class MemoryFormatTest : public MemoryTest {
+protected:
+    void SetUp() override {}
+
+    // A unit that stays on the bus until the test takes it off.
+    static SimDeviceDescription StayingUnit() {
+        SimDeviceDescription unit = keyboardDevice("unit", "Brevalon 8");
+        unit.caps.OutputReportByteLength = 65;
+        return unit;
+    }
+    bool Listed(int count) const { return Control<QListWidget>("DevListBox")->count() == count; }
+};
+
+TEST_F(MemoryFormatTest, WithoutAUnitOnlyAsks) {
+    Start();
+    OpenWindow();
+    Dialogs->answer(DialogService::Answer::Yes);
+    ClickFormat();
+    EXPECT_EQ(Dialogs->texts(), QStringList{FormatQuestion});
+    EXPECT_TRUE(Sent().empty());
+    EXPECT_TRUE(ReadButtonsEnabled());
+}
+
+TEST_F(MemoryFormatTest, ReadAndSaveComeBackOnlyAfterTheUnitLeftAndReturned) {
+    Platform.plug(StayingUnit());
+    Start();
+    WaitForUnit();
+    OpenWindow();
+    Dialogs->answer(DialogService::Answer::Yes);
+    ClickFormat();
+    EXPECT_EQ(CountSent("00 53 46", "unit"), 1);
+
+    const struct {
+        const char* name;
+        std::function<void()> change;
+        int listed;
+        bool enabled;
+    } steps[] = {
+        {"another device, the unit still there", [&] { Platform.plug(keyboardDevice("kbd")); }, 2,
+         false},
+        {"the unit gone", [&] { Platform.unplug("unit"); }, 1, false},
+        {"the unit back", [&] { Platform.plug(StayingUnit()); }, 2, true},
+    };
+    for (const auto& step : steps) {
+        step.change();
+        ASSERT_TRUE(PumpUntil([&] { return Listed(step.listed); })) << step.name;
+        EXPECT_EQ(read->isEnabled(), step.enabled) << step.name;
+        EXPECT_EQ(save->isEnabled(), step.enabled) << step.name;
+    }
 }
 
 }  // namespace

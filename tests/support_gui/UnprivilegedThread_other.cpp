@@ -1,0 +1,5 @@
+#include "UnprivilegedThread.h"
+
+UnprivilegedThread::UnprivilegedThread() = default;
+
+UnprivilegedThread::~UnprivilegedThread() = default;
