@@ -41,6 +41,7 @@ strip -o "$root/bin/kernel_unit" "$unit"
 cp "$udevd" "$root$udevd"
 cp "$here/../../packaging/70-brevalon-mini-setup.rules" "$root/usr/lib/udev/rules.d/"
 cp "$here/60-brevalon-kernel-test.rules" "$root/etc/udev/rules.d/"
+cp "$here/tsan-libudev.supp" "$root/etc/"
 # The group the test's rule names; the desktop scenarios' user is in it.
 printf 'root:x:0:\nbrevalon:x:1234:\n' >"$root/etc/group"
 
