@@ -140,8 +140,17 @@ bool LinuxHidPlatform::listInterfaces(std::vector<HidInterfaceRecord>& out) {
     // While udev still works on a new node, its rules may not yet have given
     // the node its permissions: the node is left out until udev is done, and
     // udev's event then, which the watcher hears, makes the next change.
-    // Opening it in the meantime would find it root's.
+    // Opening it in the meantime would find it root's. Before the watcher
+    // hears udev, its database tells, though without the programs its rules
+    // run last.
     const bool udevRuns = DeviceNodeWatcher::systemSource() == DeviceNodeWatcher::Source::Udev;
+    const DeviceNodeWatcher* udevWatcher =
+        watcher_ && watcher_->source() == DeviceNodeWatcher::Source::Udev ? watcher_.get()
+                                                                          : nullptr;
+    const auto udevDone = [&](udev_device* node) {
+        return udevWatcher != nullptr ? udevWatcher->udevDone(udev_device_get_syspath(node))
+                                      : udev_device_get_is_initialized(node) > 0;
+    };
     std::vector<std::pair<unsigned long, HidInterfaceRecord>> found;
     udev_list_entry* entry = nullptr;
     udev_list_entry_foreach(entry, udev_enumerate_get_list_entry(enumerate)) {
@@ -152,7 +161,7 @@ bool LinuxHidPlatform::listInterfaces(std::vector<HidInterfaceRecord>& out) {
         }
         const char* devnode = udev_device_get_devnode(node);
         const char* sysnum = udev_device_get_sysnum(node);
-        if (devnode == nullptr || (udevRuns && udev_device_get_is_initialized(node) <= 0)) {
+        if (devnode == nullptr || (udevRuns && !udevDone(node))) {
             udev_device_unref(node);
             continue;
         }
