@@ -1,5 +1,6 @@
 // A unit this user may open only for queries: the tool says so instead of
-// showing a unit that never answers.
+// showing a unit that never answers. Another device this user may not open
+// changes nothing for the unit.
 
 #include "AppFixture.h"
 #include "DevReader.h"
@@ -108,4 +109,23 @@ TEST_F(PermissionTest, AUnitWithAccessBesideOneWithoutIsConnectedAsUsual) {
     EXPECT_EQ(StatusPanel(1), "Uredjaj prisutan");
     EXPECT_GE(CountSent("00 47 46"), 1);
     EXPECT_EQ(CountSent("00 47 46", "/dev/hidraw7"), 0);
+}
+
+TEST_F(PermissionTest, AKeyboardThisUserMayNotOpenArrivesWhileTheUnitIsPolled) {
+    SimUnitDevice& unit = AddUnit("S1");
+    Start();
+    SimDeviceDescription keyboard = keyboardDevice("/dev/hidraw9", "Desk Keyboard");
+    keyboard.queryOnly = true;
+    Platform.plug(keyboard);
+    ASSERT_TRUE(PumpUntil([&] { return History().contains("Arrival of Desk Keyboard"); }));
+
+    // The device change it caused connects the unit anew, and the next tick
+    // polls it as before.
+    const int polled = CountSent("00 47 53", unit.path());
+    Main().Timer1Timer();
+    EXPECT_EQ(CountSent("00 47 53", unit.path()), polled + 1);
+    EXPECT_EQ(StatusPanel(1), "Uredjaj prisutan");
+    EXPECT_EQ(Items(Control<QListWidget>("DevListBox")).size(), 2);
+    EXPECT_TRUE(Sent("/dev/hidraw9").empty());
+    EXPECT_TRUE(Dialogs->calls().empty());
 }

@@ -93,39 +93,16 @@ bool KernelHost::run() {
         passed = scenario("memory-read", 60s, &KernelHost::readMemory) & passed;
         passed = scenario("numbered-reports", 30s, &KernelHost::exchangeNumberedReports) & passed;
         passed = scenario("round-trip-timing", 90s, &KernelHost::timeRoundTrips) & passed;
+        passed = scenario("memory-read-timing", 60s, &KernelHost::timeMemoryReads) & passed;
         passed = scenario("unplug-checked-out", 60s, &KernelHost::unplugCheckedOutUnit) & passed;
     }
-    watchdog_.arm("shutdown", 30s);
+    log_.arm("shutdown", 30s);
     checkInCurrent();
     controller_.reset();
     const int unitStatus = unit_.finish();
     expect(unitStatus == 0, "the unit's process ends with 0: " + std::to_string(unitStatus));
-    std::printf("kernel-test: %d scenarios passed, %d expectations failed\n", passedScenarios_,
-                failures_);
-    std::fflush(stdout);
+    log_.summary("scenarios");
     return passed && unitStatus == 0;
-}
-
-bool KernelHost::scenario(const char* name, std::chrono::seconds limit, bool (KernelHost::*run)()) {
-    watchdog_.arm(std::string("scenario ") + name, limit);
-    const int before = failures_;
-    const auto start = std::chrono::steady_clock::now();
-    const bool completed = (this->*run)();
-    const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
-    const bool passed = completed && failures_ == before;
-    passedScenarios_ += passed ? 1 : 0;
-    std::printf("kernel-test: scenario %s: %s (%.1f s)\n", name, passed ? "ok" : "FAIL",
-                took.count());
-    std::fflush(stdout);
-    return passed;
-}
-
-void KernelHost::expect(bool holds, const std::string& what) {
-    if (!holds) {
-        ++failures_;
-        std::printf("kernel-test:   not so: %s\n", what.c_str());
-        std::fflush(stdout);
-    }
 }
 
 const KernelHost::Reply* KernelHost::exchange(const Report& report) {
@@ -328,8 +305,8 @@ bool KernelHost::writeAndReadGsmNumbers() {
     return true;
 }
 
-bool KernelHost::readMemory() {
-    std::vector<std::uint8_t> image;
+bool KernelHost::readMemoryPackets(std::vector<std::uint8_t>& image) {
+    image.clear();
     for (unsigned packet = 0; packet < 128; ++packet) {
         const auto high = static_cast<std::uint8_t>(packet >> 8);
         const auto low = static_cast<std::uint8_t>(packet & 0xFF);
@@ -340,6 +317,14 @@ bool KernelHost::readMemory() {
             return false;
         }
         image.insert(image.end(), reply->data.begin() + 4, reply->data.begin() + 36);
+    }
+    return true;
+}
+
+bool KernelHost::readMemory() {
+    std::vector<std::uint8_t> image;
+    if (!readMemoryPackets(image)) {
+        return false;
     }
     const std::string answer = unit_.command("memory", CommandTimeout);
     const std::vector<std::uint8_t> unitImage =
@@ -399,23 +384,7 @@ bool KernelHost::timeRoundTrips() {
     // the check-outs below, so it inherits the affinity) share a processor
     // that never idles during a round trip: the figures then measure the work
     // done instead of how soon the emulator wakes an idle processor.
-    cpu_set_t all;
-    CPU_ZERO(&all);
-    sched_getaffinity(0, sizeof all, &all);
-    cpu_set_t first;
-    CPU_ZERO(&first);
-    CPU_SET(0, &first);
-    expect(sched_setaffinity(0, sizeof first, &first) == 0 &&
-               sched_setaffinity(unit_.pid(), sizeof first, &first) == 0,
-           "both processes are held on the first processor");
-    struct Restore {
-        pid_t unit;
-        cpu_set_t all;
-        ~Restore() {
-            sched_setaffinity(0, sizeof all, &all);
-            sched_setaffinity(unit, sizeof all, &all);
-        }
-    } restore{unit_.pid(), all};
+    const OneProcessor pinned(*this);
 
     // Interleaved rounds, so that a slow stretch of the emulation weighs on
     // all three alike.
@@ -460,6 +429,62 @@ bool KernelHost::timeRoundTrips() {
         ours.size(), rawMedian, hidapiMedian, oursMedian,
         rawMedian > 0 ? oursMedian / rawMedian : 0.0,
         hidapiMedian > 0 ? oursMedian / hidapiMedian : 0.0);
+    return true;
+}
+
+KernelHost::OneProcessor::OneProcessor(KernelHost& host) : unit_(host.unit_.pid()) {
+    CPU_ZERO(&all_);
+    sched_getaffinity(0, sizeof all_, &all_);
+    cpu_set_t first;
+    CPU_ZERO(&first);
+    CPU_SET(0, &first);
+    host.expect(sched_setaffinity(0, sizeof first, &first) == 0 &&
+                    sched_setaffinity(unit_, sizeof first, &first) == 0,
+                "both processes are held on the first processor");
+}
+
+KernelHost::OneProcessor::~OneProcessor() {
+    sched_setaffinity(0, sizeof all_, &all_);
+    sched_setaffinity(unit_, sizeof all_, &all_);
+}
+
+bool KernelHost::timeMemoryReads() {
+    const std::string delayed = unit_.command("delay 1000", CommandTimeout);
+    expect(delayed == "ok", "the unit answers 1 ms after each request: " + delayed);
+    // One processor for both ways, which otherwise differ in how often the
+    // emulator has to wake the other processor from idle.
+    const OneProcessor pinned(*this);
+    // Alternating, so that a slow stretch of the emulation weighs on both alike.
+    constexpr int Rounds = 5;
+    const std::string path = current_->PnPInfo().DevicePath();
+    std::vector<double> raw;
+    std::vector<double> ours;
+    std::vector<std::uint8_t> image;
+    for (int round = 0; round < Rounds; ++round) {
+        checkInCurrent();
+        const RoundTripTimes rawTimes = rawMemoryReads(path, 1);
+        expect(rawTimes.error.empty(), "raw memory read: " + rawTimes.error);
+        raw.insert(raw.end(), rawTimes.micros.begin(), rawTimes.micros.end());
+        if (!checkOutUnit(path)) {
+            expect(false, "the unit is checked out again");
+            return false;
+        }
+        const auto start = std::chrono::steady_clock::now();
+        if (!readMemoryPackets(image)) {
+            return false;
+        }
+        ours.push_back(
+            std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start)
+                .count());
+    }
+    const std::string undelayed = unit_.command("delay 0", CommandTimeout);
+    expect(undelayed == "ok", "the unit answers at once again: " + undelayed);
+    const double rawMedian = median(raw);
+    const double oursMedian = median(ours);
+    std::printf(
+        "kernel-test: figure memory read of 128 packets from a unit answering after 1 ms "
+        "(median of %d each): raw %.1f ms, HID layer %.1f ms; HID layer / raw %.3f\n",
+        Rounds, rawMedian / 1000, oursMedian / 1000, rawMedian > 0 ? oursMedian / rawMedian : 0.0);
     return true;
 }
 

@@ -7,6 +7,8 @@
 // turns its exit status into the verdict, so that a sanitizer's report, which
 // changes the status, fails the run too.
 
+#include <sched.h>
+
 #include <array>
 #include <chrono>
 #include <cstdint>
@@ -16,8 +18,8 @@
 
 #include "ManualUiThread.h"
 #include "NodeWatch.h"
+#include "ScenarioLog.h"
 #include "UnitProcess.h"
-#include "Watchdog.h"
 #include "hid/HidControllerClass.h"
 
 class KernelHost {
@@ -33,6 +35,19 @@ public:
 
 private:
     using Report = std::array<std::uint8_t, 65>;
+
+    // Holds this process and the unit's on the first processor while it lives.
+    class OneProcessor {
+    public:
+        explicit OneProcessor(KernelHost& host);
+        ~OneProcessor();
+        OneProcessor(const OneProcessor&) = delete;
+        OneProcessor& operator=(const OneProcessor&) = delete;
+
+    private:
+        pid_t unit_;
+        cpu_set_t all_;
+    };
 
     struct Reply {
         THidDevice* device = nullptr;
@@ -64,17 +79,20 @@ private:
     bool readMemory();
     bool exchangeNumberedReports();
     bool timeRoundTrips();
+    bool timeMemoryReads();
     bool unplugCheckedOutUnit();
 
-    // Runs `scenario` under the watchdog and prints its line.
-    bool scenario(const char* name, std::chrono::seconds limit, bool (KernelHost::*run)());
-    // Counts and prints a failed expectation.
-    void expect(bool holds, const std::string& what);
+    bool scenario(const char* name, std::chrono::seconds limit, bool (KernelHost::*run)()) {
+        return log_.scenario(name, limit, [&] { return (this->*run)(); });
+    }
+    void expect(bool holds, const std::string& what) { log_.expect(holds, what); }
     // Writes `report` to the current device and runs the user-interface
     // thread until the next reply has been handled; null when none came.
     const Reply* exchange(const Report& report);
     // The same with `device`, which writes its output report length of `report`.
     const Reply* exchange(THidDevice* device, const Report& report);
+    // Reads the 128 memory packets from the current device into `image`.
+    bool readMemoryPackets(std::vector<std::uint8_t>& image);
     std::size_t count(Event::Kind kind, const THidDevice* device) const;
     const Event* lastArrival() const;
     // Checks out the device at list position `Idx` with this program's
@@ -98,7 +116,7 @@ private:
 
     Event describe(Event::Kind kind, THidDevice* HidDev) const;
 
-    Watchdog watchdog_;
+    ScenarioLog log_;
     NodeWatch nodes_;
     UnitProcess unit_;
     ManualUiThread ui_;
@@ -111,6 +129,4 @@ private:
     std::vector<Reply> replies_;
     std::vector<std::uint32_t> errors_;
     std::vector<std::string> matched_;
-    int failures_ = 0;
-    int passedScenarios_ = 0;
 };

@@ -18,11 +18,23 @@ using Clock = std::chrono::steady_clock;
 
 constexpr int ReplyTimeoutMs = 2000;
 
+using Request = std::array<std::uint8_t, 65>;
+
 // The status request: report ID 0, "G", "S", then zeros to 65 bytes.
-std::array<std::uint8_t, 65> statusRequest() {
-    std::array<std::uint8_t, 65> report{};
+Request statusRequest() {
+    Request report{};
     report[1] = 'G';
     report[2] = 'S';
+    return report;
+}
+
+// The request for memory packet `packet`: "G", "M", its number big-endian.
+Request memoryRequest(unsigned packet) {
+    Request report{};
+    report[1] = 'G';
+    report[2] = 'M';
+    report[3] = static_cast<std::uint8_t>(packet >> 8);
+    report[4] = static_cast<std::uint8_t>(packet & 0xFF);
     return report;
 }
 
@@ -35,38 +47,66 @@ bool isStatusReply(const std::uint8_t* reply, long size) {
     return size == 64 && reply[0] == 'G' && reply[1] == 'S';
 }
 
-}  // namespace
+// Writes `request` and reads its reply into `reply`; empty, or what failed.
+std::string rawExchange(int fd, const Request& request, std::uint8_t (&reply)[65], long& size) {
+    if (::write(fd, request.data(), request.size()) != static_cast<ssize_t>(request.size())) {
+        return "write: " + std::string(std::strerror(errno));
+    }
+    pollfd p{fd, POLLIN, 0};
+    if (poll(&p, 1, ReplyTimeoutMs) != 1) {
+        return "no reply";
+    }
+    size = ::read(fd, reply, sizeof reply);
+    return {};
+}
 
-RoundTripTimes rawRoundTrips(const std::string& path, int count) {
+// Opens `path` and times `count` runs of `run`, which answers what failed.
+template <typename Run>
+RoundTripTimes rawTimes(const std::string& path, int count, const Run& run) {
     RoundTripTimes times;
     const int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
     if (fd < 0) {
         times.error = "open: " + std::string(std::strerror(errno));
         return times;
     }
-    const auto request = statusRequest();
-    std::uint8_t reply[65];
     for (int i = 0; i < count && times.error.empty(); ++i) {
         const auto start = Clock::now();
-        if (::write(fd, request.data(), request.size()) != static_cast<ssize_t>(request.size())) {
-            times.error = "write: " + std::string(std::strerror(errno));
-            break;
+        times.error = run(fd);
+        if (times.error.empty()) {
+            times.micros.push_back(microsSince(start));
         }
-        pollfd p{fd, POLLIN, 0};
-        if (poll(&p, 1, ReplyTimeoutMs) != 1) {
-            times.error = "no reply";
-            break;
-        }
-        const ssize_t n = ::read(fd, reply, sizeof reply);
-        const double micros = microsSince(start);
-        if (!isStatusReply(reply, n)) {
-            times.error = "not a status reply";
-            break;
-        }
-        times.micros.push_back(micros);
     }
     ::close(fd);
     return times;
+}
+
+}  // namespace
+
+RoundTripTimes rawRoundTrips(const std::string& path, int count) {
+    return rawTimes(path, count, [](int fd) {
+        std::uint8_t reply[65];
+        long size = 0;
+        std::string error = rawExchange(fd, statusRequest(), reply, size);
+        return !error.empty() || isStatusReply(reply, size) ? error : "not a status reply";
+    });
+}
+
+RoundTripTimes rawMemoryReads(const std::string& path, int count) {
+    return rawTimes(path, count, [](int fd) {
+        std::uint8_t reply[65];
+        for (unsigned packet = 0; packet < 128; ++packet) {
+            long size = 0;
+            const std::string error = rawExchange(fd, memoryRequest(packet), reply, size);
+            if (!error.empty()) {
+                return error;
+            }
+            if (size != 64 || reply[0] != 'G' || reply[1] != 'M' || reply[2] != (packet >> 8) ||
+                reply[3] != (packet & 0xFF)) {
+                return "not memory packet " + std::to_string(packet);
+            }
+        }
+        return std::string();
+    });
 }
 
 RoundTripTimes hidapiRoundTrips(const std::string& path, int count) {

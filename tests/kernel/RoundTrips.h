@@ -1,8 +1,8 @@
 #pragma once
 
-// Round trips of the status request "GS" to the unit's hidraw node, made the
-// ways other programs make them, to set beside the HID layer's own: with the
-// system calls alone, and through hidapi's hidraw library.
+// Round trips to the unit's hidraw node, made the ways other programs make
+// them, to set beside the HID layer's own: with the system calls alone, and
+// through hidapi's hidraw library.
 
 #include <string>
 #include <vector>
@@ -16,6 +16,9 @@ struct RoundTripTimes {
 
 // write, poll and read on the node, opened for this alone.
 RoundTripTimes rawRoundTrips(const std::string& path, int count);
+// Reads of the unit's whole memory, its 128 "GM" packets one after the other,
+// with write, poll and read on the node: microseconds per read.
+RoundTripTimes rawMemoryReads(const std::string& path, int count);
 // hid_write and hid_read_timeout on a device hid_open_path opened.
 RoundTripTimes hidapiRoundTrips(const std::string& path, int count);
 

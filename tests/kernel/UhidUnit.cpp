@@ -1,6 +1,9 @@
 #include "UhidUnit.h"
 
 #include <linux/input.h>
+#include <time.h>
+
+#include <cerrno>
 
 #include "sim/SimUnitDevice.h"
 
@@ -31,6 +34,17 @@ UhidUnit::UhidUnit(std::string serial)
               [this](const std::uint8_t* report, std::size_t size) { answer(report, size); }) {}
 
 void UhidUnit::answer(const std::uint8_t* report, std::size_t size) {
+    timespec due{};
+    clock_gettime(CLOCK_MONOTONIC, &due);
+    // The unit's process serves one request at a time, as the unit does: the
+    // reply is due a fixed time after its request arrived.
+    const auto nanos = static_cast<long>(due.tv_nsec) +
+                       static_cast<long>(std::chrono::nanoseconds(delay_).count());
+    due.tv_sec += nanos / 1'000'000'000;
+    due.tv_nsec = nanos % 1'000'000'000;
+    while (delay_.count() > 0 &&
+           clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &due, nullptr) == EINTR) {
+    }
     // Formatting and the boot mode, which take the unit off the bus, are not
     // asked for here; their replies are none.
     for (const UnitReport& reply : unit_.handle(report, size).replies) {

@@ -8,6 +8,7 @@
 // The unit keeps its settings while it is destroyed and created again, as a
 // unit that is unplugged and plugged in again does.
 
+#include <chrono>
 #include <string>
 
 #include "UhidDevice.h"
@@ -19,10 +20,14 @@ public:
 
     VirtualUnit& unit() { return unit_; }
     UhidDevice& device() { return device_; }
+    // Each reply leaves this long after its request arrived, as a real unit's
+    // does; 0 answers at once.
+    void setAnswerDelay(std::chrono::microseconds delay) { delay_ = delay; }
 
 private:
     void answer(const std::uint8_t* report, std::size_t size);
 
     VirtualUnit unit_;
     UhidDevice device_;
+    std::chrono::microseconds delay_{0};
 };

@@ -143,7 +143,10 @@ public:
     virtual bool bound() const = 0;
     virtual HidGuid hidGuid() const = 0;
     // The present interfaces in the platform's order. Interfaces whose details
-    // cannot be had are left out. False when the set itself cannot be had.
+    // cannot be had are left out, and so are those the system is still
+    // setting up (their permissions not yet given): the device-change signal
+    // follows once they are ready, so nothing here waits for them. False when
+    // the set itself cannot be had.
     virtual bool listInterfaces(std::vector<HidInterfaceRecord>& out) = 0;
     // File version of the platform's HID library; empty when there is none.
     virtual std::string hidVersion() const = 0;
@@ -170,15 +173,18 @@ public:
     virtual std::int32_t getCaps(void* preparsed, HidCaps& caps) = 0;
     // Strings are copied as UTF-16 code units into `buffer` of `bufferBytes`
     // bytes, zero-terminated when room is left. False when there is none.
-    virtual bool getManufacturerString(HidHandle handle, void* buffer, std::uint32_t bufferBytes) = 0;
+    virtual bool getManufacturerString(HidHandle handle, void* buffer,
+                                       std::uint32_t bufferBytes) = 0;
     virtual bool getProductString(HidHandle handle, void* buffer, std::uint32_t bufferBytes) = 0;
-    virtual bool getSerialNumberString(HidHandle handle, void* buffer, std::uint32_t bufferBytes) = 0;
+    virtual bool getSerialNumberString(HidHandle handle, void* buffer,
+                                       std::uint32_t bufferBytes) = 0;
     // Index 0 gives the 16-bit language identifiers the device supports.
     virtual bool getIndexedString(HidHandle handle, std::uint32_t index, void* buffer,
                                   std::uint32_t bufferBytes) = 0;
     virtual bool getNumInputBuffers(HidHandle handle, std::uint32_t& count) = 0;
     virtual bool setNumInputBuffers(HidHandle handle, std::uint32_t count) = 0;
-    virtual bool getPhysicalDescriptor(HidHandle handle, void* buffer, std::uint32_t bufferBytes) = 0;
+    virtual bool getPhysicalDescriptor(HidHandle handle, void* buffer,
+                                       std::uint32_t bufferBytes) = 0;
     virtual bool getConfiguration(HidHandle handle, HidConfiguration& configuration) = 0;
     virtual bool setConfiguration(HidHandle handle, const HidConfiguration& configuration) = 0;
     virtual bool flushQueue(HidHandle handle) = 0;
@@ -187,18 +193,18 @@ public:
     // False with HidErrorNotSupported where the platform lacks them.
     virtual bool getInputReport(HidHandle handle, void* report, std::uint32_t size) = 0;
     virtual bool setOutputReport(HidHandle handle, const void* report, std::uint32_t size) = 0;
-    virtual bool deviceIoControl(HidHandle handle, std::uint32_t ioControlCode, const void* inBuffer,
-                                 std::uint32_t inSize, void* outBuffer, std::uint32_t outSize,
-                                 std::uint32_t& bytesReturned) = 0;
+    virtual bool deviceIoControl(HidHandle handle, std::uint32_t ioControlCode,
+                                 const void* inBuffer, std::uint32_t inSize, void* outBuffer,
+                                 std::uint32_t outSize, std::uint32_t& bytesReturned) = 0;
 
     // --- the report parser ---------------------------------------------------
     // Thin forwards to the platform's HidP_ functions with the parsed report
     // descriptor. Only a platform with a report parser overrides them; the
     // others answer HidpStatusNotImplemented. Buffers are the caller's.
     virtual std::int32_t getButtonCaps(void* /*preparsed*/, std::uint32_t /*reportType*/,
-                                       std::uint16_t /*usagePage*/, std::uint16_t /*linkCollection*/,
-                                       std::uint16_t /*usage*/, void* /*caps*/,
-                                       std::uint16_t& /*count*/) {
+                                       std::uint16_t /*usagePage*/,
+                                       std::uint16_t /*linkCollection*/, std::uint16_t /*usage*/,
+                                       void* /*caps*/, std::uint16_t& /*count*/) {
         return HidpStatusNotImplemented;
     }
     virtual std::int32_t getValueCaps(void* /*preparsed*/, std::uint32_t /*reportType*/,
@@ -207,14 +213,14 @@ public:
                                       std::uint16_t& /*count*/) {
         return HidpStatusNotImplemented;
     }
-    virtual std::int32_t getData(void* /*preparsed*/, std::uint32_t /*reportType*/, void* /*dataList*/,
-                                 std::uint32_t& /*dataLength*/, void* /*report*/,
-                                 std::uint32_t /*reportLength*/) {
+    virtual std::int32_t getData(void* /*preparsed*/, std::uint32_t /*reportType*/,
+                                 void* /*dataList*/, std::uint32_t& /*dataLength*/,
+                                 void* /*report*/, std::uint32_t /*reportLength*/) {
         return HidpStatusNotImplemented;
     }
-    virtual std::int32_t setData(void* /*preparsed*/, std::uint32_t /*reportType*/, void* /*dataList*/,
-                                 std::uint32_t& /*dataLength*/, void* /*report*/,
-                                 std::uint32_t /*reportLength*/) {
+    virtual std::int32_t setData(void* /*preparsed*/, std::uint32_t /*reportType*/,
+                                 void* /*dataList*/, std::uint32_t& /*dataLength*/,
+                                 void* /*report*/, std::uint32_t /*reportLength*/) {
         return HidpStatusNotImplemented;
     }
     // `op` selects GetUsages, SetUsages or UnsetUsages.

@@ -87,7 +87,27 @@ bool DeviceNodeWatcher::openUdev() {
         return false;
     }
     sourceFd_ = udev_monitor_get_fd(monitor_);
+    // Taken once events are received, so that no node falls between the two.
+    announcements_.restart(knownNodes());
     return sourceFd_ >= 0;
+}
+
+std::set<std::string> DeviceNodeWatcher::knownNodes() const {
+    std::set<std::string> known;
+    udev_enumerate* enumerate = udev_enumerate_new(udev_);
+    if (enumerate == nullptr) {
+        return known;
+    }
+    if (udev_enumerate_add_match_subsystem(enumerate, "hidraw") >= 0 &&
+        udev_enumerate_add_match_is_initialized(enumerate) >= 0 &&
+        udev_enumerate_scan_devices(enumerate) >= 0) {
+        udev_list_entry* entry = nullptr;
+        udev_list_entry_foreach(entry, udev_enumerate_get_list_entry(enumerate)) {
+            known.insert(udev_list_entry_get_name(entry));
+        }
+    }
+    udev_enumerate_unref(enumerate);
+    return known;
 }
 
 bool DeviceNodeWatcher::openInotify() {
@@ -100,6 +120,8 @@ bool DeviceNodeWatcher::openInotify() {
 bool DeviceNodeWatcher::drainUdev() {
     bool any = false;
     while (udev_device* device = udev_monitor_receive_device(monitor_)) {
+        const char* action = udev_device_get_action(device);
+        announcements_.heard(udev_device_get_syspath(device), action != nullptr ? action : "");
         udev_device_unref(device);
         any = true;
     }
@@ -149,8 +171,12 @@ void DeviceNodeWatcher::run() {
         }
         bool changed = source_ == Source::Udev ? drainUdev() : drainInotify();
         // An error on the udev socket means events were dropped (its buffer
-        // overflowed); reading has cleared it, and the change pass catches up.
-        changed = changed || (fds[1].revents & POLLERR) != 0;
+        // overflowed); reading has cleared it, and the change pass catches up
+        // with what udev's database holds.
+        if (source_ == Source::Udev && (fds[1].revents & POLLERR) != 0) {
+            announcements_.restart(knownNodes());
+            changed = true;
+        }
         if (changed) {
             changed_();
         }

@@ -1,8 +1,11 @@
 #pragma once
 
 #include <functional>
+#include <set>
 #include <string>
 #include <thread>
+
+#include "UdevAnnouncements.h"
 
 // A thread that calls `changed` whenever hidraw nodes come or go. With a udev
 // daemon it listens to udev's own events, which are sent after the rules have
@@ -26,9 +29,16 @@ public:
     // Stops and joins the thread; `changed` is not called after it returns.
     void stop();
 
+    Source source() const { return source_; }
+    // With the Udev source, once started: whether udev is done with the
+    // hidraw node at `syspath`. Any thread.
+    bool udevDone(const std::string& syspath) const { return announcements_.done(syspath); }
+
 private:
     bool openUdev();
     bool openInotify();
+    // The syspaths of the hidraw nodes in udev's database now.
+    std::set<std::string> knownNodes() const;
     // Consumes what the source has to say; true when hidraw nodes changed.
     bool drainUdev();
     bool drainInotify();
@@ -41,5 +51,6 @@ private:
     int sourceFd_ = -1;
     struct udev* udev_ = nullptr;
     struct udev_monitor* monitor_ = nullptr;
+    UdevAnnouncements announcements_;
     std::thread thread_;
 };

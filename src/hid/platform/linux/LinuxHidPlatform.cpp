@@ -10,10 +10,8 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <thread>
 
 #include "LinuxErrors.h"
 #include "ReportDescriptor.h"
@@ -27,45 +25,8 @@ constexpr std::int32_t HidpStatusInvalidPreparsedData = static_cast<std::int32_t
 // Report ioctls carry their length in a 14-bit field.
 constexpr std::uint32_t MaxIoctlReportLength = 0x3FFF;
 
-// udev may still be applying a new node's permissions when we open it: an
-// EACCES on a node younger than this is tried again, in small sleeps.
-constexpr auto ArrivalWindow = std::chrono::seconds(2);
-constexpr auto RetryPause = std::chrono::milliseconds(50);
-constexpr int MaxRetries = 10;
-
 // More than the kernel's queue holds, yet a bound if reports keep coming.
 constexpr std::size_t MaxReportsFlushed = 4 * HIDRAW_BUFFER_SIZE;
-
-bool justArrived(const std::string& path) {
-    if (DeviceNodeWatcher::systemSource() != DeviceNodeWatcher::Source::Udev) {
-        return false;  // nobody is going to change the permissions
-    }
-    struct stat st {};
-    if (stat(path.c_str(), &st) != 0) {
-        return false;
-    }
-    const auto changed = std::chrono::system_clock::time_point(
-        std::chrono::duration_cast<std::chrono::system_clock::duration>(
-            std::chrono::seconds(st.st_ctim.tv_sec) +
-            std::chrono::nanoseconds(st.st_ctim.tv_nsec)));
-    return std::chrono::system_clock::now() - changed < ArrivalWindow;
-}
-
-int openNode(const std::string& path, int flags, bool mayWaitForPermissions) {
-    for (int attempt = 0;; ++attempt) {
-        const int fd = ::open(path.c_str(), flags);
-        if (fd >= 0) {
-            return fd;
-        }
-        const int error = errno;
-        if (error != EACCES || !mayWaitForPermissions || attempt == MaxRetries ||
-            !justArrived(path)) {
-            errno = error;
-            return -1;
-        }
-        std::this_thread::sleep_for(RetryPause);
-    }
-}
 
 int openFlags(HidAccess access) {
     constexpr int common = O_NONBLOCK | O_CLOEXEC;
@@ -176,6 +137,20 @@ bool LinuxHidPlatform::listInterfaces(std::vector<HidInterfaceRecord>& out) {
         return false;
     }
 
+    // While udev still works on a new node, its rules may not yet have given
+    // the node its permissions: the node is left out until udev is done, and
+    // udev's event then, which the watcher hears, makes the next change.
+    // Opening it in the meantime would find it root's. Before the watcher
+    // hears udev, its database tells, though without the programs its rules
+    // run last.
+    const bool udevRuns = DeviceNodeWatcher::systemSource() == DeviceNodeWatcher::Source::Udev;
+    const DeviceNodeWatcher* udevWatcher =
+        watcher_ && watcher_->source() == DeviceNodeWatcher::Source::Udev ? watcher_.get()
+                                                                          : nullptr;
+    const auto udevDone = [&](udev_device* node) {
+        return udevWatcher != nullptr ? udevWatcher->udevDone(udev_device_get_syspath(node))
+                                      : udev_device_get_is_initialized(node) > 0;
+    };
     std::vector<std::pair<unsigned long, HidInterfaceRecord>> found;
     udev_list_entry* entry = nullptr;
     udev_list_entry_foreach(entry, udev_enumerate_get_list_entry(enumerate)) {
@@ -186,7 +161,7 @@ bool LinuxHidPlatform::listInterfaces(std::vector<HidInterfaceRecord>& out) {
         }
         const char* devnode = udev_device_get_devnode(node);
         const char* sysnum = udev_device_get_sysnum(node);
-        if (devnode == nullptr) {
+        if (devnode == nullptr || (udevRuns && !udevDone(node))) {
             udev_device_unref(node);
             continue;
         }
@@ -254,7 +229,7 @@ void LinuxHidPlatform::stopWatching() {
 }
 
 HidHandle LinuxHidPlatform::open(const std::string& devicePath, HidAccess access) {
-    int fd = openNode(devicePath, openFlags(access), access != HidAccess::QueryOnly);
+    int fd = ::open(devicePath.c_str(), openFlags(access));
     struct stat st {};
     bool numbered = false;
     if (fd < 0) {
