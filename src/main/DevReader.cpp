@@ -22,6 +22,7 @@
 #include "hid/THidDevice.h"
 #include "hid/THidDeviceController.h"
 
+#include <QAbstractEventDispatcher>
 #include <QCoreApplication>
 #include <QDir>
 #include <QEvent>
@@ -301,6 +302,20 @@ void TMainForm::AddHistoryLine(const QString& Line) {
     ui->HistoryListBox->setCurrentRow(ui->HistoryListBox->count() - 1);
 }
 
+namespace {
+
+// A wait that ran inside another one (from a handler the outer wait's event
+// processing called) shares its countdown. On Windows the outer wait's event
+// processing would go back to sleep until the next event, one tick late, so
+// it is woken to look at the countdown at once.
+void wakeEnclosingWait() {
+    if (QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance()) {
+        dispatcher->wakeUp();
+    }
+}
+
+}  // namespace
+
 bool TMainForm::WaitForAcknowledge(const bool& WaitForOk) {
     TimeOut = 10;
     while (WaitForOk) {
@@ -309,9 +324,11 @@ bool TMainForm::WaitForAcknowledge(const bool& WaitForOk) {
         // An acknowledgement handled in the same pass as the last tick still counts.
         if (WaitForOk && TimeOut == 0) {
             DialogService::instance().info(NoAnswerText);
+            wakeEnclosingWait();
             return false;
         }
     }
+    wakeEnclosingWait();
     return true;
 }
 

@@ -15,8 +15,8 @@ TEST(HistoryCodePageTest, SavesInTheAnsiCodePage) {
         {"Upi\xC5\xA1i", QByteArray("Upi\x9Ai")},
         {"Uklju\xC4\x8Di \xC5\xBE \xC4\x91 \xC4\x87", QByteArray("Uklju\xE8i \x9E \xF0 \xE6")},
         {"\xE2\x82\xAC \xC3\xA9", QByteArray("\x80 \xE9")},
-        // Cyrillic and Greek are not in the code page.
-        {"\xD0\x96\xCE\xA9", QByteArray("??")},
+        // Neither Cyrillic nor Chinese is in the code page.
+        {"\xD0\x96\xE4\xB8\xAD", QByteArray("??")},
         {"", QByteArray()},
     };
     for (const auto& c : cases) {
