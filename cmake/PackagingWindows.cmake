@@ -21,7 +21,10 @@ set(CPACK_PACKAGE_INSTALL_DIRECTORY "Brevalon Mini Setup")
 set(CPACK_INSTALL_CMAKE_PROJECTS "${CMAKE_BINARY_DIR};${PROJECT_NAME};Runtime;/")
 set(CPACK_STRIP_FILES ON)
 
-# A 64-bit program belongs in the 64-bit Program Files; NSIS itself is 32-bit.
+# A 64-bit installer for a 64-bit program: it installs into the 64-bit
+# Program Files and registry, and runs where no 32-bit Windows layer is (a
+# 64-bit-only Wine).
+set(CPACK_NSIS_DEFINES "Target amd64-unicode")
 set(CPACK_NSIS_INSTALL_ROOT "$PROGRAMFILES64")
 set(CPACK_NSIS_PACKAGE_NAME "Brevalon Mini Setup")
 set(CPACK_NSIS_DISPLAY_NAME "Brevalon Mini Setup")

@@ -19,7 +19,7 @@ echo "package-windows: $installer"
 
 unzip -Z1 "$zip" | sort >"$build/zip-contents.txt"
 name=$(basename "$zip" .zip)
-if ! diff -u <(printf '%s\n' "$name/" "$name/BrevalonMiniSetup.exe" "$name/README.txt") "$build/zip-contents.txt"; then
+if ! diff -u <(printf '%s\n' "$name/BrevalonMiniSetup.exe" "$name/README.txt") "$build/zip-contents.txt"; then
     echo "package-windows: FAIL: the .zip holds other files"
     exit 1
 fi
@@ -31,9 +31,8 @@ fail() {
     exit 1
 }
 
-# Install. Wine's helper processes are waited for with wineserver -w.
+# Install; the installer ends when it is done.
 "$WINE" "$(wine_path "$installer")" /S </dev/null >/dev/null 2>&1
-"$wine_dir/wineserver" -w
 dir="$WINEPREFIX/drive_c/Program Files/Brevalon Mini Setup"
 [ -f "$dir/BrevalonMiniSetup.exe" ] || fail "no BrevalonMiniSetup.exe in $dir"
 [ -f "$dir/Uninstall.exe" ] || fail "no uninstaller in $dir"
@@ -43,21 +42,29 @@ menu=$(find "$WINEPREFIX/drive_c" -path '*Start Menu/Programs/Brevalon Mini Setu
     fail "not listed among the installed programs"
 echo "package-windows: installed into C:\\Program Files\\Brevalon Mini Setup, with a Start-menu entry"
 
-# Run the installed program without a display: the screenshot mechanism ends
-# it once the unit's status is shown; the trace must hold a status reply.
+# Run the installed program as a user would, on an X server with Windows'
+# platform plugin, with the screenshot mechanism: its last picture is taken
+# after the unit's status was shown; the trace must hold a status reply.
 shots="$build/installed-run"
 rm -rf "$shots"
 mkdir -p "$shots"
-QT_QPA_PLATFORM=offscreen BREVALON_SCREENSHOTS=$(wine_path "$shots") timeout 60 \
-    "$WINE" "$dir/BrevalonMiniSetup.exe" --simulate --trace "$(wine_path "$shots")\\trace.txt" \
-    </dev/null >/dev/null 2>&1 || fail "the installed program did not end by itself"
+run_until_file 120 "$shots/TInfoForm.png" env BREVALON_SCREENSHOTS="$(wine_path "$shots")" \
+    xvfb-run -a -s "-screen 0 1280x1024x24" \
+    "$WINE" "$dir/BrevalonMiniSetup.exe" --simulate --trace "$(wine_path "$shots")\\trace.txt" ||
+    fail "the installed program showed no window"
 grep -Eq '^[0-9]+\.[0-9]{3} < 00 47 53' "$shots/trace.txt" || fail "no status reply in the trace"
-[ -f "$shots/TMainForm.png" ] || fail "the main window was not shown"
+"$wine_dir/wineserver" -p </dev/null >/dev/null 2>&1
+"$WINE" wineboot </dev/null >/dev/null 2>&1
 echo "package-windows: the installed program showed the virtual unit's status"
 
 # Uninstall.
+# The uninstaller runs a copy of itself and returns at once: give that copy
+# up to a minute to remove the folder.
 "$WINE" "$(wine_path "$dir/Uninstall.exe")" /S </dev/null >/dev/null 2>&1
-"$wine_dir/wineserver" -w
+deadline=$((SECONDS + 60))
+while [ -e "$dir" ] && [ $SECONDS -lt $deadline ]; do
+    sleep 1
+done
 [ ! -e "$dir" ] || fail "files left in $dir: $(ls -A "$dir")"
 [ -z "$(find "$WINEPREFIX/drive_c" -path '*Start Menu/Programs/Brevalon Mini Setup*')" ] ||
     fail "the Start-menu entry is left"
