@@ -4,13 +4,13 @@
 // time (every thread: user-interface thread, reader thread, the simulated
 // platform and the virtual unit) divided by the wall time.
 
-#include "ApplicationWindows.h"
-#include "DevReader.h"
-#include "DialogService.h"
-#include "QtUiThread.h"
 #include "SilentDialogs.h"
+#include "main/ApplicationWindows.h"
+#include "main/DevReader.h"
+#include "main/QtUiThread.h"
 #include "sim/SimHidPlatform.h"
 #include "sim/SimUnitDevice.h"
+#include "widgets/DialogService.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -83,10 +83,10 @@ int main(int argc, char** argv) {
     device.unit().behaviour().latencyMs = 0;
     QtUiThread ui;
     TApplicationWindows windows(platform, ui);
-    TMainForm& main = windows.MainForm();
+    TMainForm& main = windows.mainForm();
     main.show();
     runFor(1000);
-    if (!main.HasCurrentDevice()) {
+    if (!main.hasCurrentDevice()) {
         std::printf("the unit was not connected\n");
         return 1;
     }
@@ -100,10 +100,10 @@ int main(int argc, char** argv) {
     const std::size_t before = platform.transcript().size();
     const Share polling = measure([] { runFor(10000); });
     const std::size_t reports = platform.transcript().size() - before;
-    std::printf("polling with Automatic, 10 s: %.2f%% of one core (%.3f s CPU in %.2f s), "
-                "%zu reports on the link, status bar \"%s\"\n",
-                polling.percent(), polling.cpu, polling.wall, reports,
-                qPrintable(counters->text()));
+    std::printf(
+        "polling with Automatic, 10 s: %.2f%% of one core (%.3f s CPU in %.2f s), "
+        "%zu reports on the link, status bar \"%s\"\n",
+        polling.percent(), polling.cpu, polling.wall, reports, qPrintable(counters->text()));
 
     automatic->setChecked(false);
     runFor(200);
@@ -111,11 +111,12 @@ int main(int argc, char** argv) {
     const Share waiting = measure([&main] {
         for (int k = 0; k < waits; ++k) {
             const bool waitForOk = true;
-            main.WaitForAcknowledge(waitForOk);
+            main.waitForAcknowledge(waitForOk);
         }
     });
-    std::printf("acknowledgement waits timing out, polling off: %.2f%% of one core "
-                "(%.3f s CPU in %.2f s for %d waits)\n",
-                waiting.percent(), waiting.cpu, waiting.wall, waits);
+    std::printf(
+        "acknowledgement waits timing out, polling off: %.2f%% of one core "
+        "(%.3f s CPU in %.2f s for %d waits)\n",
+        waiting.percent(), waiting.cpu, waiting.wall, waits);
     return 0;
 }

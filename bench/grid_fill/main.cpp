@@ -4,7 +4,7 @@
 // and with one pass of the event loop after each packet, as the packets
 // arrive, so that the repaints are counted too.
 
-#include "TGrid.h"
+#include "widgets/TGrid.h"
 
 #include <QApplication>
 #include <QHeaderView>

@@ -6,9 +6,9 @@
 // the reply that ends the read. The status polling is switched off so that
 // only the read is timed.
 
-#include "ApplicationWindows.h"
-#include "DevReader.h"
-#include "QtUiThread.h"
+#include "main/ApplicationWindows.h"
+#include "main/DevReader.h"
+#include "main/QtUiThread.h"
 #include "sim/SimHidPlatform.h"
 #include "sim/SimUnitDevice.h"
 
@@ -41,14 +41,14 @@ bool waitForConnection(const TMainForm& main) {
     QEventLoop loop;
     QTimer check;
     QObject::connect(&check, &QTimer::timeout, &loop, [&] {
-        if (main.HasCurrentDevice()) {
+        if (main.hasCurrentDevice()) {
             loop.quit();
         }
     });
     check.start(10);
     QTimer::singleShot(kGiveUpMs, &loop, &QEventLoop::quit);
     loop.exec();
-    return main.HasCurrentDevice();
+    return main.hasCurrentDevice();
 }
 
 // Ends a loop the moment its button is enabled again, which is what the reply
@@ -84,14 +84,14 @@ double measure(std::uint32_t latencyMs) {
     device.unit().behaviour().latencyMs = latencyMs;
     QtUiThread ui;
     TApplicationWindows windows(platform, ui);
-    TMainForm& main = windows.MainForm();
+    TMainForm& main = windows.mainForm();
     main.show();
     if (!waitForConnection(main)) {
         return -1;
     }
     main.findChild<QCheckBox*>(QStringLiteral("cbGetStatusAuto"))->setChecked(false);
     QPushButton* read = nullptr;
-    for (QWidget* window : windows.All()) {
+    for (QWidget* window : windows.all()) {
         read = read ? read : window->findChild<QPushButton*>(QStringLiteral("btReadMemory"));
     }
 

@@ -1,9 +1,9 @@
 #include "BenchTool.h"
 
-#include "ApplicationWindows.h"
-#include "DevReader.h"
 #include "EventLoopWaits.h"
 #include "SilentDialogs.h"
+#include "main/ApplicationWindows.h"
+#include "main/DevReader.h"
 
 #include <QCheckBox>
 #include <QPushButton>
@@ -43,7 +43,7 @@ BenchTool::~BenchTool() {
 }
 
 TMainForm& BenchTool::main() const {
-    return windows_->MainForm();
+    return windows_->mainForm();
 }
 
 bool BenchTool::askStatus() {
@@ -54,7 +54,7 @@ bool BenchTool::askStatus() {
 
 bool BenchTool::connect() {
     main().show();
-    if (!pumpUntil([this] { return main().HasCurrentDevice(); })) {
+    if (!pumpUntil([this] { return main().hasCurrentDevice(); })) {
         return false;
     }
     // The device changes of the start-up may connect the unit more than once,
@@ -66,7 +66,7 @@ bool BenchTool::connect() {
     getStatus_ = control<QPushButton>("btGetStatus");
     getStatus_->click();
     pumpFor(200);
-    return main().HasCurrentDevice() && !automatic->isChecked();
+    return main().hasCurrentDevice() && !automatic->isChecked();
 }
 
 double BenchTool::readMemory() {
@@ -93,7 +93,7 @@ double BenchTool::timedRead(QAbstractButton* start, std::uint64_t replies,
 }
 
 QWidget* BenchTool::window(const char* className) const {
-    for (QWidget* window : windows_->All()) {
+    for (QWidget* window : windows_->all()) {
         if (qstrcmp(window->metaObject()->className(), className) == 0) {
             return window;
         }
@@ -102,7 +102,7 @@ QWidget* BenchTool::window(const char* className) const {
 }
 
 QWidget* BenchTool::findControl(const char* name, QWidget* window) const {
-    const QList<QWidget*> windows = window != nullptr ? QList<QWidget*>{window} : windows_->All();
+    const QList<QWidget*> windows = window != nullptr ? QList<QWidget*>{window} : windows_->all();
     for (QWidget* candidate : windows) {
         if (auto* child = candidate->findChild<QWidget*>(QLatin1String(name))) {
             return child;

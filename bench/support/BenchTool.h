@@ -8,11 +8,11 @@
 #include <functional>
 #include <memory>
 
-#include "DialogService.h"
-#include "QtUiThread.h"
 #include "hid/UiThread.h"
+#include "main/QtUiThread.h"
 #include "sim/SimHidPlatform.h"
 #include "sim/SimUnitDevice.h"
+#include "widgets/DialogService.h"
 
 class QAbstractButton;
 class TApplicationWindows;

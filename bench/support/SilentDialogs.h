@@ -1,6 +1,6 @@
 #pragma once
 
-#include "DialogService.h"
+#include "widgets/DialogService.h"
 
 // Message boxes would wait for a click: every box is dismissed at once, every
 // question answered No (or Cancel) and every save dialog cancelled.

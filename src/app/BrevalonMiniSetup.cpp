@@ -6,11 +6,11 @@
 // picture of every window there once the unit's status has been shown, and
 // ends (used by `make screenshots`).
 
-#include "ApplicationWindows.h"
-#include "DevReader.h"
-#include "QtUiThread.h"
-#include "TraceWriter.h"
 #include "hid/platform/SystemHidPlatform.h"
+#include "main/ApplicationWindows.h"
+#include "main/DevReader.h"
+#include "main/QtUiThread.h"
+#include "main/TraceWriter.h"
 #include "sim/SimDevices.h"
 
 #include <QApplication>
@@ -48,14 +48,14 @@ struct Options {
     std::optional<QString> traceFile;
 };
 
-int UsageError() {
+int usageError() {
     std::fputs(Usage, stderr);
     return 2;
 }
 
 // Nothing when the program is to run; otherwise its exit status: 0 after
 // --help, 2 for anything not understood.
-std::optional<int> ParseOptions(int argc, char** argv, Options& options) {
+std::optional<int> parseOptions(int argc, char** argv, Options& options) {
     for (int k = 1; k < argc; ++k) {
         const std::string_view arg = argv[k];
         constexpr std::string_view simulateWith = "--simulate=";
@@ -72,33 +72,33 @@ std::optional<int> ParseOptions(int argc, char** argv, Options& options) {
                 std::from_chars(number.data(), number.data() + number.size(), count);
             if (error != std::errc() || end != number.data() + number.size() || count < 0 ||
                 count > MaxSimulatedUnits) {
-                return UsageError();
+                return usageError();
             }
             options.simulatedUnits = count;
         } else if (arg == "--trace" && k + 1 < argc && !options.traceFile) {
             options.traceFile = QString::fromLocal8Bit(argv[++k]);
         } else {
-            return UsageError();
+            return usageError();
         }
     }
     return std::nullopt;
 }
 
-void Centre(QWidget& window) {
+void centre(QWidget& window) {
     const QRect screen = window.screen()->availableGeometry();
     window.move(screen.center() - window.rect().center());
 }
 
-// Time for every read chain started by FillWindows to end on a demo unit.
+// Time for every read chain started by fillWindows to end on a demo unit.
 constexpr int FillTimeMs = 3000;
 
 // Reads every group of settings from the unit, so the pictures show the
 // windows as a technician sees them after reading.
-void FillWindows(TApplicationWindows& windows) {
+void fillWindows(TApplicationWindows& windows) {
     static const char* const readButtons[] = {
         "btGSMNRead", "GetSMSs",          "btnGetDINTrigers", "btGetAnalogAlarmSettings",
         "btGetKoef",  "btnPhonebookRead", "btReadRelayDelay", "btReadMemory"};
-    for (QWidget* window : windows.All()) {
+    for (QWidget* window : windows.all()) {
         for (const char* name : readButtons) {
             if (auto* button = window->findChild<QPushButton*>(QString::fromLatin1(name))) {
                 button->click();
@@ -107,8 +107,8 @@ void FillWindows(TApplicationWindows& windows) {
     }
 }
 
-void GrabWindows(TApplicationWindows& windows, const QString& folder) {
-    for (QWidget* window : windows.All()) {
+void grabWindows(TApplicationWindows& windows, const QString& folder) {
+    for (QWidget* window : windows.all()) {
         window->show();
         QCoreApplication::processEvents();
         window->grab().save(QDir(folder).filePath(
@@ -121,7 +121,7 @@ void GrabWindows(TApplicationWindows& windows, const QString& folder) {
             dialog->close();
         }
     });
-    windows.MainForm().findChild<QPushButton*>(QStringLiteral("btHIDInfo"))->click();
+    windows.mainForm().findChild<QPushButton*>(QStringLiteral("btHIDInfo"))->click();
     QCoreApplication::quit();
 }
 
@@ -129,20 +129,20 @@ void GrabWindows(TApplicationWindows& windows, const QString& folder) {
 // shows a status reply or five seconds have gone, then reads every group of
 // settings, grabs every window and the HID information dialog into
 // `folder`, and ends the program.
-void TakeScreenshots(TApplicationWindows& windows, const QString& folder) {
+void takeScreenshots(TApplicationWindows& windows, const QString& folder) {
     QDir().mkpath(folder);
-    auto* poll = new QTimer(&windows.MainForm());
+    auto* poll = new QTimer(&windows.mainForm());
     const QDeadlineTimer deadline(5000);
     QObject::connect(poll, &QTimer::timeout, poll, [&windows, folder, poll, deadline] {
-        auto* signal = windows.MainForm().findChild<QLabel*>(QStringLiteral("lbGSMSignal"));
+        auto* signal = windows.mainForm().findChild<QLabel*>(QStringLiteral("lbGSMSignal"));
         if (!signal->text().startsWith(QStringLiteral("GSM Signal [RSSI")) &&
             !deadline.hasExpired()) {
             return;
         }
         poll->stop();
-        FillWindows(windows);
-        QTimer::singleShot(FillTimeMs, &windows.MainForm(),
-                           [&windows, folder] { GrabWindows(windows, folder); });
+        fillWindows(windows);
+        QTimer::singleShot(FillTimeMs, &windows.mainForm(),
+                           [&windows, folder] { grabWindows(windows, folder); });
     });
     poll->start(100);
 }
@@ -151,7 +151,7 @@ void TakeScreenshots(TApplicationWindows& windows, const QString& folder) {
 
 int main(int argc, char** argv) {
     Options options;
-    if (const std::optional<int> status = ParseOptions(argc, argv, options)) {
+    if (const std::optional<int> status = parseOptions(argc, argv, options)) {
         return *status;
     }
 
@@ -182,16 +182,16 @@ int main(int argc, char** argv) {
 
     QtUiThread ui;
     TApplicationWindows windows(*platform, ui);
-    TMainForm& main = windows.MainForm();
+    TMainForm& main = windows.mainForm();
     if (options.traceFile) {
-        main.SetTrace(&trace);
+        main.setTrace(&trace);
     }
-    Centre(main);
+    centre(main);
     main.show();
 
     const QString screenshots = qEnvironmentVariable("BREVALON_SCREENSHOTS");
     if (!screenshots.isEmpty()) {
-        TakeScreenshots(windows, screenshots);
+        takeScreenshots(windows, screenshots);
     }
     return app.exec();
 }

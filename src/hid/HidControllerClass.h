@@ -1,10 +1,10 @@
 #pragma once
 
 // The HID layer: controller, device objects and their reader threads.
-#include "EControllerError.h"
-#include "HidTypes.h"
-#include "THidDevice.h"
-#include "THidDeviceController.h"
-#include "THidDeviceReadThread.h"
-#include "THidPnPInfo.h"
-#include "UiThread.h"
+#include "hid/EControllerError.h"
+#include "hid/HidTypes.h"
+#include "hid/THidDevice.h"
+#include "hid/THidDeviceController.h"
+#include "hid/THidDeviceReadThread.h"
+#include "hid/THidPnPInfo.h"
+#include "hid/UiThread.h"

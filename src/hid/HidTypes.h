@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "THidHandler.h"
+#include "hid/THidHandler.h"
 
 class THidDevice;
 class THidDeviceController;

@@ -1,11 +1,11 @@
-#include "THidDevice.h"
+#include "hid/THidDevice.h"
 
 #include <algorithm>
 #include <cstdio>
 
-#include "EControllerError.h"
-#include "THidDeviceController.h"
-#include "THidDeviceReadThread.h"
+#include "hid/EControllerError.h"
+#include "hid/THidDeviceController.h"
+#include "hid/THidDeviceReadThread.h"
 
 namespace {
 

@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "HidTypes.h"
-#include "THidPnPInfo.h"
-#include "platform/HidPlatform.h"
+#include "hid/HidTypes.h"
+#include "hid/THidPnPInfo.h"
+#include "hid/platform/HidPlatform.h"
 
 class THidDeviceController;
 class THidDeviceReadThread;

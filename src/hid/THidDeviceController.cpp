@@ -1,11 +1,11 @@
-#include "THidDeviceController.h"
+#include "hid/THidDeviceController.h"
 
 #include <algorithm>
 #include <exception>
 
-#include "EControllerError.h"
-#include "THidDevice.h"
-#include "UiThread.h"
+#include "hid/EControllerError.h"
+#include "hid/THidDevice.h"
+#include "hid/UiThread.h"
 
 struct THidDeviceController::Alive {};
 

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "HidTypes.h"
-#include "platform/HidPlatform.h"
+#include "hid/HidTypes.h"
+#include "hid/platform/HidPlatform.h"
 
 class THidDevice;
 class UiThread;

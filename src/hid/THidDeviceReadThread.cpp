@@ -1,4 +1,4 @@
-#include "THidDeviceReadThread.h"
+#include "hid/THidDeviceReadThread.h"
 
 #include <algorithm>
 #include <atomic>
@@ -8,9 +8,9 @@
 #include <optional>
 #include <vector>
 
-#include "EControllerError.h"
-#include "THidDevice.h"
-#include "UiThread.h"
+#include "hid/EControllerError.h"
+#include "hid/THidDevice.h"
+#include "hid/UiThread.h"
 
 namespace {
 

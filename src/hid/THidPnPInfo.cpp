@@ -1,4 +1,4 @@
-#include "THidPnPInfo.h"
+#include "hid/THidPnPInfo.h"
 
 namespace {
 

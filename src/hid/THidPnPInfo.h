@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/HidPlatform.h"
+#include "hid/platform/HidPlatform.h"
 
 // The plug-and-play record of one device interface, built from the platform's
 // listing and owned by the device object made from it. Only DeviceID and

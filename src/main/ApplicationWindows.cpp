@@ -1,19 +1,19 @@
-#include "ApplicationWindows.h"
+#include "main/ApplicationWindows.h"
 
-#include "ADSettings.h"
-#include "Alarmi.h"
-#include "CallPhonebook.h"
-#include "Debug.h"
-#include "DevReader.h"
-#include "GSMNumbers.h"
-#include "Izlazi.h"
-#include "Memory.h"
+#include "main/DevReader.h"
+#include "windows/ADSettings.h"
+#include "windows/Alarmi.h"
+#include "windows/CallPhonebook.h"
+#include "windows/Debug.h"
+#include "windows/GSMNumbers.h"
+#include "windows/Izlazi.h"
+#include "windows/Memory.h"
 
 namespace {
 
-template <typename Window>
-Window* Create(TMainForm& Main, std::unique_ptr<QWidget>& holder) {
-    auto window = std::make_unique<Window>(Main);
+template <typename Window, typename... Links>
+Window* create(std::unique_ptr<QWidget>& holder, Links&... links) {
+    auto window = std::make_unique<Window>(links...);
     Window* created = window.get();
     // Only the main window keeps the program running; the others are hidden
     // when closed.
@@ -24,24 +24,24 @@ Window* Create(TMainForm& Main, std::unique_ptr<QWidget>& holder) {
 
 }  // namespace
 
-TApplicationWindows::TApplicationWindows(HidPlatform& Platform, UiThread& Ui)
-    : mainForm_(std::make_unique<TMainForm>(Platform, Ui)) {
+TApplicationWindows::TApplicationWindows(HidPlatform& platform, UiThread& uiThread)
+    : mainForm_(std::make_unique<TMainForm>(platform, uiThread)) {
     TMainForm& main = *mainForm_;
-    windows_.frmMemory = Create<TfrmMemory>(main, others_[0]);
-    windows_.frmGSMNumbers = Create<TfrmGSMNumbers>(main, others_[1]);
-    windows_.frmADSettings = Create<TfrmADSettings>(main, others_[2]);
-    windows_.frmAlarmi = Create<TfrmAlarmi>(main, others_[3]);
-    windows_.frmDebug = Create<TfrmDebug>(main, others_[4]);
-    windows_.frmCallPhonebook = Create<TfrmCallPhonebook>(main, others_[5]);
-    windows_.frmIzlazi = Create<TfrmIzlazi>(main, others_[6]);
-    windows_.frmAlarmi->SetADSettings(windows_.frmADSettings);
-    windows_.frmADSettings->SetAlarmi(windows_.frmAlarmi);
-    main.SetWindows(windows_);
+    windows_.frmMemory = create<TfrmMemory>(others_[0], main);
+    windows_.frmGSMNumbers = create<TfrmGSMNumbers>(others_[1], main);
+    // The alarm window first: the analog input window reads and writes its
+    // text slot through it.
+    windows_.frmAlarmi = create<TfrmAlarmi>(others_[3], main);
+    windows_.frmADSettings = create<TfrmADSettings>(others_[2], main, *windows_.frmAlarmi);
+    windows_.frmDebug = create<TfrmDebug>(others_[4], main);
+    windows_.frmCallPhonebook = create<TfrmCallPhonebook>(others_[5], main);
+    windows_.frmIzlazi = create<TfrmIzlazi>(others_[6], main);
+    main.setWindows(windows_);
 }
 
 TApplicationWindows::~TApplicationWindows() = default;
 
-QList<QWidget*> TApplicationWindows::All() const {
+QList<QWidget*> TApplicationWindows::all() const {
     QList<QWidget*> all{mainForm_.get()};
     for (const auto& window : others_) {
         all.append(window.get());

@@ -4,7 +4,7 @@
 
 #include <memory>
 
-#include "WindowSet.h"
+#include "main/WindowSet.h"
 
 class HidPlatform;
 class QWidget;
@@ -17,16 +17,16 @@ class UiThread;
 // the same set.
 class TApplicationWindows {
 public:
-    // `Platform` and `Ui` must outlive the windows.
-    TApplicationWindows(HidPlatform& Platform, UiThread& Ui);
+    // `platform` and `uiThread` must outlive the windows.
+    TApplicationWindows(HidPlatform& platform, UiThread& uiThread);
     ~TApplicationWindows();
     TApplicationWindows(const TApplicationWindows&) = delete;
     TApplicationWindows& operator=(const TApplicationWindows&) = delete;
 
-    TMainForm& MainForm() const { return *mainForm_; }
-    const TWindowSet& Windows() const { return windows_; }
-    // All eight, in the order they were created.
-    QList<QWidget*> All() const;
+    TMainForm& mainForm() const { return *mainForm_; }
+    const TWindowSet& windows() const { return windows_; }
+    // All eight: the main window, then the others in the order of TWindowSet.
+    QList<QWidget*> all() const;
 
 private:
     TWindowSet windows_;

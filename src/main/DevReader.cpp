@@ -1,26 +1,28 @@
-#include "DevReader.h"
+#include "main/DevReader.h"
 
 #include "ui_DevReader.h"
 
-#include "ADSettings.h"
-#include "Alarmi.h"
-#include "CallPhonebook.h"
-#include "CommandReport.h"
-#include "Debug.h"
-#include "DialogService.h"
-#include "DirectWriteFallback.h"
-#include "GSMNumbers.h"
-#include "HistoryCodePage.h"
-#include "Info.h"
-#include "Izlazi.h"
-#include "MainCommands.h"
-#include "Memory.h"
-#include "Reply.h"
-#include "Status.h"
-#include "TraceWriter.h"
-#include "UserInput.h"
 #include "hid/THidDevice.h"
 #include "hid/THidDeviceController.h"
+#include "main/HistoryCodePage.h"
+#include "main/TraceWriter.h"
+#include "protocol/CommandReport.h"
+#include "protocol/MainCommands.h"
+#include "protocol/PulseTime.h"
+#include "protocol/Reply.h"
+#include "protocol/Status.h"
+#include "widgets/DialogService.h"
+#include "widgets/DirectWriteFallback.h"
+#include "windows/ADSettings.h"
+#include "windows/Alarmi.h"
+#include "windows/CallPhonebook.h"
+#include "windows/Debug.h"
+#include "windows/DeviceText.h"
+#include "windows/GSMNumbers.h"
+#include "windows/Info.h"
+#include "windows/Izlazi.h"
+#include "windows/Memory.h"
+#include "windows/UserInput.h"
 
 #include <QAbstractEventDispatcher>
 #include <QCoreApplication>
@@ -47,18 +49,9 @@ const QColor Purple(0x80, 0x00, 0x80);
 const QColor Yellow(0xFF, 0xFF, 0x00);
 const QColor White(0xFF, 0xFF, 0xFF);
 
-QString FromUtf16(const std::u16string& text) {
-    return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-// At least four upper-case hexadecimal digits.
-QString Hex4(std::uint16_t value) {
-    return QStringLiteral("%1").arg(value, 4, 16, QLatin1Char('0')).toUpper();
-}
-
 // Changes nothing when the colour is already set: status replies come ten
 // times a second and a new palette repaints the widget and its children.
-void SetTextColor(QWidget* widget, const QColor& color) {
+void setTextColor(QWidget* widget, const QColor& color) {
     QPalette palette = widget->palette();
     if (palette.color(QPalette::WindowText) != color) {
         palette.setColor(QPalette::WindowText, color);
@@ -69,7 +62,7 @@ void SetTextColor(QWidget* widget, const QColor& color) {
 // The system's message text on one line, as a history entry is: the lines of
 // a message that spans several are joined by a space. Without the trailing
 // white space, control characters and full stops it usually ends with.
-QString CleanMessage(const std::string& message) {
+QString cleanMessage(const std::string& message) {
     QString text = QString::fromStdString(message).simplified();
     qsizetype end = text.size();
     while (end > 0 && (text[end - 1].isSpace() ||
@@ -84,7 +77,7 @@ struct NetworkState {
     QColor color;
 };
 
-NetworkState NetworkStateOf(std::uint8_t value) {
+NetworkState networkStateOf(std::uint8_t value) {
     switch (value) {
         case 0:
             return {"NOT_REGISTERED", Red};
@@ -119,12 +112,12 @@ const QString BootModeText = QStringLiteral(
 
 }  // namespace
 
-TMainForm::TMainForm(HidPlatform& Platform, UiThread& Ui, QWidget* parent)
+TMainForm::TMainForm(HidPlatform& platform, UiThread& uiThread, QWidget* parent)
     : QMainWindow(parent),
-      ui(std::make_unique<Ui::TMainForm>()),
-      Platform(Platform),
-      HidCtl(std::make_unique<THidDeviceController>(Platform, Ui)) {
-    ui->setupUi(this);
+      ui_(std::make_unique<Ui::TMainForm>()),
+      platform_(platform),
+      HidCtl(std::make_unique<THidDeviceController>(platform, uiThread)) {
+    ui_->setupUi(this);
     // Handlers bound while the window is loaded; OnDeviceChange follows on
     // activation, which runs the first look at the devices.
     HidCtl->setOnArrival(THidPlugEvent::bind(this, &TMainForm::HidCtlArrival));
@@ -138,21 +131,21 @@ TMainForm::TMainForm(HidPlatform& Platform, UiThread& Ui, QWidget* parent)
     connect(Timer1, &QTimer::timeout, this, &TMainForm::Timer1Timer);
     Timer1->start();
 
-    connect(ui->btGetStatus, &QPushButton::clicked, this, &TMainForm::btGetStatusClick);
-    connect(ui->btFirmwareInfo, &QPushButton::clicked, this, &TMainForm::btFirmwareInfoClick);
-    connect(ui->btRele1Togle, &QPushButton::clicked, this, &TMainForm::btRele1TogleClick);
-    connect(ui->btResetToBoot, &QPushButton::clicked, this, &TMainForm::btResetToBootClick);
-    connect(ui->btHIDInfo, &QPushButton::clicked, this, &TMainForm::btHIDInfoClick);
-    connect(ui->SaveBtn, &QPushButton::clicked, this, &TMainForm::SaveBtnClick);
-    connect(ui->ClearBtn, &QPushButton::clicked, this, &TMainForm::ClearBtnClick);
-    connect(ui->sBitBtn3, &QPushButton::clicked, this, &TMainForm::sBitBtn3Click);
-    connect(ui->btOuts, &QPushButton::clicked, this, &TMainForm::btOutsClick);
-    connect(ui->btShowMemory, &QPushButton::clicked, this, &TMainForm::btShowMemoryClick);
-    connect(ui->sBitBtn1, &QPushButton::clicked, this, &TMainForm::sBitBtn1Click);
-    connect(ui->sBitBtn2, &QPushButton::clicked, this, &TMainForm::sBitBtn2Click);
-    connect(ui->btAlarmi, &QPushButton::clicked, this, &TMainForm::btAlarmiClick);
-    connect(ui->btDebug, &QPushButton::clicked, this, &TMainForm::btDebugClick);
-    ui->StatusBar1->installEventFilter(this);
+    connect(ui_->btGetStatus, &QPushButton::clicked, this, &TMainForm::btGetStatusClick);
+    connect(ui_->btFirmwareInfo, &QPushButton::clicked, this, &TMainForm::btFirmwareInfoClick);
+    connect(ui_->btRele1Togle, &QPushButton::clicked, this, &TMainForm::btRele1TogleClick);
+    connect(ui_->btResetToBoot, &QPushButton::clicked, this, &TMainForm::btResetToBootClick);
+    connect(ui_->btHIDInfo, &QPushButton::clicked, this, &TMainForm::btHIDInfoClick);
+    connect(ui_->SaveBtn, &QPushButton::clicked, this, &TMainForm::SaveBtnClick);
+    connect(ui_->ClearBtn, &QPushButton::clicked, this, &TMainForm::ClearBtnClick);
+    connect(ui_->sBitBtn3, &QPushButton::clicked, this, &TMainForm::sBitBtn3Click);
+    connect(ui_->btOuts, &QPushButton::clicked, this, &TMainForm::btOutsClick);
+    connect(ui_->btShowMemory, &QPushButton::clicked, this, &TMainForm::btShowMemoryClick);
+    connect(ui_->sBitBtn1, &QPushButton::clicked, this, &TMainForm::sBitBtn1Click);
+    connect(ui_->sBitBtn2, &QPushButton::clicked, this, &TMainForm::sBitBtn2Click);
+    connect(ui_->btAlarmi, &QPushButton::clicked, this, &TMainForm::btAlarmiClick);
+    connect(ui_->btDebug, &QPushButton::clicked, this, &TMainForm::btDebugClick);
+    ui_->StatusBar1->installEventFilter(this);
     FormCreate();
 }
 
@@ -162,7 +155,7 @@ TMainForm::~TMainForm() {
     // and then their holder, this window, destroys them.
     CurrentDevice = nullptr;
     HidCtl.reset();
-    for (THidDevice* device : DevListDevices) {
+    for (THidDevice* device : devListDevices_) {
         delete device;
     }
 }
@@ -177,16 +170,16 @@ void TMainForm::FormCreate() {
                       QStringLiteral("Liberation Sans"), QStringLiteral("Nimbus Sans")});
     look.setPixelSize(13);
     setFont(look);
-    for (QLabel* small : {ui->sLabel1, ui->lbFirmwareInfo}) {
+    for (QLabel* small : {ui_->sLabel1, ui_->lbFirmwareInfo}) {
         QFont font = small->font();
         font.setPixelSize(11);
         small->setFont(font);
     }
     // Text on the status panel is dark slate unless a label has its own colour.
-    SetTextColor(ui->sPanel1, SlateText);
-    SetTextColor(ui->lbFirmwareInfo, Purple);
-    for (QLabel* input : {ui->sLabel13, ui->sLabel14, ui->sLabel15}) {
-        SetTextColor(input, Qt::black);
+    setTextColor(ui_->sPanel1, SlateText);
+    setTextColor(ui_->lbFirmwareInfo, Purple);
+    for (QLabel* input : {ui_->sLabel13, ui_->sLabel14, ui_->sLabel15}) {
+        setTextColor(input, Qt::black);
     }
 
     // Panels 0 and 1 have fixed widths, wide enough for every text they show,
@@ -203,7 +196,7 @@ void TMainForm::FormCreate() {
          {150, {QStringLiteral("Status"), PresentPanelText, AbsentPanelText, NoAccessPanelText}},
          {50, {QStringLiteral("Tx/Rx:")}}}};
     for (std::size_t k = 0; k < panels.size(); ++k) {
-        auto* panel = new QLabel(ui->StatusBar1);
+        auto* panel = new QLabel(ui_->StatusBar1);
         panel->setObjectName(QStringLiteral("StatusPanel%1").arg(k));
         panel->setFrameShape(QFrame::Panel);
         panel->setFrameShadow(QFrame::Sunken);
@@ -219,17 +212,17 @@ void TMainForm::FormCreate() {
         } else {
             panel->setFixedWidth(width);
         }
-        ui->StatusBar1->addWidget(panel, last ? 1 : 0);
-        StatusPanels[k] = panel;
+        ui_->StatusBar1->addWidget(panel, last ? 1 : 0);
+        statusPanels_[k] = panel;
     }
 }
 
-void TMainForm::SetWindows(const TWindowSet& Windows) {
-    this->Windows = Windows;
+void TMainForm::setWindows(const TWindowSet& windows) {
+    windows_ = windows;
 }
 
-void TMainForm::SetTrace(TTraceWriter* Trace) {
-    this->Trace = Trace;
+void TMainForm::setTrace(TTraceWriter* trace) {
+    trace_ = trace;
 }
 
 // --- activation -------------------------------------------------------------
@@ -256,21 +249,21 @@ void TMainForm::FormActivate() {
 
 // --- sending ----------------------------------------------------------------
 
-bool TMainForm::HasCurrentDevice() const {
+bool TMainForm::hasCurrentDevice() const {
     return CurrentDevice != nullptr;
 }
 
 void TMainForm::HIDSendCmd(char Cmd, char SubCmd, std::initializer_list<std::uint8_t> Par) {
     protocol::CommandReport::Params params{};
     std::copy_n(Par.begin(), std::min(Par.size(), params.size()), params.begin());
-    SendReport(protocol::CommandReport::withParams(Cmd, SubCmd, params));
+    sendReport(protocol::CommandReport::withParams(Cmd, SubCmd, params));
 }
 
 void TMainForm::HIDSendCmdBuf(char Cmd, char SubCmd, const std::uint8_t* Buf, std::size_t Len) {
-    SendReport(protocol::CommandReport::withBlock(Cmd, SubCmd, std::span(Buf, Len)));
+    sendReport(protocol::CommandReport::withBlock(Cmd, SubCmd, std::span(Buf, Len)));
 }
 
-void TMainForm::SendReport(const protocol::CommandReport& Report) {
+void TMainForm::sendReport(const protocol::CommandReport& Report) {
     // Every caller checks for a device first; one that does not sends nothing
     // rather than writing through no device.
     if (CurrentDevice == nullptr) {
@@ -281,25 +274,25 @@ void TMainForm::SendReport(const protocol::CommandReport& Report) {
     const std::uint32_t toWrite = CurrentDevice->Caps().OutputReportByteLength;
     std::vector<std::uint8_t> buffer(std::max<std::size_t>(toWrite, Report.bytes().size()), 0);
     std::copy(Report.bytes().begin(), Report.bytes().end(), buffer.begin());
-    if (Trace != nullptr) {
-        Trace->sent(buffer.data(), toWrite);
+    if (trace_ != nullptr) {
+        trace_->sent(buffer.data(), toWrite);
     }
     std::uint32_t written = 0;
     if (!CurrentDevice->WriteFile(buffer.data(), toWrite, written)) {
-        AddHistoryLine(ErrorLine("WRITE ERROR", Platform.lastError()));
+        addHistoryLine(errorLine("WRITE ERROR", platform_.lastError()));
     }
     ++TxCnt;
 }
 
-QString TMainForm::ErrorLine(const char* Kind, std::uint32_t Code) const {
+QString TMainForm::errorLine(const char* Kind, std::uint32_t Code) const {
     return QStringLiteral("%1: %2 (%3)")
-        .arg(QLatin1String(Kind), CleanMessage(Platform.errorMessage(Code)),
+        .arg(QLatin1String(Kind), cleanMessage(platform_.errorMessage(Code)),
              QString::number(Code, 16).toUpper());
 }
 
-void TMainForm::AddHistoryLine(const QString& Line) {
-    ui->HistoryListBox->addItem(Line);
-    ui->HistoryListBox->setCurrentRow(ui->HistoryListBox->count() - 1);
+void TMainForm::addHistoryLine(const QString& Line) {
+    ui_->HistoryListBox->addItem(Line);
+    ui_->HistoryListBox->setCurrentRow(ui_->HistoryListBox->count() - 1);
 }
 
 namespace {
@@ -316,7 +309,7 @@ void wakeEnclosingWait() {
 
 }  // namespace
 
-bool TMainForm::WaitForAcknowledge(const bool& WaitForOk) {
+bool TMainForm::waitForAcknowledge(const bool& WaitForOk) {
     TimeOut = 10;
     while (WaitForOk) {
         // Blocks until something happens; the 100 ms tick always does.
@@ -333,19 +326,11 @@ bool TMainForm::WaitForAcknowledge(const bool& WaitForOk) {
 }
 
 std::uint16_t TMainForm::ADRawCH1() const {
-    return FADRawCH1;
+    return adRawCh1_;
 }
 
 std::array<std::uint8_t, 4096>& TMainForm::MemSaveBuffer() {
-    return FMemSaveBuffer;
-}
-
-std::uint8_t TMainForm::ReceiveMemoryPacketTimeOut() const {
-    return FReceiveMemoryPacketTimeOut;
-}
-
-void TMainForm::SetReceiveMemoryPacketTimeOut(std::uint8_t ticks) {
-    FReceiveMemoryPacketTimeOut = ticks;
+    return memSaveBuffer_;
 }
 
 // --- dispatching ------------------------------------------------------------
@@ -353,55 +338,50 @@ void TMainForm::SetReceiveMemoryPacketTimeOut(std::uint8_t ticks) {
 void TMainForm::ShowRead(THidDevice* /*HidDev*/, std::uint8_t ReportID, const std::uint8_t* Data,
                          std::uint16_t Size) {
     ++RxCnt;
-    if (Trace != nullptr) {
-        Trace->received(ReportID, Data, Size);
+    if (trace_ != nullptr) {
+        trace_->received(ReportID, Data, Size);
     }
-    const std::span<const std::uint8_t> data(Data, Size);
-    const protocol::Reply reply(data);
-    ReplyBytes bytes{};
-    bytes[0] = ReportID;
-    std::copy_n(data.begin(), std::min<std::size_t>(data.size(), bytes.size() - 1),
-                bytes.begin() + 1);
-
+    // Decoded once, here; each window gets the reply's values.
+    const protocol::Reply reply(std::span(Data, Size));
     switch (protocol::replyKind(reply)) {
         case protocol::ReplyKind::FirmwareInfo:
-            ShowFirmwareInfo(reply);
+            showFirmwareInfo(protocol::decodeFirmwareInfo(reply));
             break;
         case protocol::ReplyKind::Status:
-            ShowStatus(reply, bytes);
+            showStatus(protocol::decodeStatus(reply));
             break;
         case protocol::ReplyKind::MemoryPacket:
-            Windows.frmMemory->ReplyGM(bytes);
+            windows_.frmMemory->ReplyGM(protocol::decodeMemoryPacket(reply));
             break;
         case protocol::ReplyKind::GsmNumber:
-            Windows.frmGSMNumbers->ReplyGN(bytes);
+            windows_.frmGSMNumbers->ReplyGN(protocol::decodeGsmNumber(reply));
             break;
         case protocol::ReplyKind::GsmNumberAck:
-            Windows.frmGSMNumbers->ReplySN();
+            windows_.frmGSMNumbers->ReplySN();
             break;
         case protocol::ReplyKind::SmsText:
-            Windows.frmAlarmi->ReplyGP(bytes);
+            windows_.frmAlarmi->ReplyGP(protocol::decodeSmsText(reply));
             break;
         case protocol::ReplyKind::SmsTextAck:
-            Windows.frmAlarmi->ReplySP();
+            windows_.frmAlarmi->ReplySP();
             break;
         case protocol::ReplyKind::DigitalTriggers:
-            Windows.frmAlarmi->ReplyGAD(bytes);
+            windows_.frmAlarmi->ReplyGAD(protocol::decodeDigitalTriggers(reply));
             break;
         case protocol::ReplyKind::AnalogAlarm:
-            Windows.frmAlarmi->ReplyGAA(bytes);
+            windows_.frmAlarmi->ReplyGAA(protocol::decodeAnalogAlarm(reply));
             break;
         case protocol::ReplyKind::Calibration:
-            Windows.frmADSettings->ReplyGK(bytes);
+            windows_.frmADSettings->ReplyGK(protocol::decodeCalibration(reply));
             break;
         case protocol::ReplyKind::PhonebookRecord:
-            Windows.frmCallPhonebook->ReplyGC(bytes);
+            windows_.frmCallPhonebook->ReplyGC(protocol::decodePhonebookRecord(reply));
             break;
         case protocol::ReplyKind::PhonebookAck:
-            Windows.frmCallPhonebook->ReplySC();
+            windows_.frmCallPhonebook->ReplySC();
             break;
         case protocol::ReplyKind::PulseTime:
-            Windows.frmIzlazi->ReplyGO(bytes);
+            windows_.frmIzlazi->ReplyGO(protocol::decodePulseTime(reply));
             break;
         case protocol::ReplyKind::None:
             break;
@@ -409,19 +389,19 @@ void TMainForm::ShowRead(THidDevice* /*HidDev*/, std::uint8_t ReportID, const st
 }
 
 void TMainForm::HidCtlDeviceDataError(THidDevice* /*HidDev*/, std::uint32_t Error) {
-    AddHistoryLine(ErrorLine("READ ERROR", Error));
+    addHistoryLine(errorLine("READ ERROR", Error));
 }
 
 // --- discovery --------------------------------------------------------------
 
 QString TMainForm::DeviceName(THidDevice* HidDev) {
-    QString name = FromUtf16(HidDev->ProductName());
+    QString name = QString::fromStdU16String(HidDev->ProductName());
     if (name.isEmpty()) {
         const HidAttributes& attributes = HidDev->Attributes();
         name = QStringLiteral("Device VID=%1 PID=%2")
-                   .arg(Hex4(attributes.VendorID), Hex4(attributes.ProductID));
+                   .arg(hex4(attributes.VendorID), hex4(attributes.ProductID));
     }
-    const QString serial = FromUtf16(HidDev->SerialNumber());
+    const QString serial = QString::fromStdU16String(HidDev->SerialNumber());
     if (!serial.isEmpty()) {
         name += QStringLiteral(" (Serial=%1)").arg(serial);
     }
@@ -430,7 +410,7 @@ QString TMainForm::DeviceName(THidDevice* HidDev) {
 
 void TMainForm::HidCtlArrival(THidDevice* HidDev) {
     const QString name = DeviceName(HidDev);
-    AddHistoryLine(QStringLiteral("Arrival of ") + name);
+    addHistoryLine(QStringLiteral("Arrival of ") + name);
     // A unit this user may only query would otherwise look present but never
     // answer. Shown after the change pass, which must not wait on a message box.
     if (name.contains(UnitName, Qt::CaseSensitive) && !HidDev->HasReadWriteAccess()) {
@@ -440,7 +420,7 @@ void TMainForm::HidCtlArrival(THidDevice* HidDev) {
 }
 
 void TMainForm::HidCtlRemoval(THidDevice* HidDev) {
-    AddHistoryLine(QStringLiteral("Removal of ") + DeviceName(HidDev));
+    addHistoryLine(QStringLiteral("Removal of ") + DeviceName(HidDev));
 }
 
 void TMainForm::HidCtlDeviceChange(THidDeviceController* /*Sender*/) {
@@ -448,40 +428,40 @@ void TMainForm::HidCtlDeviceChange(THidDeviceController* /*Sender*/) {
     // being released is dispatched during its release, and the chain step it
     // may make must not write through that device.
     CurrentDevice = nullptr;
-    BrevalonWithoutAccess = false;
+    brevalonWithoutAccess_ = false;
     // The dialog describes a device this change releases.
-    if (openInfoForm != nullptr) {
-        openInfoForm->deviceReleased();
+    if (openInfoForm_ != nullptr) {
+        openInfoForm_->deviceReleased();
     }
-    for (THidDevice* device : DevListDevices) {
+    for (THidDevice* device : devListDevices_) {
         delete device;
         BrevalonPresent = false;
-        ui->cbGetStatusAuto->setChecked(false);
+        ui_->cbGetStatusAuto->setChecked(false);
     }
-    DevListDevices.clear();
-    ui->DevListBox->clear();
+    devListDevices_.clear();
+    ui_->DevListBox->clear();
     HidCtl->Enumerate();
     // A unit that formatted its memory leaves and comes back through these.
-    if (Windows.frmMemory != nullptr) {
-        Windows.frmMemory->deviceChangeDone();
+    if (windows_.frmMemory != nullptr) {
+        windows_.frmMemory->deviceChangeDone();
     }
 }
 
 bool TMainForm::HidCtlEnumerate(THidDevice* HidDev, std::int32_t Idx) {
     const QString name = DeviceName(HidDev);
-    ui->DevListBox->addItem(name);
+    ui_->DevListBox->addItem(name);
     THidDevice* device = nullptr;
     HidCtl->CheckOutByIndex(device, Idx);
-    DevListDevices.push_back(device);
+    devListDevices_.push_back(device);
     if (device != nullptr && name.contains(UnitName, Qt::CaseSensitive) &&
         !device->HasReadWriteAccess()) {
-        BrevalonWithoutAccess = true;
+        brevalonWithoutAccess_ = true;
     } else if (device != nullptr && name.contains(UnitName, Qt::CaseSensitive)) {
         CurrentDevice = device;
         device->setOnData(THidDataEvent::bind(this, &TMainForm::ShowRead));
         BrevalonPresent = true;
         btFirmwareInfoClick();
-        ui->cbGetStatusAuto->setChecked(true);
+        ui_->cbGetStatusAuto->setChecked(true);
     }
     return true;
 }
@@ -492,82 +472,76 @@ void TMainForm::Timer1Timer() {
     if (TimeOut > 0) {
         --TimeOut;
     }
-    ShowPresence();
-    if (ui->cbGetStatusAuto->isChecked()) {
+    showPresence();
+    if (ui_->cbGetStatusAuto->isChecked()) {
         btGetStatusClick();
     }
-    StatusPanels[2]->setText(QStringLiteral("Tx/Rx: %1/%2").arg(TxCnt).arg(RxCnt));
+    statusPanels_[2]->setText(QStringLiteral("Tx/Rx: %1/%2").arg(TxCnt).arg(RxCnt));
 
-    if (FReceiveMemoryPacketTimeOut > 0 && --FReceiveMemoryPacketTimeOut == 0) {
-        Windows.frmMemory->btReadMemory()->setEnabled(true);
-        Windows.frmMemory->btSaveBin()->setEnabled(true);
-        Windows.frmMemory->sGauge1()->hide();
-        // Shown once this tick has returned: Qt holds back a timer while its
-        // own handler runs, and the ticks must go on while the box is open.
+    // Messages are shown once this tick has returned: Qt holds back a timer
+    // while its own handler runs, and the ticks must go on while a box is open.
+    if (windows_.frmMemory->readWatchdogTick()) {
         QTimer::singleShot(0, this, [] { DialogService::instance().info(MemoryReadFailedText); });
     }
     // Each chain is ticked even when another has already stopped; one box
     // tells of them all.
-    const bool numbersStopped = Windows.frmGSMNumbers->ReadWatchdogTick();
-    const bool textsStopped = Windows.frmAlarmi->ReadWatchdogTick();
-    const bool phonebookStopped = Windows.frmCallPhonebook->ReadWatchdogTick();
+    const bool numbersStopped = windows_.frmGSMNumbers->readWatchdogTick();
+    const bool textsStopped = windows_.frmAlarmi->readWatchdogTick();
+    const bool phonebookStopped = windows_.frmCallPhonebook->readWatchdogTick();
     if (numbersStopped || textsStopped || phonebookStopped) {
         QTimer::singleShot(0, this, [] { DialogService::instance().info(NoAnswerText); });
     }
 }
 
-void TMainForm::ShowPresence() {
-    StatusPanels[1]->setText(BrevalonPresent         ? PresentPanelText
-                             : BrevalonWithoutAccess ? NoAccessPanelText
-                                                     : AbsentPanelText);
+void TMainForm::showPresence() {
+    statusPanels_[1]->setText(BrevalonPresent          ? PresentPanelText
+                              : brevalonWithoutAccess_ ? NoAccessPanelText
+                                                       : AbsentPanelText);
     const QColor background = BrevalonPresent ? palette().color(QPalette::Window) : Red;
-    if (ui->sPanel1->palette().color(QPalette::Window) != background) {
-        QPalette panel = ui->sPanel1->palette();
+    if (ui_->sPanel1->palette().color(QPalette::Window) != background) {
+        QPalette panel = ui_->sPanel1->palette();
         panel.setColor(QPalette::Window, background);
-        ui->sPanel1->setPalette(panel);
+        ui_->sPanel1->setPalette(panel);
     }
-    ui->sPanel1->setEnabled(BrevalonPresent);
+    ui_->sPanel1->setEnabled(BrevalonPresent);
 }
 
 void TMainForm::btGetStatusClick() {
     if (CurrentDevice != nullptr) {
-        SendReport(protocol::requestStatus());
+        sendReport(protocol::requestStatus());
     }
 }
 
-void TMainForm::ShowStatus(const protocol::Reply& Reply, const ReplyBytes& Bytes) {
-    const protocol::StatusReply status = protocol::decodeStatus(Reply);
+void TMainForm::showStatus(const protocol::StatusReply& status) {
     StatusDIN1 = status.digitalInputs[0];
     StatusDIN2 = status.digitalInputs[1];
     StatusDIN3 = status.digitalInputs[2];
     StatusOUT1 = status.relay;
-    FADRawCH1 = status.adRaw[0];
+    adRawCh1_ = status.adRaw[0];
     ADRawCH2 = status.adRaw[1];
 
-    ui->sLabel6->setText(FromUtf16(status.phoneNumber));
-    ui->lbGSMSignal->setText(QStringLiteral("GSM Signal [RSSI: %1]").arg(status.rssi));
-    ui->gaGSMSignal->setValue(std::min<int>(status.gsmSignal, 5));
-    ui->shapeDIN1->setBrushColor(StatusDIN1 != 0 ? Yellow : White);
-    ui->shapeDIN2->setBrushColor(StatusDIN2 != 0 ? Yellow : White);
-    ui->shapeDIN3->setBrushColor(StatusDIN3 != 0 ? Yellow : White);
-    ui->shapeLEDRele->setBrushColor(StatusOUT1 != 0 ? Green : White);
-    ui->lbADRaw1->setText(QString::number(FADRawCH1));
-    ui->lbADRaw2->setText(QString::number(ADRawCH2));
-    ui->lbSMSTx->setText(QString::number(status.smsSent));
-    ui->lbSMSRx->setText(QString::number(status.smsReceived));
-    ui->lbADCh1Val->setText(UserInput::FixedPointText(status.adValue[0]));
-    ui->lbADCh2Val->setText(UserInput::FixedPointText(status.adValue[1]));
-    Windows.frmDebug->ShowStateValues(Bytes);
+    ui_->sLabel6->setText(QString::fromStdU16String(status.phoneNumber));
+    ui_->lbGSMSignal->setText(QStringLiteral("GSM Signal [RSSI: %1]").arg(status.rssi));
+    ui_->gaGSMSignal->setValue(std::min<int>(status.gsmSignal, 5));
+    ui_->shapeDIN1->setBrushColor(StatusDIN1 != 0 ? Yellow : White);
+    ui_->shapeDIN2->setBrushColor(StatusDIN2 != 0 ? Yellow : White);
+    ui_->shapeDIN3->setBrushColor(StatusDIN3 != 0 ? Yellow : White);
+    ui_->shapeLEDRele->setBrushColor(StatusOUT1 != 0 ? Green : White);
+    ui_->lbADRaw1->setText(QString::number(adRawCh1_));
+    ui_->lbADRaw2->setText(QString::number(ADRawCH2));
+    ui_->lbSMSTx->setText(QString::number(status.smsSent));
+    ui_->lbSMSRx->setText(QString::number(status.smsReceived));
+    ui_->lbADCh1Val->setText(UserInput::fixedPointText(status.adValue[0]));
+    ui_->lbADCh2Val->setText(UserInput::fixedPointText(status.adValue[1]));
+    windows_.frmDebug->ShowStateValues(status);
 
-    const NetworkState network = NetworkStateOf(status.networkState);
-    ui->lbNetworkState->setText(QLatin1String(network.text));
-    SetTextColor(ui->lbNetworkState, network.color);
+    const NetworkState network = networkStateOf(status.networkState);
+    ui_->lbNetworkState->setText(QLatin1String(network.text));
+    setTextColor(ui_->lbNetworkState, network.color);
 
-    ui->lbCallFuncEnabled->setText(status.callFunctionOn ? QStringLiteral("Ukljucena")
-                                                         : QStringLiteral("Iskljucena"));
-    QWidget* callNumbers = Windows.frmCallPhonebook->panCallNumbers();
-    callNumbers->setEnabled(status.callFunctionOn);
-    callNumbers->setVisible(status.callFunctionOn);
+    ui_->lbCallFuncEnabled->setText(status.callFunctionOn ? QStringLiteral("Ukljucena")
+                                                          : QStringLiteral("Iskljucena"));
+    windows_.frmCallPhonebook->ShowCallFunction(status.callFunctionOn);
 }
 
 void TMainForm::StatusBar1DblClick() {
@@ -578,7 +552,7 @@ void TMainForm::StatusBar1DblClick() {
 }
 
 bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == ui->StatusBar1 && event->type() == QEvent::MouseButtonDblClick) {
+    if (watched == ui_->StatusBar1 && event->type() == QEvent::MouseButtonDblClick) {
         StatusBar1DblClick();
         return true;
     }
@@ -589,54 +563,54 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
 
 void TMainForm::btFirmwareInfoClick() {
     if (CurrentDevice != nullptr) {
-        SendReport(protocol::requestFirmwareInfo());
+        sendReport(protocol::requestFirmwareInfo());
     }
 }
 
-void TMainForm::ShowFirmwareInfo(const protocol::Reply& Reply) {
-    ui->lbFirmwareInfo->setText(FromUtf16(protocol::decodeFirmwareInfo(Reply)));
+void TMainForm::showFirmwareInfo(const std::u16string& text) {
+    ui_->lbFirmwareInfo->setText(QString::fromStdU16String(text));
 }
 
 void TMainForm::btRele1TogleClick() {
     if (CurrentDevice != nullptr) {
-        SendReport(protocol::toggleRelay());
+        sendReport(protocol::toggleRelay());
     }
 }
 
 void TMainForm::btResetToBootClick() {
     if (DialogService::instance().confirm(BootModeText) == DialogService::Answer::Yes &&
         CurrentDevice != nullptr) {
-        ui->cbGetStatusAuto->setChecked(false);
-        SendReport(protocol::restartInBootMode());
+        ui_->cbGetStatusAuto->setChecked(false);
+        sendReport(protocol::restartInBootMode());
     }
 }
 
-void TMainForm::ShowWindow(QWidget* Window) {
+void TMainForm::showWindow(QWidget* Window) {
     Window->show();
     Window->raise();
     Window->activateWindow();
 }
 
 void TMainForm::sBitBtn3Click() {
-    ShowWindow(Windows.frmCallPhonebook);
+    showWindow(windows_.frmCallPhonebook);
 }
 void TMainForm::btOutsClick() {
-    ShowWindow(Windows.frmIzlazi);
+    showWindow(windows_.frmIzlazi);
 }
 void TMainForm::btShowMemoryClick() {
-    ShowWindow(Windows.frmMemory);
+    showWindow(windows_.frmMemory);
 }
 void TMainForm::sBitBtn1Click() {
-    ShowWindow(Windows.frmGSMNumbers);
+    showWindow(windows_.frmGSMNumbers);
 }
 void TMainForm::sBitBtn2Click() {
-    ShowWindow(Windows.frmADSettings);
+    showWindow(windows_.frmADSettings);
 }
 void TMainForm::btAlarmiClick() {
-    ShowWindow(Windows.frmAlarmi);
+    showWindow(windows_.frmAlarmi);
 }
 void TMainForm::btDebugClick() {
-    ShowWindow(Windows.frmDebug);
+    showWindow(windows_.frmDebug);
 }
 
 void TMainForm::btHIDInfoClick() {
@@ -645,9 +619,9 @@ void TMainForm::btHIDInfoClick() {
     }
     TInfoForm info(this);
     info.Dev = CurrentDevice;
-    openInfoForm = &info;
+    openInfoForm_ = &info;
     info.exec();
-    openInfoForm = nullptr;
+    openInfoForm_ = nullptr;
 }
 
 // --- history ----------------------------------------------------------------
@@ -662,8 +636,8 @@ void TMainForm::SaveBtnClick() {
         return;
     }
     QString text;
-    for (int row = 0; row < ui->HistoryListBox->count(); ++row) {
-        text += ui->HistoryListBox->item(row)->text() + QStringLiteral("\r\n");
+    for (int row = 0; row < ui_->HistoryListBox->count(); ++row) {
+        text += ui_->HistoryListBox->item(row)->text() + QStringLiteral("\r\n");
     }
     const QByteArray bytes = toHistoryCodePage(text);
 
@@ -677,5 +651,5 @@ void TMainForm::SaveBtnClick() {
 }
 
 void TMainForm::ClearBtnClick() {
-    ui->HistoryListBox->clear();
+    ui_->HistoryListBox->clear();
 }

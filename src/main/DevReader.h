@@ -7,10 +7,11 @@
 #include <cstdint>
 #include <initializer_list>
 #include <memory>
+#include <string>
 #include <vector>
 
-#include "MainLink.h"
-#include "WindowSet.h"
+#include "main/WindowSet.h"
+#include "windows/MainLink.h"
 
 class HidPlatform;
 class QLabel;
@@ -23,7 +24,7 @@ class UiThread;
 
 namespace protocol {
 class CommandReport;
-class Reply;
+struct StatusReply;
 }  // namespace protocol
 
 namespace Ui {
@@ -40,25 +41,23 @@ class TMainForm : public QMainWindow, public TMainLink {
     Q_OBJECT
 
 public:
-    // `Platform` and `Ui` must outlive the window.
-    TMainForm(HidPlatform& Platform, UiThread& Ui, QWidget* parent = nullptr);
+    // `platform` and `uiThread` must outlive the window.
+    TMainForm(HidPlatform& platform, UiThread& uiThread, QWidget* parent = nullptr);
     ~TMainForm() override;
 
     // The windows the dispatcher and the buttons reach; set once, right after
     // they are created and before the window is shown.
-    void SetWindows(const TWindowSet& Windows);
+    void setWindows(const TWindowSet& windows);
     // Every report sent and dispatched is also written here; null for none.
-    void SetTrace(TTraceWriter* Trace);
+    void setTrace(TTraceWriter* trace);
 
     // --- TMainLink -----------------------------------------------------------
-    bool HasCurrentDevice() const override;
+    bool hasCurrentDevice() const override;
     void HIDSendCmd(char Cmd, char SubCmd, std::initializer_list<std::uint8_t> Par = {}) override;
     void HIDSendCmdBuf(char Cmd, char SubCmd, const std::uint8_t* Buf, std::size_t Len) override;
-    bool WaitForAcknowledge(const bool& WaitForOk) override;
+    bool waitForAcknowledge(const bool& WaitForOk) override;
     std::uint16_t ADRawCH1() const override;
     std::array<std::uint8_t, 4096>& MemSaveBuffer() override;
-    std::uint8_t ReceiveMemoryPacketTimeOut() const override;
-    void SetReceiveMemoryPacketTimeOut(std::uint8_t ticks) override;
 
     // --- handlers, public so that tests can drive them -------------------------
     // The 100 ms tick.
@@ -82,13 +81,13 @@ protected:
 
 private:
     void FormCreate();
-    void SendReport(const protocol::CommandReport& Report);
-    void AddHistoryLine(const QString& Line);
-    QString ErrorLine(const char* Kind, std::uint32_t Code) const;
-    void ShowPresence();
-    void ShowStatus(const protocol::Reply& Reply, const ReplyBytes& Bytes);
-    void ShowFirmwareInfo(const protocol::Reply& Reply);
-    void ShowWindow(QWidget* Window);
+    void sendReport(const protocol::CommandReport& report);
+    void addHistoryLine(const QString& line);
+    QString errorLine(const char* kind, std::uint32_t code) const;
+    void showPresence();
+    void showStatus(const protocol::StatusReply& status);
+    void showFirmwareInfo(const std::u16string& text);
+    void showWindow(QWidget* window);
 
     void btGetStatusClick();
     void btFirmwareInfoClick();
@@ -106,23 +105,23 @@ private:
     void ClearBtnClick();
     void StatusBar1DblClick();
 
-    std::unique_ptr<Ui::TMainForm> ui;
-    HidPlatform& Platform;
+    std::unique_ptr<Ui::TMainForm> ui_;
+    HidPlatform& platform_;
     std::unique_ptr<THidDeviceController> HidCtl;
     QTimer* Timer1 = nullptr;
-    std::array<QLabel*, 3> StatusPanels{};
-    TWindowSet Windows;
-    TTraceWriter* Trace = nullptr;
+    std::array<QLabel*, 3> statusPanels_{};
+    TWindowSet windows_;
+    TTraceWriter* trace_ = nullptr;
     // The information dialog while it is open.
-    TInfoForm* openInfoForm = nullptr;
+    TInfoForm* openInfoForm_ = nullptr;
 
     THidDevice* CurrentDevice = nullptr;
     bool BrevalonPresent = false;
     // A unit is listed that this user may open only for queries.
-    bool BrevalonWithoutAccess = false;
+    bool brevalonWithoutAccess_ = false;
     // The device checked out for each entry of DevListBox, or null where the
     // check-out failed; held until the next device change.
-    std::vector<THidDevice*> DevListDevices;
+    std::vector<THidDevice*> devListDevices_;
 
     std::uint32_t TxCnt = 0;
     std::uint32_t RxCnt = 0;
@@ -132,8 +131,7 @@ private:
     std::uint8_t StatusDIN2 = 0;
     std::uint8_t StatusDIN3 = 0;
     std::uint8_t StatusOUT1 = 0;
-    std::uint16_t FADRawCH1 = 0;
+    std::uint16_t adRawCh1_ = 0;
     std::uint16_t ADRawCH2 = 0;
-    std::uint8_t FReceiveMemoryPacketTimeOut = 0;
-    std::array<std::uint8_t, 4096> FMemSaveBuffer{};
+    std::array<std::uint8_t, 4096> memSaveBuffer_{};
 };

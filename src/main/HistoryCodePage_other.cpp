@@ -1,4 +1,4 @@
-#include "HistoryCodePage.h"
+#include "main/HistoryCodePage.h"
 
 #include <QStringEncoder>
 

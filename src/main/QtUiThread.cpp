@@ -1,4 +1,4 @@
-#include "QtUiThread.h"
+#include "main/QtUiThread.h"
 
 #include <QMetaObject>
 

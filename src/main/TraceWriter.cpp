@@ -1,7 +1,9 @@
-#include "TraceWriter.h"
+#include "main/TraceWriter.h"
 
-#include <cstdio>
 #include <string>
+#include <vector>
+
+#include "hid/TraceLine.h"
 
 bool TTraceWriter::open(const QString& path, QString& error) {
     file_.setFileName(path);
@@ -15,31 +17,21 @@ bool TTraceWriter::open(const QString& path, QString& error) {
 
 void TTraceWriter::sent(const std::uint8_t* report, std::size_t size) {
     if (size > 0) {
-        writeLine('>', report[0], report + 1, size - 1);
+        writeLine('>', std::span(report, size));
     }
 }
 
 void TTraceWriter::received(std::uint8_t reportId, const std::uint8_t* data, std::size_t size) {
-    writeLine('<', reportId, data, size);
+    std::vector<std::uint8_t> report{reportId};
+    report.insert(report.end(), data, data + size);
+    writeLine('<', report);
 }
 
-void TTraceWriter::writeLine(char direction, std::uint8_t first, const std::uint8_t* rest,
-                             std::size_t restSize) {
+void TTraceWriter::writeLine(char direction, std::span<const std::uint8_t> report) {
     if (!file_.isOpen()) {
         return;
     }
-    const qint64 ms = clock_.elapsed();
-    char head[48];
-    std::snprintf(head, sizeof head, "%lld.%03lld %c %02X", static_cast<long long>(ms / 1000),
-                  static_cast<long long>(ms % 1000), direction, first);
-    std::string line(head);
-    line.reserve(line.size() + 3 * restSize + 1);
-    for (std::size_t k = 0; k < restSize; ++k) {
-        char pair[4];
-        std::snprintf(pair, sizeof pair, " %02X", rest[k]);
-        line += pair;
-    }
-    line += '\n';
+    const std::string line = traceLine(clock_.elapsed(), direction, report) + '\n';
     file_.write(line.data(), static_cast<qint64>(line.size()));
     file_.flush();
 }

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 
 // The trace of the link: one line per report, "12.345 > 00 47 53 ...", with
 // the seconds since the writer was opened, ">" for tool-to-unit and "<" for
@@ -23,8 +24,7 @@ public:
     void received(std::uint8_t reportId, const std::uint8_t* data, std::size_t size);
 
 private:
-    void writeLine(char direction, std::uint8_t first, const std::uint8_t* rest,
-                   std::size_t restSize);
+    void writeLine(char direction, std::span<const std::uint8_t> report);
 
     QFile file_;
     QElapsedTimer clock_;

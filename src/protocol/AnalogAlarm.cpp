@@ -1,6 +1,6 @@
-#include "AnalogAlarm.h"
+#include "protocol/AnalogAlarm.h"
 
-#include "BigEndian.h"
+#include "protocol/BigEndian.h"
 
 namespace protocol {
 

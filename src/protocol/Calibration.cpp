@@ -1,6 +1,8 @@
-#include "Calibration.h"
+#include "protocol/Calibration.h"
 
-#include "BigEndian.h"
+#include "protocol/BigEndian.h"
+
+#include <cmath>
 
 namespace protocol {
 
@@ -32,6 +34,23 @@ Calibration decodeCalibration(const Reply& reply) {
         channel.voltageOut = reply.byte(25 + ch) != 0;
     }
     return c;
+}
+
+CapturedK captureK(double zero, double fullScale, double valueAtFullScale) {
+    const double span = fullScale - zero;
+    if (span == 0) {
+        return {valueAtFullScale == 0 ? CapturedK::Fault::ZeroOverZero
+                                      : CapturedK::Fault::DivisionByZero};
+    }
+    const double k = valueAtFullScale / span;
+    if (!std::isfinite(k)) {
+        return {CapturedK::Fault::Overflow};
+    }
+    return {CapturedK::Fault::None, k};
+}
+
+std::int64_t captureOffset(std::int64_t zero) {
+    return -zero;
 }
 
 }  // namespace protocol

@@ -8,8 +8,8 @@
 #include <array>
 #include <cstdint>
 
-#include "CommandReport.h"
-#include "Reply.h"
+#include "protocol/CommandReport.h"
+#include "protocol/Reply.h"
 
 namespace protocol {
 
@@ -29,5 +29,21 @@ CommandReport writeCalibration(const Calibration& calibration);
 // For a reply of kind ReplyKind::Calibration. Any non-zero voltage-output
 // byte means yes.
 Calibration decodeCalibration(const Reply& reply);
+
+// K of a channel from a zero and a full-scale capture of its raw reading and
+// the value the full scale stands for: value / (fullScale - zero).
+struct CapturedK {
+    enum class Fault {
+        None,
+        ZeroOverZero,    // no span and a value of 0
+        DivisionByZero,  // no span
+        Overflow,        // a K beyond what a double holds
+    };
+    Fault fault = Fault::None;
+    double k = 0;
+};
+CapturedK captureK(double zero, double fullScale, double valueAtFullScale);
+// The raw offset that brings the zero capture to 0.
+std::int64_t captureOffset(std::int64_t zero);
 
 }  // namespace protocol

@@ -1,4 +1,4 @@
-#include "DigitalTriggers.h"
+#include "protocol/DigitalTriggers.h"
 
 namespace protocol {
 

@@ -8,8 +8,8 @@
 #include <array>
 #include <cstdint>
 
-#include "CommandReport.h"
-#include "Reply.h"
+#include "protocol/CommandReport.h"
+#include "protocol/Reply.h"
 
 namespace protocol {
 

@@ -1,4 +1,4 @@
-#include "GsmNumbers.h"
+#include "protocol/GsmNumbers.h"
 
 namespace protocol {
 

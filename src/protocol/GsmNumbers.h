@@ -8,9 +8,9 @@
 #include <cstdint>
 #include <string>
 
-#include "CommandReport.h"
-#include "Reply.h"
-#include "WireText.h"
+#include "protocol/CommandReport.h"
+#include "protocol/Reply.h"
+#include "protocol/WireText.h"
 
 namespace protocol {
 

@@ -1,4 +1,4 @@
-#include "MainCommands.h"
+#include "protocol/MainCommands.h"
 
 namespace protocol {
 

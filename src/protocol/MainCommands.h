@@ -6,8 +6,8 @@
 
 #include <string>
 
-#include "CommandReport.h"
-#include "Reply.h"
+#include "protocol/CommandReport.h"
+#include "protocol/Reply.h"
 
 namespace protocol {
 

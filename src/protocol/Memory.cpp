@@ -1,4 +1,4 @@
-#include "Memory.h"
+#include "protocol/Memory.h"
 
 #include <algorithm>
 

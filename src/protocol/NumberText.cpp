@@ -1,4 +1,4 @@
-#include "NumberText.h"
+#include "protocol/NumberText.h"
 
 #include <algorithm>
 #include <charconv>

@@ -1,6 +1,6 @@
-#include "Phonebook.h"
+#include "protocol/Phonebook.h"
 
-#include "BigEndian.h"
+#include "protocol/BigEndian.h"
 
 namespace protocol {
 

@@ -1,4 +1,4 @@
-#include "PulseTime.h"
+#include "protocol/PulseTime.h"
 
 namespace protocol {
 

@@ -5,8 +5,8 @@
 
 #include <cstdint>
 
-#include "CommandReport.h"
-#include "Reply.h"
+#include "protocol/CommandReport.h"
+#include "protocol/Reply.h"
 
 namespace protocol {
 

@@ -1,9 +1,9 @@
-#include "Reply.h"
+#include "protocol/Reply.h"
 
 #include <algorithm>
 
-#include "BigEndian.h"
-#include "WireText.h"
+#include "protocol/BigEndian.h"
+#include "protocol/WireText.h"
 
 namespace protocol {
 

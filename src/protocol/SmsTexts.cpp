@@ -1,4 +1,4 @@
-#include "SmsTexts.h"
+#include "protocol/SmsTexts.h"
 
 namespace protocol {
 

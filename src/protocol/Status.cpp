@@ -1,4 +1,4 @@
-#include "Status.h"
+#include "protocol/Status.h"
 
 namespace protocol {
 

@@ -7,8 +7,8 @@
 #include <cstdint>
 #include <string>
 
-#include "CommandReport.h"
-#include "Reply.h"
+#include "protocol/CommandReport.h"
+#include "protocol/Reply.h"
 
 namespace protocol {
 

@@ -1,4 +1,4 @@
-#include "PreciseWaits.h"
+#include "sim/PreciseWaits.h"
 
 #include <sys/prctl.h>
 

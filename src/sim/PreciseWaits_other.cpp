@@ -1,4 +1,4 @@
-#include "PreciseWaits.h"
+#include "sim/PreciseWaits.h"
 
 // Other systems keep their timers as they are.
 void preciseTimedWaits() {}

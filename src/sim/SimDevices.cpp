@@ -1,4 +1,4 @@
-#include "SimDevices.h"
+#include "sim/SimDevices.h"
 
 #include <cstdio>
 #include <utility>

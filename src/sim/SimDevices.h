@@ -10,8 +10,8 @@
 #include <string_view>
 #include <vector>
 
-#include "SimHidPlatform.h"
-#include "SimUnitDevice.h"
+#include "sim/SimHidPlatform.h"
+#include "sim/SimUnitDevice.h"
 
 // A USB string made of one UTF-16 unit per byte of `text`.
 std::u16string simText(std::string_view text);

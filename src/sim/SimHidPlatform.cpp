@@ -1,6 +1,6 @@
-#include "SimHidPlatform.h"
+#include "sim/SimHidPlatform.h"
 
-#include "PreciseWaits.h"
+#include "sim/PreciseWaits.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -94,23 +94,9 @@ struct SimHidPlatform::Channel {
     }
 };
 
-std::string simHex(const std::vector<std::uint8_t>& bytes) {
-    std::string text;
-    text.reserve(bytes.size() * 3);
-    char pair[4];
-    for (std::size_t i = 0; i < bytes.size(); ++i) {
-        std::snprintf(pair, sizeof pair, i == 0 ? "%02X" : " %02X", bytes[i]);
-        text += pair;
-    }
-    return text;
-}
-
 std::string SimTranscriptLine::text() const {
-    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(at).count();
-    char head[40];
-    std::snprintf(head, sizeof head, "%lld.%03lld %c ", static_cast<long long>(ms / 1000),
-                  static_cast<long long>(ms % 1000), direction);
-    return head + simHex(bytes);
+    return traceLine(std::chrono::duration_cast<std::chrono::milliseconds>(at).count(), direction,
+                     bytes);
 }
 
 SimHidPlatform::SimHidPlatform() = default;

@@ -13,6 +13,7 @@
 #include <thread>
 #include <vector>
 
+#include "hid/TraceLine.h"
 #include "hid/platform/HidPlatform.h"
 
 // An input report a simulated device sends, `delay` after the write that caused it.
@@ -55,12 +56,9 @@ struct SimTranscriptLine {
     std::string path;
     std::vector<std::uint8_t> bytes;
 
-    // "12.345 > 00 47 53 ..."
+    // The line as the program's trace writes it.
     std::string text() const;
 };
-
-// "00 47 53": upper-case hexadecimal pairs separated by spaces.
-std::string simHex(const std::vector<std::uint8_t>& bytes);
 
 // Error codes of the simulated platform (Windows numbering).
 inline constexpr std::uint32_t SimErrorFileNotFound = 2;

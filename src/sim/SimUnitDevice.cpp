@@ -1,10 +1,10 @@
-#include "SimUnitDevice.h"
+#include "sim/SimUnitDevice.h"
 
 #include <chrono>
 #include <cstdio>
 #include <utility>
 
-#include "SimDevices.h"
+#include "sim/SimDevices.h"
 
 namespace {
 

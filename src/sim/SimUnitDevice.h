@@ -12,8 +12,8 @@
 #include <memory>
 #include <string>
 
-#include "SimHidPlatform.h"
-#include "VirtualUnit.h"
+#include "sim/SimHidPlatform.h"
+#include "sim/VirtualUnit.h"
 
 inline constexpr std::uint16_t UnitVendorId = 0xB8E0;
 inline constexpr std::uint16_t UnitProductId = 0x0008;

@@ -1,4 +1,4 @@
-#include "VirtualUnit.h"
+#include "sim/VirtualUnit.h"
 
 #include <algorithm>
 #include <cmath>

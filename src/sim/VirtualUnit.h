@@ -21,7 +21,7 @@
 #include <string_view>
 #include <vector>
 
-#include "UnitMemoryMap.h"
+#include "sim/UnitMemoryMap.h"
 
 // One report as it crosses the link, report ID byte first.
 using UnitReport = std::vector<std::uint8_t>;

@@ -1,6 +1,6 @@
-#include "DialogService.h"
+#include "widgets/DialogService.h"
 
-#include "QtDialogService.h"
+#include "widgets/QtDialogService.h"
 
 #include <QStringList>
 

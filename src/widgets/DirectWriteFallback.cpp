@@ -1,4 +1,4 @@
-#include "DirectWriteFallback.h"
+#include "widgets/DirectWriteFallback.h"
 
 #include <QFileInfo>
 #include <QSaveFile>

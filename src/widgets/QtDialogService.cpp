@@ -1,4 +1,4 @@
-#include "QtDialogService.h"
+#include "widgets/QtDialogService.h"
 
 #include <QApplication>
 #include <QFileDialog>

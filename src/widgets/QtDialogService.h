@@ -1,6 +1,6 @@
 #pragma once
 
-#include "DialogService.h"
+#include "widgets/DialogService.h"
 
 // Shows real Qt message boxes, titled with the application's name, and
 // Qt's save-file dialog.

@@ -1,4 +1,4 @@
-#include "TClickPanel.h"
+#include "widgets/TClickPanel.h"
 
 #include <QMouseEvent>
 #include <QPainter>

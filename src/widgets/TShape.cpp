@@ -1,4 +1,4 @@
-#include "TShape.h"
+#include "widgets/TShape.h"
 
 #include <QPainter>
 

@@ -2,11 +2,12 @@
 
 #include <QWidget>
 
+#include <cstdint>
 #include <memory>
 
-#include "MainLink.h"
+#include "protocol/Calibration.h"
+#include "windows/MainLink.h"
 
-class QLineEdit;
 class TfrmAlarmi;
 
 namespace Ui {
@@ -16,20 +17,18 @@ class TfrmADSettings;
 // Calibration of the analog inputs (K, N, raw offset, voltage output of both
 // channels; only channel 1 is shown), the zero/full-scale capture that computes
 // K and the offset of channel 1, and the SMS text of the analog input (slot 6),
-// whose read chain and acknowledgement belong to the alarm window.
+// whose read chain and acknowledgement belong to the alarm window: this window
+// asks it to read or write the slot and shows what it reads.
 class TfrmADSettings : public QWidget {
     Q_OBJECT
 
 public:
-    explicit TfrmADSettings(TMainLink& Main, QWidget* parent = nullptr);
+    // `alarmi` reads and writes the text of slot 6.
+    TfrmADSettings(TMainLink& main, TfrmAlarmi& alarmi, QWidget* parent = nullptr);
     ~TfrmADSettings() override;
 
     // "GK" with selector "A": fills the controls of both channels.
-    void ReplyGK(const ReplyBytes& reply);
-    void SetAlarmi(TfrmAlarmi* alarmi);
-
-    // The edit of text slot 6, which the alarm window's read chain fills.
-    QLineEdit* edSMSAnalog1() const;
+    void ReplyGK(const protocol::Calibration& calibration);
 
 private:
     void btGetKoefClick();
@@ -39,8 +38,10 @@ private:
     void btADCalcKNClick();
     void sBitBtn1Click();
     void sBitBtn2Click();
+    // The alarm window has read a text slot this window shows.
+    void showSmsText(std::uint8_t slot, const QString& text);
 
-    TMainLink& Main;
-    std::unique_ptr<Ui::TfrmADSettings> ui;
-    TfrmAlarmi* Alarmi = nullptr;
+    TMainLink& main_;
+    std::unique_ptr<Ui::TfrmADSettings> ui_;
+    TfrmAlarmi& alarmi_;
 };

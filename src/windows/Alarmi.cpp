@@ -1,18 +1,14 @@
-#include "Alarmi.h"
+#include "windows/Alarmi.h"
 
 #include <QPalette>
 
 #include <array>
 #include <vector>
 
-#include "ADSettings.h"
-#include "AnalogAlarm.h"
-#include "DialogService.h"
-#include "DigitalTriggers.h"
-#include "SmsTexts.h"
-#include "UserInput.h"
-#include "WindowProtocol.h"
 #include "ui_Alarmi.h"
+#include "widgets/DialogService.h"
+#include "windows/UserInput.h"
+#include "windows/WindowProtocol.h"
 
 namespace {
 
@@ -21,163 +17,169 @@ constexpr std::uint8_t LastSmsSlot = protocol::SmsSlotCount - 1;
 
 }  // namespace
 
-TfrmAlarmi::TfrmAlarmi(TMainLink& Main, QWidget* parent)
-    : QWidget(parent), Main(Main), ui(std::make_unique<Ui::TfrmAlarmi>()) {
-    ui->setupUi(this);
-    ReadWatchdog.SetGauges({ui->gaSMSGauge1, ui->gaSMSGauge2});
-    connect(ui->GetSMSs, &QPushButton::clicked, this, &TfrmAlarmi::GetSMSsClick);
-    connect(ui->SetSMSs, &TClickPanel::clicked, this, &TfrmAlarmi::SetSMSsClick);
-    connect(ui->btSMSProcitaj, &QPushButton::clicked, this, &TfrmAlarmi::btSMSProcitajClick);
-    connect(ui->btSMSUpisi, &QPushButton::clicked, this, &TfrmAlarmi::btSMSUpisiClick);
-    connect(ui->btnGetDINTrigers, &QPushButton::clicked, this, &TfrmAlarmi::btnGetDINTrigersClick);
-    connect(ui->btnSetDINTrigers, &QPushButton::clicked, this, &TfrmAlarmi::btnSetDINTrigersClick);
-    connect(ui->btGetAnalogAlarmSettings, &QPushButton::clicked, this,
+TfrmAlarmi::TfrmAlarmi(TMainLink& main, QWidget* parent)
+    : QWidget(parent),
+      main_(main),
+      ui_(std::make_unique<Ui::TfrmAlarmi>()),
+      smsRead_(SMSNumbReadPointer, [&main](std::uint8_t slot) {
+          sendToCurrentDevice(main, protocol::requestSmsText(slot));
+      }) {
+    ui_->setupUi(this);
+    connect(ui_->GetSMSs, &QPushButton::clicked, this, &TfrmAlarmi::GetSMSsClick);
+    connect(ui_->SetSMSs, &TClickPanel::clicked, this, &TfrmAlarmi::SetSMSsClick);
+    connect(ui_->btSMSProcitaj, &QPushButton::clicked, this, &TfrmAlarmi::btSMSProcitajClick);
+    connect(ui_->btSMSUpisi, &QPushButton::clicked, this, &TfrmAlarmi::btSMSUpisiClick);
+    connect(ui_->btnGetDINTrigers, &QPushButton::clicked, this, &TfrmAlarmi::btnGetDINTrigersClick);
+    connect(ui_->btnSetDINTrigers, &QPushButton::clicked, this, &TfrmAlarmi::btnSetDINTrigersClick);
+    connect(ui_->btGetAnalogAlarmSettings, &QPushButton::clicked, this,
             &TfrmAlarmi::btGetAnalogAlarmSettingsClick);
-    connect(ui->btSetAnalogAlarmSettings, &QPushButton::clicked, this,
+    connect(ui_->btSetAnalogAlarmSettings, &QPushButton::clicked, this,
             &TfrmAlarmi::btSetAnalogAlarmSettingsClick);
-    for (QLineEdit* edit : {ui->edSMSDIN1_UP, ui->edSMSDIN2_UP, ui->edSMSDIN3_UP, ui->edSMSDIN1_DN,
-                            ui->edSMSDIN2_DN, ui->edSMSDIN3_DN}) {
+    for (QLineEdit* edit : {ui_->edSMSDIN1_UP, ui_->edSMSDIN2_UP, ui_->edSMSDIN3_UP,
+                            ui_->edSMSDIN1_DN, ui_->edSMSDIN2_DN, ui_->edSMSDIN3_DN}) {
         connect(edit, &QLineEdit::textChanged, this, [this, edit] { edSMSDINChange(edit); });
     }
 }
 
 TfrmAlarmi::~TfrmAlarmi() = default;
 
-void TfrmAlarmi::SetADSettings(TfrmADSettings* adSettings) {
-    ADSettings = adSettings;
-}
-
 // Text slots
 
 QLineEdit* TfrmAlarmi::slotEdit(std::uint8_t slot) const {
     switch (slot) {
         case 0:
-            return ui->edSMSDIN1_UP;
+            return ui_->edSMSDIN1_UP;
         case 1:
-            return ui->edSMSDIN2_UP;
+            return ui_->edSMSDIN2_UP;
         case 2:
-            return ui->edSMSDIN3_UP;
+            return ui_->edSMSDIN3_UP;
         case 3:
-            return ui->edSMSDIN1_DN;
+            return ui_->edSMSDIN1_DN;
         case 4:
-            return ui->edSMSDIN2_DN;
+            return ui_->edSMSDIN2_DN;
         case 5:
-            return ui->edSMSDIN3_DN;
-        case 6:
-            return ADSettings != nullptr ? ADSettings->edSMSAnalog1() : nullptr;
+            return ui_->edSMSDIN3_DN;
         case 7:
-            return ui->edSMSAlarmMax;
+            return ui_->edSMSAlarmMax;
         case 8:
-            return ui->edSMSAlarmMin;
+            return ui_->edSMSAlarmMin;
         case 9:
-            return ui->edSMSAlarmNormalizacija;
+            return ui_->edSMSAlarmNormalizacija;
         default:
             return nullptr;
     }
 }
 
-void TfrmAlarmi::StartSMSRead(std::uint8_t FirstSlot) {
-    SMSNumbReadPointer = FirstSlot;
-    SendReport(Main, protocol::requestSmsText(FirstSlot));
-    ReadWatchdog.Arm();
+void TfrmAlarmi::startSmsRead(std::uint8_t firstSlot) {
+    smsRead_.start(firstSlot, LastSmsSlot);
 }
 
-void TfrmAlarmi::ReplyGP(const ReplyBytes& bytes) {
-    const auto reply = protocol::decodeSmsText(ToReply(bytes));
+void TfrmAlarmi::ReplyGP(const protocol::SmsTextReply& reply) {
+    const QString text = QString::fromStdU16String(reply.text);
     if (QLineEdit* edit = slotEdit(reply.slot)) {
-        edit->setText(QString::fromStdU16String(reply.text));
+        edit->setText(text);
+    } else if (reply.slot < protocol::SmsSlotCount) {
+        emit smsTextRead(reply.slot, text);
     }
-    ++SMSNumbReadPointer;
-    if (SMSNumbReadPointer > LastSmsSlot) {
-        ui->gaSMSGauge1->hide();
-        ui->gaSMSGauge2->hide();
-        ReadWatchdog.Disarm();
+    if (!smsRead_.replyArrived()) {
+        ui_->gaSMSGauge1->hide();
+        ui_->gaSMSGauge2->hide();
         return;
     }
-    ui->gaSMSGauge1->setValue(SMSNumbReadPointer + 1);
-    ui->gaSMSGauge2->setValue(SMSNumbReadPointer + 1);
-    if (Main.HasCurrentDevice()) {
-        SendReport(Main, protocol::requestSmsText(SMSNumbReadPointer));
+    ui_->gaSMSGauge1->setValue(SMSNumbReadPointer + 1);
+    ui_->gaSMSGauge2->setValue(SMSNumbReadPointer + 1);
+}
+
+bool TfrmAlarmi::readWatchdogTick() {
+    if (!smsRead_.tick()) {
+        return false;
     }
-    ReadWatchdog.Arm();
+    ui_->gaSMSGauge1->hide();
+    ui_->gaSMSGauge2->hide();
+    return true;
 }
 
 void TfrmAlarmi::ReplySP() {
     WaitForOk = false;
 }
 
-void TfrmAlarmi::WriteSMSSlots(std::span<const TSmsSlot> Slots, TEmptyText Empty, TGauge* Gauge) {
+void TfrmAlarmi::writeSmsTexts(std::span<const SmsSlotText> texts, EmptyText empty, TGauge* gauge) {
+    if (gauge != nullptr) {
+        gauge->show();
+    }
+    auto write = acknowledgedWrite(main_);
+    write.send = [&](std::size_t i) {
+        sendReport(main_, protocol::writeSmsText(texts[i].slot, texts[i].text));
+    };
+    write.skip = [&](std::size_t i) {
+        return empty == EmptyText::skip && texts[i].text.size() == 0;
+    };
+    write.progress = [gauge](std::size_t i) {
+        if (gauge != nullptr) {
+            gauge->setValue(static_cast<int>(i) + 1);
+        }
+    };
+    write.run(texts.size(), WaitForOk);
+    if (gauge != nullptr) {
+        gauge->hide();
+    }
+}
+
+void TfrmAlarmi::writeSlotEdits(std::span<const std::pair<std::uint8_t, QLineEdit*>> edits,
+                                EmptyText empty, TGauge* gauge) {
     // Every text is checked before the first record goes out, so a refused
     // character never leaves the unit with part of the group written.
-    std::vector<protocol::WireText> texts;
-    for (const TSmsSlot& slot : Slots) {
-        auto text = UserInput::Text(slot.Edit);
+    std::vector<SmsSlotText> texts;
+    for (const auto& [slot, edit] : edits) {
+        auto text = UserInput::text(edit);
         if (!text) {
             return;
         }
-        texts.push_back(std::move(*text));
+        texts.push_back({slot, std::move(*text)});
     }
-    if (Gauge != nullptr) {
-        Gauge->show();
-    }
-    for (std::size_t i = 0; i < Slots.size(); ++i) {
-        const bool skip = Empty == TEmptyText::Skip && texts[i].size() == 0;
-        if (!skip) {
-            WaitForOk = true;
-            SendReport(Main, protocol::writeSmsText(Slots[i].Slot, texts[i]));
-        }
-        if (Gauge != nullptr) {
-            Gauge->setValue(static_cast<int>(i) + 1);
-        }
-        if (!skip) {
-            Main.WaitForAcknowledge(WaitForOk);
-        }
-    }
-    if (Gauge != nullptr) {
-        Gauge->hide();
-    }
+    writeSmsTexts(texts, empty, gauge);
 }
 
 void TfrmAlarmi::GetSMSsClick() {
-    if (!Main.HasCurrentDevice()) {
+    if (!main_.hasCurrentDevice()) {
         return;
     }
-    ui->gaSMSGauge1->setMaximum(5);
-    ui->gaSMSGauge1->show();
-    StartSMSRead(0);
+    ui_->gaSMSGauge1->setMaximum(5);
+    ui_->gaSMSGauge1->show();
+    startSmsRead(0);
 }
 
 void TfrmAlarmi::btSMSProcitajClick() {
-    if (!Main.HasCurrentDevice()) {
+    if (!main_.hasCurrentDevice()) {
         return;
     }
-    ui->gaSMSGauge2->setMaximum(LastSmsSlot);
-    ui->gaSMSGauge2->show();
-    StartSMSRead(7);
+    ui_->gaSMSGauge2->setMaximum(LastSmsSlot);
+    ui_->gaSMSGauge2->show();
+    startSmsRead(7);
 }
 
 void TfrmAlarmi::SetSMSsClick() {
-    if (!Main.HasCurrentDevice()) {
+    if (!main_.hasCurrentDevice()) {
         return;
     }
-    const std::array<TSmsSlot, 6> group{{{0, ui->edSMSDIN1_UP},
-                                         {1, ui->edSMSDIN2_UP},
-                                         {2, ui->edSMSDIN3_UP},
-                                         {3, ui->edSMSDIN1_DN},
-                                         {4, ui->edSMSDIN2_DN},
-                                         {5, ui->edSMSDIN3_DN}}};
-    WriteSMSSlots(group, TEmptyText::Send, ui->gaSMSGauge1);
+    const std::array<std::pair<std::uint8_t, QLineEdit*>, 6> group{{{0, ui_->edSMSDIN1_UP},
+                                                                    {1, ui_->edSMSDIN2_UP},
+                                                                    {2, ui_->edSMSDIN3_UP},
+                                                                    {3, ui_->edSMSDIN1_DN},
+                                                                    {4, ui_->edSMSDIN2_DN},
+                                                                    {5, ui_->edSMSDIN3_DN}}};
+    writeSlotEdits(group, EmptyText::send, ui_->gaSMSGauge1);
 }
 
 void TfrmAlarmi::btSMSUpisiClick() {
-    if (!Main.HasCurrentDevice()) {
+    if (!main_.hasCurrentDevice()) {
         return;
     }
-    const std::array<TSmsSlot, 3> group{
-        {{7, ui->edSMSAlarmMax}, {8, ui->edSMSAlarmMin}, {9, ui->edSMSAlarmNormalizacija}}};
-    ui->gaSMSGauge2->setMaximum(static_cast<int>(group.size()));
-    ui->gaSMSGauge2->setValue(1);
-    WriteSMSSlots(group, TEmptyText::Skip, ui->gaSMSGauge2);
+    const std::array<std::pair<std::uint8_t, QLineEdit*>, 3> group{
+        {{7, ui_->edSMSAlarmMax}, {8, ui_->edSMSAlarmMin}, {9, ui_->edSMSAlarmNormalizacija}}};
+    ui_->gaSMSGauge2->setMaximum(static_cast<int>(group.size()));
+    ui_->gaSMSGauge2->setValue(1);
+    writeSlotEdits(group, EmptyText::skip, ui_->gaSMSGauge2);
 }
 
 void TfrmAlarmi::edSMSDINChange(QLineEdit* edit) {
@@ -194,79 +196,77 @@ void TfrmAlarmi::edSMSDINChange(QLineEdit* edit) {
 // Digital input triggers
 
 void TfrmAlarmi::btnGetDINTrigersClick() {
-    if (Main.HasCurrentDevice()) {
-        SendReport(Main, protocol::requestDigitalTriggers());
+    if (main_.hasCurrentDevice()) {
+        sendReport(main_, protocol::requestDigitalTriggers());
     }
 }
 
-void TfrmAlarmi::ReplyGAD(const ReplyBytes& bytes) {
-    const auto triggers = protocol::decodeDigitalTriggers(ToReply(bytes));
-    ui->cbDINTr1->setChecked(triggers.enabled[0]);
-    ui->cbDINTr2->setChecked(triggers.enabled[1]);
-    ui->cbDINTr3->setChecked(triggers.enabled[2]);
-    ui->edDebounceDelayDIN1->setText(QString::number(triggers.delays[0]));
-    ui->edDebounceDelayDIN2->setText(QString::number(triggers.delays[1]));
-    ui->edDebounceDelayDIN3->setText(QString::number(triggers.delays[2]));
-    ui->cbDinsAllEnabled->setChecked(triggers.allEnabled);
+void TfrmAlarmi::ReplyGAD(const protocol::DigitalTriggers& triggers) {
+    ui_->cbDINTr1->setChecked(triggers.enabled[0]);
+    ui_->cbDINTr2->setChecked(triggers.enabled[1]);
+    ui_->cbDINTr3->setChecked(triggers.enabled[2]);
+    ui_->edDebounceDelayDIN1->setText(QString::number(triggers.delays[0]));
+    ui_->edDebounceDelayDIN2->setText(QString::number(triggers.delays[1]));
+    ui_->edDebounceDelayDIN3->setText(QString::number(triggers.delays[2]));
+    ui_->cbDinsAllEnabled->setChecked(triggers.allEnabled);
 }
 
 void TfrmAlarmi::btnSetDINTrigersClick() {
-    if (!Main.HasCurrentDevice()) {
+    if (!main_.hasCurrentDevice()) {
         return;
     }
     protocol::DigitalTriggers triggers;
-    triggers.enabled = {ui->cbDINTr1->isChecked(), ui->cbDINTr2->isChecked(),
-                        ui->cbDINTr3->isChecked()};
-    const std::array delayEdits{ui->edDebounceDelayDIN1, ui->edDebounceDelayDIN2,
-                                ui->edDebounceDelayDIN3};
+    triggers.enabled = {ui_->cbDINTr1->isChecked(), ui_->cbDINTr2->isChecked(),
+                        ui_->cbDINTr3->isChecked()};
+    const std::array delayEdits{ui_->edDebounceDelayDIN1, ui_->edDebounceDelayDIN2,
+                                ui_->edDebounceDelayDIN3};
     for (std::size_t i = 0; i < delayEdits.size(); ++i) {
-        const auto delay = UserInput::Integer(delayEdits[i], protocol::DetectionDelayLimits);
+        const auto delay = UserInput::integer(delayEdits[i], protocol::DetectionDelayLimits);
         if (!delay) {
             return;
         }
         triggers.delays[i] = static_cast<std::uint8_t>(*delay);
     }
-    triggers.allEnabled = ui->cbDinsAllEnabled->isChecked();
-    SendReport(Main, protocol::writeDigitalTriggers(triggers));
+    triggers.allEnabled = ui_->cbDinsAllEnabled->isChecked();
+    sendReport(main_, protocol::writeDigitalTriggers(triggers));
 }
 
 // Analog alarm thresholds
 
 void TfrmAlarmi::btGetAnalogAlarmSettingsClick() {
-    if (Main.HasCurrentDevice()) {
-        SendReport(Main, protocol::requestAnalogAlarm());
+    if (main_.hasCurrentDevice()) {
+        sendReport(main_, protocol::requestAnalogAlarm());
     }
 }
 
-void TfrmAlarmi::ReplyGAA(const ReplyBytes& bytes) {
-    const auto alarm = protocol::decodeAnalogAlarm(ToReply(bytes));
-    ui->edANAlarmMaxVal->setText(UserInput::FixedPointText(alarm.maximum));
-    ui->edANAlarmMinVal->setText(UserInput::FixedPointText(alarm.minimum));
-    ui->edANVremePonavljanja->setText(QString::number(alarm.repeatMinutes));
-    ui->edMaxSMSForSendind->setText(QString::number(alarm.smsCount));
-    ui->cbAN1AlarmOn->setChecked(alarm.alarmOn);
+void TfrmAlarmi::ReplyGAA(const protocol::AnalogAlarmReply& alarm) {
+    ui_->edANAlarmMaxVal->setText(UserInput::fixedPointText(alarm.maximum));
+    ui_->edANAlarmMinVal->setText(UserInput::fixedPointText(alarm.minimum));
+    ui_->edANVremePonavljanja->setText(QString::number(alarm.repeatMinutes));
+    ui_->edMaxSMSForSendind->setText(QString::number(alarm.smsCount));
+    ui_->cbAN1AlarmOn->setChecked(alarm.alarmOn);
     if (alarm.useCustomSms) {
-        ui->cbCustomANAlarmSMSs->setChecked(*alarm.useCustomSms);
+        ui_->cbCustomANAlarmSMSs->setChecked(*alarm.useCustomSms);
     }
 }
 
 void TfrmAlarmi::btSetAnalogAlarmSettingsClick() {
-    if (!Main.HasCurrentDevice()) {
+    if (!main_.hasCurrentDevice()) {
         return;
     }
-    const auto maximum = UserInput::FixedPoint(ui->edANAlarmMaxVal);
+    const auto maximum = UserInput::fixedPoint(ui_->edANAlarmMaxVal);
     if (!maximum) {
         return;
     }
-    const auto minimum = UserInput::FixedPoint(ui->edANAlarmMinVal);
+    const auto minimum = UserInput::fixedPoint(ui_->edANAlarmMinVal);
     if (!minimum) {
         return;
     }
-    const auto repeat = UserInput::Integer(ui->edANVremePonavljanja, protocol::RepeatTimeLimits);
+    const auto repeat = UserInput::integer(ui_->edANVremePonavljanja, protocol::RepeatTimeLimits);
     if (!repeat) {
         return;
     }
-    const auto count = UserInput::Integer(ui->edMaxSMSForSendind, protocol::SmsCountLimits);
+    const auto count = UserInput::integer(ui_->edMaxSMSForSendind, protocol::SmsCountLimits);
     if (!count) {
         return;
     }
@@ -280,7 +280,7 @@ void TfrmAlarmi::btSetAnalogAlarmSettingsClick() {
     settings.minimum = *minimum;
     settings.repeatMinutes = static_cast<std::uint16_t>(*repeat);
     settings.smsCount = static_cast<std::uint8_t>(*count);
-    settings.alarmOn = ui->cbAN1AlarmOn->isChecked();
-    settings.useCustomSms = ui->cbCustomANAlarmSMSs->isChecked();
-    SendReport(Main, protocol::writeAnalogAlarm(settings));
+    settings.alarmOn = ui_->cbAN1AlarmOn->isChecked();
+    settings.useCustomSms = ui_->cbCustomANAlarmSMSs->isChecked();
+    sendReport(main_, protocol::writeAnalogAlarm(settings));
 }

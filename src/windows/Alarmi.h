@@ -5,13 +5,17 @@
 #include <cstdint>
 #include <memory>
 #include <span>
+#include <utility>
 
-#include "MainLink.h"
-#include "ReadWatchdog.h"
+#include "protocol/AnalogAlarm.h"
+#include "protocol/DigitalTriggers.h"
+#include "protocol/ReadChain.h"
+#include "protocol/SmsTexts.h"
+#include "protocol/WireText.h"
+#include "windows/MainLink.h"
 
 class QLineEdit;
 class TGauge;
-class TfrmADSettings;
 
 namespace Ui {
 class TfrmAlarmi;
@@ -20,40 +24,43 @@ class TfrmAlarmi;
 // The alarm parameters: the SMS texts of slots 0 to 5 and 7 to 9, the digital
 // input triggers and the analog alarm thresholds. It owns the read chain and
 // the acknowledgement flag of all ten text slots, slot 6 included, whose edit
-// is in the analog input window.
+// is in the analog input window: that window asks for slot 6 through the
+// verbs below and shows what smsTextRead() hands it.
 class TfrmAlarmi : public QWidget {
     Q_OBJECT
 
 public:
-    // A text slot and the edit that shows it.
-    struct TSmsSlot {
-        std::uint8_t Slot;
-        QLineEdit* Edit;
+    // A text slot and the text to write into it.
+    struct SmsSlotText {
+        std::uint8_t slot;
+        protocol::WireText text;
     };
-    enum class TEmptyText { Send, Skip };
+    enum class EmptyText { send, skip };
 
-    explicit TfrmAlarmi(TMainLink& Main, QWidget* parent = nullptr);
+    explicit TfrmAlarmi(TMainLink& main, QWidget* parent = nullptr);
     ~TfrmAlarmi() override;
 
     // "GP": one text slot into its edit, then the next request of the chain.
-    void ReplyGP(const ReplyBytes& reply);
+    void ReplyGP(const protocol::SmsTextReply& reply);
     // "SP": the unit has stored the text being written.
     void ReplySP();
     // One tick of the main window for the read chain's watchdog; true when
     // the chain has stopped waiting for its next reply (its gauges hidden).
-    bool ReadWatchdogTick() { return ReadWatchdog.Tick(); }
+    bool readWatchdogTick();
     // "GA" with selector "D": the digital input triggers.
-    void ReplyGAD(const ReplyBytes& reply);
+    void ReplyGAD(const protocol::DigitalTriggers& triggers);
     // "GA" with selector "A": the analog alarm settings.
-    void ReplyGAA(const ReplyBytes& reply);
-    void SetADSettings(TfrmADSettings* adSettings);
+    void ReplyGAA(const protocol::AnalogAlarmReply& alarm);
 
-    // Starts the read chain at `FirstSlot`; it reads every slot up to 9.
-    void StartSMSRead(std::uint8_t FirstSlot);
-    // Writes `Slots` in order, each acknowledged, after checking that every
-    // text can be sent. `Gauge` (may be null) is shown during the write and
-    // shows entry i of the list as progress i + 1.
-    void WriteSMSSlots(std::span<const TSmsSlot> Slots, TEmptyText Empty, TGauge* Gauge);
+    // Starts the read chain at `firstSlot`; it reads every slot up to 9.
+    void startSmsRead(std::uint8_t firstSlot);
+    // Writes `texts` in order, each acknowledged. `gauge` (may be null) is
+    // shown during the write and shows entry i of the list as progress i + 1.
+    void writeSmsTexts(std::span<const SmsSlotText> texts, EmptyText empty, TGauge* gauge);
+
+signals:
+    // A text slot that no edit of this window shows has been read.
+    void smsTextRead(std::uint8_t slot, const QString& text);
 
 private:
     void GetSMSsClick();
@@ -66,13 +73,15 @@ private:
     void btSetAnalogAlarmSettingsClick();
     // Red font for a digital input text longer than the unit stores.
     void edSMSDINChange(QLineEdit* edit);
-    // The edit of text `slot`, or null for a slot no edit shows.
+    // The edit of text `slot`, or null for a slot this window does not show.
     QLineEdit* slotEdit(std::uint8_t slot) const;
+    // Checks the edits' texts, then writes them into their slots.
+    void writeSlotEdits(std::span<const std::pair<std::uint8_t, QLineEdit*>> edits, EmptyText empty,
+                        TGauge* gauge);
 
-    TMainLink& Main;
-    std::unique_ptr<Ui::TfrmAlarmi> ui;
-    TfrmADSettings* ADSettings = nullptr;
+    TMainLink& main_;
+    std::unique_ptr<Ui::TfrmAlarmi> ui_;
     std::uint8_t SMSNumbReadPointer = 0;
-    TReadWatchdog ReadWatchdog;
+    protocol::ReadChain<std::uint8_t> smsRead_;
     bool WaitForOk = false;
 };

@@ -1,10 +1,10 @@
-#include "CallPhonebook.h"
+#include "windows/CallPhonebook.h"
 
-#include "DialogService.h"
-#include "Phonebook.h"
-#include "UserInput.h"
-#include "WindowProtocol.h"
+#include "protocol/Phonebook.h"
 #include "ui_CallPhonebook.h"
+#include "widgets/DialogService.h"
+#include "windows/UserInput.h"
+#include "windows/WindowProtocol.h"
 
 namespace {
 
@@ -18,78 +18,76 @@ constexpr protocol::IntegerLimits RecordNumberLimits{1, protocol::PhonebookRecor
 
 }  // namespace
 
-TfrmCallPhonebook::TfrmCallPhonebook(TMainLink& Main, QWidget* parent)
-    : QWidget(parent), Main(Main), ui(std::make_unique<Ui::TfrmCallPhonebook>()) {
-    ui->setupUi(this);
-    ReadWatchdog.SetGauges({ui->sGauge1});
-    ui->Grid1->setColumnCount(3);
-    ui->Grid1->setRowCount(int(protocol::PhonebookRecordCount));
-    ui->Grid1->setHorizontalHeaderLabels(
+TfrmCallPhonebook::TfrmCallPhonebook(TMainLink& main, QWidget* parent)
+    : QWidget(parent),
+      main_(main),
+      ui_(std::make_unique<Ui::TfrmCallPhonebook>()),
+      phonebookRead_(GSMCallPhoneBookReadPointer, [&main](std::uint16_t index) {
+          sendToCurrentDevice(main, protocol::requestPhonebookRecord(index));
+      }) {
+    ui_->setupUi(this);
+    ui_->Grid1->setColumnCount(3);
+    ui_->Grid1->setRowCount(int(protocol::PhonebookRecordCount));
+    ui_->Grid1->setHorizontalHeaderLabels(
         {QStringLiteral("Broj telefona"), QStringLiteral("Napomena"), QStringLiteral("Aktivan")});
-    ui->Grid1->setColumnWidth(NumberColumn, 120);
-    ui->Grid1->setColumnWidth(NoteColumn, 100);
-    ui->Grid1->setColumnWidth(ActiveColumn, 80);
-    ui->Grid1->setGutterWidth(40);
-    edCallNapomenaChange(ui->edCallNapomena->text());
+    ui_->Grid1->setColumnWidth(NumberColumn, 120);
+    ui_->Grid1->setColumnWidth(NoteColumn, 100);
+    ui_->Grid1->setColumnWidth(ActiveColumn, 80);
+    ui_->Grid1->setGutterWidth(40);
+    edCallNapomenaChange(ui_->edCallNapomena->text());
 
-    connect(ui->btnPhonebookRead, &QPushButton::clicked, this,
+    connect(ui_->btnPhonebookRead, &QPushButton::clicked, this,
             &TfrmCallPhonebook::btnPhonebookReadClick);
-    connect(ui->btnSetOnePhonebookRecord, &QPushButton::clicked, this,
+    connect(ui_->btnSetOnePhonebookRecord, &QPushButton::clicked, this,
             &TfrmCallPhonebook::btnSetOnePhonebookRecordClick);
-    connect(ui->btnEnableCallFunction, &QPushButton::clicked, this,
+    connect(ui_->btnEnableCallFunction, &QPushButton::clicked, this,
             &TfrmCallPhonebook::btnEnableCallFunctionClick);
-    connect(ui->btnDissableCallFunction, &QPushButton::clicked, this,
+    connect(ui_->btnDissableCallFunction, &QPushButton::clicked, this,
             &TfrmCallPhonebook::btnDissableCallFunctionClick);
-    connect(ui->Grid1, &TGrid::colRowChanged, this, &TfrmCallPhonebook::Grid1ColRowChanged);
-    connect(ui->Grid1, &TGrid::gutterClicked, this, &TfrmCallPhonebook::Grid1GutterClick);
-    connect(ui->edCallNapomena, &QLineEdit::textChanged, this,
+    connect(ui_->Grid1, &TGrid::colRowChanged, this, &TfrmCallPhonebook::Grid1ColRowChanged);
+    connect(ui_->Grid1, &TGrid::gutterClicked, this, &TfrmCallPhonebook::Grid1GutterClick);
+    connect(ui_->edCallNapomena, &QLineEdit::textChanged, this,
             &TfrmCallPhonebook::edCallNapomenaChange);
 }
 
 TfrmCallPhonebook::~TfrmCallPhonebook() = default;
 
-QWidget* TfrmCallPhonebook::panCallNumbers() const {
-    return ui->panCallNumbers;
-}
-
-void TfrmCallPhonebook::requestRecord(std::uint16_t index) {
-    SendReport(Main, protocol::requestPhonebookRecord(index));
+void TfrmCallPhonebook::ShowCallFunction(bool on) {
+    ui_->panCallNumbers->setEnabled(on);
+    ui_->panCallNumbers->setVisible(on);
 }
 
 void TfrmCallPhonebook::btnPhonebookReadClick() {
-    if (!Main.HasCurrentDevice()) {
+    if (!main_.hasCurrentDevice()) {
         return;
     }
-    GSMCallPhoneBookReadPointer = 0;
-    GSMCallPhoneBookReadStop = protocol::PhonebookRecordCount - 1;
-    ui->sGauge1->setMaximum(int(protocol::PhonebookRecordCount));
-    ui->sGauge1->setValue(0);
-    ui->sGauge1->show();
-    requestRecord(GSMCallPhoneBookReadPointer);
-    ReadWatchdog.Arm();
+    ui_->sGauge1->setMaximum(int(protocol::PhonebookRecordCount));
+    ui_->sGauge1->setValue(0);
+    ui_->sGauge1->show();
+    phonebookRead_.start(0, protocol::PhonebookRecordCount - 1);
 }
 
-void TfrmCallPhonebook::ReplyGC(const ReplyBytes& bytes) {
-    const auto record = protocol::decodePhonebookRecord(ToReply(bytes));
+void TfrmCallPhonebook::ReplyGC(const protocol::PhonebookReply& record) {
     const QString number = QString::fromStdU16String(record.number);
     const QString active =
         number.isEmpty() ? QString() : (record.active ? ActiveText : InactiveText);
     if (record.row < protocol::PhonebookRecordCount) {
-        ui->Grid1->setCells(NumberColumn, record.row,
-                            {{number, QString::fromStdU16String(record.note), active}});
+        ui_->Grid1->setCells(NumberColumn, record.row,
+                             {{number, QString::fromStdU16String(record.note), active}});
     }
-    // The chain follows the count of replies, whatever record they named.
-    ++GSMCallPhoneBookReadPointer;
-    if (GSMCallPhoneBookReadPointer > GSMCallPhoneBookReadStop) {
-        ui->sGauge1->hide();
-        ReadWatchdog.Disarm();
+    if (!phonebookRead_.replyArrived()) {
+        ui_->sGauge1->hide();
         return;
     }
-    ui->sGauge1->setValue(GSMCallPhoneBookReadPointer + 1);
-    if (Main.HasCurrentDevice()) {
-        requestRecord(GSMCallPhoneBookReadPointer);
+    ui_->sGauge1->setValue(GSMCallPhoneBookReadPointer + 1);
+}
+
+bool TfrmCallPhonebook::readWatchdogTick() {
+    if (!phonebookRead_.tick()) {
+        return false;
     }
-    ReadWatchdog.Arm();
+    ui_->sGauge1->hide();
+    return true;
 }
 
 void TfrmCallPhonebook::ReplySC() {
@@ -105,62 +103,62 @@ void TfrmCallPhonebook::Grid1GutterClick(int row) {
 }
 
 void TfrmCallPhonebook::selectRecord(int row) {
-    ui->edCallNmbrField->setText(QString::number(row + 1));
-    ui->edGSMCallNumber->setText(ui->Grid1->cell(NumberColumn, row));
-    ui->edCallNapomena->setText(ui->Grid1->cell(NoteColumn, row));
-    ui->cbCallNmbrAktivan->setChecked(ui->Grid1->cell(ActiveColumn, row) == ActiveText);
+    ui_->edCallNmbrField->setText(QString::number(row + 1));
+    ui_->edGSMCallNumber->setText(ui_->Grid1->cell(NumberColumn, row));
+    ui_->edCallNapomena->setText(ui_->Grid1->cell(NoteColumn, row));
+    ui_->cbCallNmbrAktivan->setChecked(ui_->Grid1->cell(ActiveColumn, row) == ActiveText);
 }
 
 void TfrmCallPhonebook::edCallNapomenaChange(const QString& text) {
     // A warning only: the write cuts the note to what the unit keeps.
-    QPalette palette = ui->edCallNapomena->palette();
+    QPalette palette = ui_->edCallNapomena->palette();
     palette.setColor(QPalette::Text, text.size() > qsizetype(protocol::PhonebookNoteMaxLength)
                                          ? QColor(255, 0, 0)
                                          : QColor(0, 0, 0));
-    ui->edCallNapomena->setPalette(palette);
+    ui_->edCallNapomena->setPalette(palette);
 }
 
 void TfrmCallPhonebook::btnSetOnePhonebookRecordClick() {
-    if (!Main.HasCurrentDevice()) {
+    if (!main_.hasCurrentDevice()) {
         return;
     }
-    if (ui->edCallNmbrField->text().isEmpty()) {
+    if (ui_->edCallNmbrField->text().isEmpty()) {
         DialogService::instance().error(QStringLiteral("Izaberite zapis u tabeli!"));
         return;
     }
-    const auto recordNumber = UserInput::Integer(ui->edCallNmbrField, RecordNumberLimits);
+    const auto recordNumber = UserInput::integer(ui_->edCallNmbrField, RecordNumberLimits);
     if (!recordNumber) {
         return;
     }
-    auto number = UserInput::Text(ui->edGSMCallNumber);
+    auto number = UserInput::text(ui_->edGSMCallNumber);
     if (!number) {
         return;
     }
-    auto note = UserInput::Text(ui->edCallNapomena);
+    auto note = UserInput::text(ui_->edCallNapomena);
     if (!note) {
         return;
     }
     const auto index = static_cast<std::uint16_t>(*recordNumber - 1);
-    WaitForOk = true;
-    SendReport(Main, protocol::writePhonebookRecord(index, *number, *note,
-                                                    ui->cbCallNmbrAktivan->isChecked()));
-    if (!Main.WaitForAcknowledge(WaitForOk)) {
+    auto write = acknowledgedWrite(main_);
+    write.send = [&](std::size_t) {
+        sendReport(main_, protocol::writePhonebookRecord(index, *number, *note,
+                                                         ui_->cbCallNmbrAktivan->isChecked()));
+    };
+    if (write.run(1, WaitForOk) == 0) {
         return;
     }
     // Read the record back so the grid shows what the unit stored.
-    GSMCallPhoneBookReadPointer = index;
-    GSMCallPhoneBookReadStop = index;
-    requestRecord(index);
+    phonebookRead_.start(index, index);
 }
 
 void TfrmCallPhonebook::btnEnableCallFunctionClick() {
-    if (Main.HasCurrentDevice()) {
-        SendReport(Main, protocol::switchCallFunction(true));
+    if (main_.hasCurrentDevice()) {
+        sendReport(main_, protocol::switchCallFunction(true));
     }
 }
 
 void TfrmCallPhonebook::btnDissableCallFunctionClick() {
-    if (Main.HasCurrentDevice()) {
-        SendReport(Main, protocol::switchCallFunction(false));
+    if (main_.hasCurrentDevice()) {
+        sendReport(main_, protocol::switchCallFunction(false));
     }
 }

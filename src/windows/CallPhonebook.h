@@ -5,8 +5,9 @@
 #include <cstdint>
 #include <memory>
 
-#include "MainLink.h"
-#include "ReadWatchdog.h"
+#include "protocol/Phonebook.h"
+#include "protocol/ReadChain.h"
+#include "windows/MainLink.h"
 
 namespace Ui {
 class TfrmCallPhonebook;
@@ -19,19 +20,19 @@ class TfrmCallPhonebook : public QWidget {
     Q_OBJECT
 
 public:
-    explicit TfrmCallPhonebook(TMainLink& Main, QWidget* parent = nullptr);
+    explicit TfrmCallPhonebook(TMainLink& main, QWidget* parent = nullptr);
     ~TfrmCallPhonebook() override;
 
     // "GC": puts the record into its row and requests the next one.
-    void ReplyGC(const ReplyBytes& reply);
+    void ReplyGC(const protocol::PhonebookReply& record);
     // "SC": the unit has stored the record being written.
     void ReplySC();
     // One tick of the main window for the read chain's watchdog; true when
     // the chain has stopped waiting for its next reply (its gauge hidden).
-    bool ReadWatchdogTick() { return ReadWatchdog.Tick(); }
-    // Everything below the call-function buttons; the status decides whether
-    // it is shown.
-    QWidget* panCallNumbers() const;
+    bool readWatchdogTick();
+    // The status reply's call function: everything below the call-function
+    // buttons is usable and shown only while it is on.
+    void ShowCallFunction(bool on);
 
 private:
     void btnPhonebookReadClick();
@@ -43,12 +44,11 @@ private:
     void edCallNapomenaChange(const QString& text);
     // Copies grid row `row` into the editing fields.
     void selectRecord(int row);
-    void requestRecord(std::uint16_t index);
 
-    TMainLink& Main;
-    std::unique_ptr<Ui::TfrmCallPhonebook> ui;
+    TMainLink& main_;
+    std::unique_ptr<Ui::TfrmCallPhonebook> ui_;
     std::uint16_t GSMCallPhoneBookReadPointer = 0;
-    std::uint16_t GSMCallPhoneBookReadStop = 0;
-    TReadWatchdog ReadWatchdog;
+    // Reads records from the pointer up to its last one, the read's stop.
+    protocol::ReadChain<std::uint16_t> phonebookRead_;
     bool WaitForOk = false;
 };

@@ -1,12 +1,12 @@
-#include "Debug.h"
+#include "windows/Debug.h"
 
 #include <array>
 #include <cstddef>
 
-#include "DialogService.h"
-#include "MainCommands.h"
-#include "WindowProtocol.h"
+#include "protocol/MainCommands.h"
 #include "ui_Debug.h"
+#include "widgets/DialogService.h"
+#include "windows/WindowProtocol.h"
 
 namespace {
 
@@ -30,34 +30,35 @@ const std::array<const char*, 16> StateNames{"STATE_START",
 
 }  // namespace
 
-TfrmDebug::TfrmDebug(TMainLink& Main, QWidget* parent)
-    : QWidget(parent), Main(Main), ui(std::make_unique<Ui::TfrmDebug>()) {
-    ui->setupUi(this);
-    connect(ui->sEdit1, &QLineEdit::textChanged, this, &TfrmDebug::sEdit1Change);
-    connect(ui->btSendSMS, &QPushButton::clicked, this, &TfrmDebug::btSendSMSClick);
+TfrmDebug::TfrmDebug(TMainLink& main, QWidget* parent)
+    : QWidget(parent), main_(main), ui_(std::make_unique<Ui::TfrmDebug>()) {
+    ui_->setupUi(this);
+    connect(ui_->sEdit1, &QLineEdit::textChanged, this, &TfrmDebug::sEdit1Change);
+    connect(ui_->btSendSMS, &QPushButton::clicked, this, &TfrmDebug::btSendSMSClick);
 }
 
 TfrmDebug::~TfrmDebug() = default;
 
-QLineEdit* TfrmDebug::sEdit(int n) const {
-    const std::array edits{ui->sEdit1, ui->sEdit2, ui->sEdit3, ui->sEdit4, ui->sEdit5,
-                           ui->sEdit6, ui->sEdit7, ui->sEdit8, ui->sEdit9};
-    return n >= 1 && n <= int(edits.size()) ? edits[std::size_t(n - 1)] : nullptr;
-}
-
-void TfrmDebug::ShowStateValues(const ReplyBytes& bytes) {
-    const auto reply = ToReply(bytes);
-    const std::array<std::pair<int, std::size_t>, 8> fields{
-        {{1, 55}, {2, 56}, {3, 57}, {4, 58}, {5, 59}, {6, 60}, {7, 61}, {9, 64}}};
-    for (const auto& [edit, byte] : fields) {
-        sEdit(edit)->setText(QString::number(reply.byte(byte)));
+void TfrmDebug::ShowStateValues(const protocol::StatusReply& status) {
+    const std::array<std::pair<QLineEdit*, std::uint8_t>, 8> fields{{
+        {ui_->sEdit1, status.mainState},
+        {ui_->sEdit2, status.smsListState},
+        {ui_->sEdit3, status.gsmInitState},
+        {ui_->sEdit4, status.gsmLiveRemaining},
+        {ui_->sEdit5, status.usartDataReady},
+        {ui_->sEdit6, status.raportSmsState},
+        {ui_->sEdit7, status.sendSmsTextState},
+        {ui_->sEdit9, status.anAlarmDebounceCounter},
+    }};
+    for (const auto& [edit, value] : fields) {
+        edit->setText(QString::number(value));
     }
 }
 
 void TfrmDebug::sEdit1Change(const QString& text) {
     for (std::size_t i = 0; i < StateNames.size(); ++i) {
         if (text == QString::number(i + 1)) {
-            ui->sEdit8->setText(QString::fromLatin1(StateNames[i]));
+            ui_->sEdit8->setText(QString::fromLatin1(StateNames[i]));
             return;
         }
     }
@@ -69,7 +70,7 @@ void TfrmDebug::btSendSMSClick() {
         DialogService::Answer::Yes) {
         return;
     }
-    if (Main.HasCurrentDevice()) {
-        SendReport(Main, protocol::sendTestSms());
+    if (main_.hasCurrentDevice()) {
+        sendReport(main_, protocol::sendTestSms());
     }
 }

@@ -4,9 +4,8 @@
 
 #include <memory>
 
-#include "MainLink.h"
-
-class QLineEdit;
+#include "protocol/Status.h"
+#include "windows/MainLink.h"
 
 namespace Ui {
 class TfrmDebug;
@@ -18,18 +17,16 @@ class TfrmDebug : public QWidget {
     Q_OBJECT
 
 public:
-    explicit TfrmDebug(TMainLink& Main, QWidget* parent = nullptr);
+    explicit TfrmDebug(TMainLink& main, QWidget* parent = nullptr);
     ~TfrmDebug() override;
 
-    // `sEdit1` to `sEdit9` for n = 1 to 9, null for any other n.
-    QLineEdit* sEdit(int n) const;
-    // "GS": the debug bytes 55 to 61 and 64, in decimal.
-    void ShowStateValues(const ReplyBytes& reply);
+    // "GS": the firmware's values (bytes 55 to 61 and 64), in decimal.
+    void ShowStateValues(const protocol::StatusReply& status);
 
 private:
     void sEdit1Change(const QString& text);
     void btSendSMSClick();
 
-    TMainLink& Main;
-    std::unique_ptr<Ui::TfrmDebug> ui;
+    TMainLink& main_;
+    std::unique_ptr<Ui::TfrmDebug> ui_;
 };

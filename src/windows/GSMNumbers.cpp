@@ -1,55 +1,57 @@
-#include "GSMNumbers.h"
+#include "windows/GSMNumbers.h"
 
 #include <array>
 
-#include "GsmNumbers.h"
-#include "UserInput.h"
-#include "WindowProtocol.h"
 #include "ui_GSMNumbers.h"
+#include "windows/UserInput.h"
+#include "windows/WindowProtocol.h"
 
-TfrmGSMNumbers::TfrmGSMNumbers(TMainLink& Main, QWidget* parent)
-    : QWidget(parent), Main(Main), ui(std::make_unique<Ui::TfrmGSMNumbers>()) {
-    ui->setupUi(this);
-    ReadWatchdog.SetGauges({ui->sGauge1});
-    connect(ui->btGSMNRead, &QPushButton::clicked, this, &TfrmGSMNumbers::btGSMNReadClick);
-    connect(ui->btGSMNWrite, &QPushButton::clicked, this, &TfrmGSMNumbers::btGSMNWriteClick);
+TfrmGSMNumbers::TfrmGSMNumbers(TMainLink& main, QWidget* parent)
+    : QWidget(parent),
+      main_(main),
+      ui_(std::make_unique<Ui::TfrmGSMNumbers>()),
+      numberRead_(GSMNumbReadPointer, [&main](std::uint8_t index) {
+          sendToCurrentDevice(main, protocol::requestGsmNumber(index));
+      }) {
+    ui_->setupUi(this);
+    connect(ui_->btGSMNRead, &QPushButton::clicked, this, &TfrmGSMNumbers::btGSMNReadClick);
+    connect(ui_->btGSMNWrite, &QPushButton::clicked, this, &TfrmGSMNumbers::btGSMNWriteClick);
 }
 
 TfrmGSMNumbers::~TfrmGSMNumbers() = default;
 
 QLineEdit* TfrmGSMNumbers::numberEdit(std::size_t index) const {
-    const std::array edits{ui->edGSMN1, ui->edGSMN2, ui->edGSMN3,
-                           ui->edGSMN4, ui->edGSMN5, ui->edGSMN6};
+    const std::array edits{ui_->edGSMN1, ui_->edGSMN2, ui_->edGSMN3,
+                           ui_->edGSMN4, ui_->edGSMN5, ui_->edGSMN6};
     return index < edits.size() ? edits[index] : nullptr;
 }
 
 void TfrmGSMNumbers::btGSMNReadClick() {
-    if (!Main.HasCurrentDevice()) {
+    if (!main_.hasCurrentDevice()) {
         return;
     }
-    GSMNumbReadPointer = 0;
-    ui->sGauge1->setMaximum(protocol::GsmNumberCount);
-    ui->sGauge1->show();
-    SendReport(Main, protocol::requestGsmNumber(0));
-    ReadWatchdog.Arm();
+    ui_->sGauge1->setMaximum(protocol::GsmNumberCount);
+    ui_->sGauge1->show();
+    numberRead_.start(0, protocol::GsmNumberCount - 1);
 }
 
-void TfrmGSMNumbers::ReplyGN(const ReplyBytes& bytes) {
-    const auto reply = protocol::decodeGsmNumber(ToReply(bytes));
+void TfrmGSMNumbers::ReplyGN(const protocol::GsmNumberReply& reply) {
     if (QLineEdit* edit = numberEdit(reply.index)) {
         edit->setText(QString::fromStdU16String(reply.number));
     }
-    ++GSMNumbReadPointer;
-    if (GSMNumbReadPointer >= protocol::GsmNumberCount) {
-        ui->sGauge1->hide();
-        ReadWatchdog.Disarm();
+    if (!numberRead_.replyArrived()) {
+        ui_->sGauge1->hide();
         return;
     }
-    ui->sGauge1->setValue(reply.index + 1);
-    if (Main.HasCurrentDevice()) {
-        SendReport(Main, protocol::requestGsmNumber(GSMNumbReadPointer));
+    ui_->sGauge1->setValue(reply.index + 1);
+}
+
+bool TfrmGSMNumbers::readWatchdogTick() {
+    if (!numberRead_.tick()) {
+        return false;
     }
-    ReadWatchdog.Arm();
+    ui_->sGauge1->hide();
+    return true;
 }
 
 void TfrmGSMNumbers::ReplySN() {
@@ -57,26 +59,26 @@ void TfrmGSMNumbers::ReplySN() {
 }
 
 void TfrmGSMNumbers::btGSMNWriteClick() {
-    if (!Main.HasCurrentDevice()) {
+    if (!main_.hasCurrentDevice()) {
         return;
     }
     // Every number is checked before the first one goes out, so a refused
     // character never leaves the unit with half of the list written.
     std::array<protocol::WireText, protocol::GsmNumberCount> numbers;
     for (std::size_t i = 0; i < numbers.size(); ++i) {
-        auto number = UserInput::Text(numberEdit(i));
+        auto number = UserInput::text(numberEdit(i));
         if (!number) {
             return;
         }
         numbers[i] = std::move(*number);
     }
-    ui->sGauge1->setMaximum(protocol::GsmNumberCount);
-    ui->sGauge1->show();
-    for (std::size_t i = 0; i < numbers.size(); ++i) {
-        WaitForOk = true;
-        SendReport(Main, protocol::writeGsmNumber(static_cast<std::uint8_t>(i), numbers[i]));
-        ui->sGauge1->setValue(static_cast<int>(i) + 1);
-        Main.WaitForAcknowledge(WaitForOk);
-    }
-    ui->sGauge1->hide();
+    ui_->sGauge1->setMaximum(protocol::GsmNumberCount);
+    ui_->sGauge1->show();
+    auto write = acknowledgedWrite(main_);
+    write.send = [&](std::size_t i) {
+        sendReport(main_, protocol::writeGsmNumber(static_cast<std::uint8_t>(i), numbers[i]));
+    };
+    write.progress = [this](std::size_t i) { ui_->sGauge1->setValue(static_cast<int>(i) + 1); };
+    write.run(numbers.size(), WaitForOk);
+    ui_->sGauge1->hide();
 }

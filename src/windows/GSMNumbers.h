@@ -6,8 +6,9 @@
 #include <cstdint>
 #include <memory>
 
-#include "MainLink.h"
-#include "ReadWatchdog.h"
+#include "protocol/GsmNumbers.h"
+#include "protocol/ReadChain.h"
+#include "windows/MainLink.h"
 
 class QLineEdit;
 
@@ -21,16 +22,16 @@ class TfrmGSMNumbers : public QWidget {
     Q_OBJECT
 
 public:
-    explicit TfrmGSMNumbers(TMainLink& Main, QWidget* parent = nullptr);
+    explicit TfrmGSMNumbers(TMainLink& main, QWidget* parent = nullptr);
     ~TfrmGSMNumbers() override;
 
     // "GN": puts the number into its edit and requests the next one.
-    void ReplyGN(const ReplyBytes& reply);
+    void ReplyGN(const protocol::GsmNumberReply& reply);
     // "SN": the unit has stored the number being written.
     void ReplySN();
     // One tick of the main window for the read chain's watchdog; true when
     // the chain has stopped waiting for its next reply (its gauge hidden).
-    bool ReadWatchdogTick() { return ReadWatchdog.Tick(); }
+    bool readWatchdogTick();
 
 private:
     void btGSMNReadClick();
@@ -38,9 +39,9 @@ private:
     // The edit of number `index` (0 to 5), or null for any other index.
     QLineEdit* numberEdit(std::size_t index) const;
 
-    TMainLink& Main;
-    std::unique_ptr<Ui::TfrmGSMNumbers> ui;
+    TMainLink& main_;
+    std::unique_ptr<Ui::TfrmGSMNumbers> ui_;
     std::uint8_t GSMNumbReadPointer = 0;
-    TReadWatchdog ReadWatchdog;
+    protocol::ReadChain<std::uint8_t> numberRead_;
     bool WaitForOk = false;
 };

@@ -1,29 +1,17 @@
-#include "Info.h"
+#include "windows/Info.h"
 
 #include "ui_Info.h"
 
 #include "hid/THidDevice.h"
+#include "windows/DeviceText.h"
 
 #include <QFont>
-
-namespace {
-
-QString fromUtf16(const std::u16string& text) {
-    return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-// Identifiers: upper-case hexadecimal, at least four digits.
-QString hex4(std::uint16_t value) {
-    return QStringLiteral("%1").arg(value, 4, 16, QLatin1Char('0')).toUpper();
-}
-
-}  // namespace
 
 TInfoForm::TInfoForm(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowCloseButtonHint),
-      ui(std::make_unique<Ui::TInfoForm>()) {
-    ui->setupUi(this);
+      ui_(std::make_unique<Ui::TInfoForm>()) {
+    ui_->setupUi(this);
     // Where the original face is missing, the nearest common ones.
     QFont look;
     look.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Microsoft Sans Serif"),
@@ -53,21 +41,21 @@ void TInfoForm::FormShow() {
     if (Dev == nullptr) {
         return;
     }
-    ui->VendorName->setText(fromUtf16(Dev->VendorName()));
-    ui->ProductName->setText(fromUtf16(Dev->ProductName()));
-    ui->SerialNo->setText(fromUtf16(Dev->SerialNumber()));
+    ui_->VendorName->setText(QString::fromStdU16String(Dev->VendorName()));
+    ui_->ProductName->setText(QString::fromStdU16String(Dev->ProductName()));
+    ui_->SerialNo->setText(QString::fromStdU16String(Dev->SerialNumber()));
 
     const HidAttributes& attributes = Dev->Attributes();
-    ui->Vid->setText(hex4(attributes.VendorID));
-    ui->Pid->setText(hex4(attributes.ProductID));
-    ui->Vers->setText(hex4(attributes.VersionNumber));
+    ui_->Vid->setText(hex4(attributes.VendorID));
+    ui_->Pid->setText(hex4(attributes.ProductID));
+    ui_->Vers->setText(hex4(attributes.VersionNumber));
 
     // Lengths without the report ID byte; a length of 0 keeps the label's "0".
     const HidCaps caps = Dev->Caps();
     const std::pair<std::uint16_t, QLabel*> lengths[] = {
-        {caps.InputReportByteLength, ui->InputLen},
-        {caps.OutputReportByteLength, ui->OutputLen},
-        {caps.FeatureReportByteLength, ui->FeatureLen},
+        {caps.InputReportByteLength, ui_->InputLen},
+        {caps.OutputReportByteLength, ui_->OutputLen},
+        {caps.FeatureReportByteLength, ui_->FeatureLen},
     };
     for (const auto& [length, label] : lengths) {
         if (length > 0) {
@@ -78,12 +66,12 @@ void TInfoForm::FormShow() {
     for (int index = 1; index <= 255; ++index) {
         const std::string text = Dev->IndexedStringA(static_cast<std::uint8_t>(index));
         if (!text.empty()) {
-            ui->DevStrings->addItem(
+            ui_->DevStrings->addItem(
                 QStringLiteral("%1) %2").arg(index, 3).arg(QString::fromStdString(text)));
         }
     }
 
     for (const std::u16string& language : Dev->LanguageStrings()) {
-        ui->LangStrings->addItem(fromUtf16(language));
+        ui_->LangStrings->addItem(QString::fromStdU16String(language));
     }
 }

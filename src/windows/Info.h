@@ -33,6 +33,6 @@ protected:
 private:
     void FormShow();
 
-    std::unique_ptr<Ui::TInfoForm> ui;
+    std::unique_ptr<Ui::TInfoForm> ui_;
     bool filled = false;
 };

@@ -1,36 +1,36 @@
-#include "Izlazi.h"
+#include "windows/Izlazi.h"
 
 #include <QRegularExpressionValidator>
 
-#include "DialogService.h"
-#include "PulseTime.h"
-#include "UserInput.h"
-#include "WindowProtocol.h"
+#include "protocol/PulseTime.h"
 #include "ui_Izlazi.h"
+#include "widgets/DialogService.h"
+#include "windows/UserInput.h"
+#include "windows/WindowProtocol.h"
 
-TfrmIzlazi::TfrmIzlazi(TMainLink& Main, QWidget* parent)
-    : QWidget(parent), Main(Main), ui(std::make_unique<Ui::TfrmIzlazi>()) {
-    ui->setupUi(this);
-    ui->edRelayDelay->setValidator(
+TfrmIzlazi::TfrmIzlazi(TMainLink& main, QWidget* parent)
+    : QWidget(parent), main_(main), ui_(std::make_unique<Ui::TfrmIzlazi>()) {
+    ui_->setupUi(this);
+    ui_->edRelayDelay->setValidator(
         new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), this));
-    connect(ui->btReadRelayDelay, &QPushButton::clicked, this, &TfrmIzlazi::btReadRelayDelayClick);
-    connect(ui->btSetRelayDelay, &QPushButton::clicked, this, &TfrmIzlazi::btSetRelayDelayClick);
+    connect(ui_->btReadRelayDelay, &QPushButton::clicked, this, &TfrmIzlazi::btReadRelayDelayClick);
+    connect(ui_->btSetRelayDelay, &QPushButton::clicked, this, &TfrmIzlazi::btSetRelayDelayClick);
 }
 
 TfrmIzlazi::~TfrmIzlazi() = default;
 
 void TfrmIzlazi::btReadRelayDelayClick() {
-    if (Main.HasCurrentDevice()) {
-        SendReport(Main, protocol::requestPulseTime());
+    if (main_.hasCurrentDevice()) {
+        sendReport(main_, protocol::requestPulseTime());
     }
 }
 
-void TfrmIzlazi::ReplyGO(const ReplyBytes& bytes) {
-    ui->edRelayDelay->setText(QString::number(protocol::decodePulseTime(ToReply(bytes))));
+void TfrmIzlazi::ReplyGO(std::uint8_t ticks) {
+    ui_->edRelayDelay->setText(QString::number(ticks));
 }
 
 void TfrmIzlazi::btSetRelayDelayClick() {
-    const auto ticks = UserInput::Integer(ui->edRelayDelay);
+    const auto ticks = UserInput::integer(ui_->edRelayDelay);
     if (!ticks) {
         return;
     }
@@ -40,7 +40,7 @@ void TfrmIzlazi::btSetRelayDelayClick() {
             QStringLiteral("Period mora biti u granicama od 1 do 250!"));
         return;
     }
-    if (Main.HasCurrentDevice()) {
-        SendReport(Main, protocol::writePulseTime(static_cast<std::uint8_t>(*ticks)));
+    if (main_.hasCurrentDevice()) {
+        sendReport(main_, protocol::writePulseTime(static_cast<std::uint8_t>(*ticks)));
     }
 }

@@ -2,9 +2,10 @@
 
 #include <QWidget>
 
+#include <cstdint>
 #include <memory>
 
-#include "MainLink.h"
+#include "windows/MainLink.h"
 
 namespace Ui {
 class TfrmIzlazi;
@@ -16,16 +17,16 @@ class TfrmIzlazi : public QWidget {
     Q_OBJECT
 
 public:
-    explicit TfrmIzlazi(TMainLink& Main, QWidget* parent = nullptr);
+    explicit TfrmIzlazi(TMainLink& main, QWidget* parent = nullptr);
     ~TfrmIzlazi() override;
 
-    // "GO": shows the hold time.
-    void ReplyGO(const ReplyBytes& reply);
+    // "GO": shows the hold time, in ticks.
+    void ReplyGO(std::uint8_t ticks);
 
 private:
     void btReadRelayDelayClick();
     void btSetRelayDelayClick();
 
-    TMainLink& Main;
-    std::unique_ptr<Ui::TfrmIzlazi> ui;
+    TMainLink& main_;
+    std::unique_ptr<Ui::TfrmIzlazi> ui_;
 };

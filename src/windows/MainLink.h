@@ -5,11 +5,6 @@
 #include <cstdint>
 #include <initializer_list>
 
-// A reply as the dispatcher hands it to a window: the report padded with
-// zeros to 65 bytes, indexed by byte number (byte 0 is the report ID, bytes 1
-// and 2 the tag).
-using ReplyBytes = std::array<std::uint8_t, 65>;
-
 // What the windows need of the main window, the one gateway to the unit.
 // The main window implements it; windows never reach the HID layer directly.
 class TMainLink {
@@ -18,7 +13,7 @@ public:
 
     // Whether there is a current device. Every button that talks to the unit
     // tests this first and does nothing without one.
-    virtual bool HasCurrentDevice() const = 0;
+    virtual bool hasCurrentDevice() const = 0;
 
     // Sends one command report: byte 1 `Cmd`, byte 2 `SubCmd`, then `Par`
     // (Par1..Par24) from byte 3; every other byte 0.
@@ -31,14 +26,11 @@ public:
     // arms the shared `TimeOut` with 10 ticks and runs the event loop until
     // `WaitForOk` is cleared by the dispatcher or `TimeOut` reaches 0, in
     // which case it shows "Nema odgovora iz uredjaja!". True when acknowledged.
-    virtual bool WaitForAcknowledge(const bool& WaitForOk) = 0;
+    virtual bool waitForAcknowledge(const bool& WaitForOk) = 0;
 
     // The latest raw reading of analog channel 1 from the status reply.
     virtual std::uint16_t ADRawCH1() const = 0;
 
     // The memory image the memory read chain fills and "Save BIN" writes.
     virtual std::array<std::uint8_t, 4096>& MemSaveBuffer() = 0;
-    // The memory-read watchdog in ticks, counted down by the main window's timer.
-    virtual std::uint8_t ReceiveMemoryPacketTimeOut() const = 0;
-    virtual void SetReceiveMemoryPacketTimeOut(std::uint8_t ticks) = 0;
 };

@@ -1,4 +1,4 @@
-#include "Memory.h"
+#include "windows/Memory.h"
 
 #include <QSaveFile>
 #include <QStyledItemDelegate>
@@ -6,17 +6,13 @@
 #include <algorithm>
 #include <cstddef>
 
-#include "DialogService.h"
-#include "DirectWriteFallback.h"
-// By its folder: this window's own header has the same name.
-#include "WindowProtocol.h"
-#include "protocol/Memory.h"
 #include "ui_Memory.h"
+#include "widgets/DialogService.h"
+#include "widgets/DirectWriteFallback.h"
+#include "windows/WindowProtocol.h"
 
 namespace {
 
-// Ticks a memory packet may take before the read is given up.
-constexpr std::uint8_t PacketTimeOutTicks = 50;
 constexpr int BytesPerRow = 8;
 constexpr int TextColumn = BytesPerRow;
 constexpr int RowCount = int(protocol::MemorySize) / BytesPerRow;
@@ -52,91 +48,91 @@ QStringList dumpRow(const std::uint8_t* bytes) {
 
 }  // namespace
 
-TfrmMemory::TfrmMemory(TMainLink& Main, QWidget* parent)
-    : QWidget(parent), Main(Main), ui(std::make_unique<Ui::TfrmMemory>()) {
-    ui->setupUi(this);
-    ui->Grid1->setColumnCount(BytesPerRow + 1);
-    ui->Grid1->setRowCount(RowCount);
+TfrmMemory::TfrmMemory(TMainLink& main, QWidget* parent)
+    : QWidget(parent),
+      main_(main),
+      ui_(std::make_unique<Ui::TfrmMemory>()),
+      memoryRead_(MemReadPointer, [&main](std::uint16_t index) {
+          sendToCurrentDevice(main, protocol::requestMemoryPacket(index));
+      }) {
+    ui_->setupUi(this);
+    ui_->Grid1->setColumnCount(BytesPerRow + 1);
+    ui_->Grid1->setRowCount(RowCount);
     for (int col = 0; col < BytesPerRow; ++col) {
-        ui->Grid1->setColumnWidth(col, 40);
+        ui_->Grid1->setColumnWidth(col, 40);
     }
-    ui->Grid1->setColumnWidth(TextColumn, 160);
-    ui->Grid1->setGutterWidth(40);
-    ui->Grid1->setItemDelegateForColumn(TextColumn, new DumpTextDelegate(ui->Grid1));
-    connect(ui->btReadMemory, &QPushButton::clicked, this, &TfrmMemory::btReadMemoryClick);
-    connect(ui->btSaveBin, &QPushButton::clicked, this, &TfrmMemory::btSaveBinClick);
-    connect(ui->btFormatMemory, &QPushButton::clicked, this, &TfrmMemory::btFormatMemoryClick);
+    ui_->Grid1->setColumnWidth(TextColumn, 160);
+    ui_->Grid1->setGutterWidth(40);
+    ui_->Grid1->setItemDelegateForColumn(TextColumn, new DumpTextDelegate(ui_->Grid1));
+    connect(ui_->btReadMemory, &QPushButton::clicked, this, &TfrmMemory::btReadMemoryClick);
+    connect(ui_->btSaveBin, &QPushButton::clicked, this, &TfrmMemory::btSaveBinClick);
+    connect(ui_->btFormatMemory, &QPushButton::clicked, this, &TfrmMemory::btFormatMemoryClick);
 }
 
 TfrmMemory::~TfrmMemory() = default;
 
-QPushButton* TfrmMemory::btReadMemory() const {
-    return ui->btReadMemory;
-}
-
-QPushButton* TfrmMemory::btSaveBin() const {
-    return ui->btSaveBin;
-}
-
-TGauge* TfrmMemory::sGauge1() const {
-    return ui->sGauge1;
-}
-
 void TfrmMemory::setReadButtonsEnabled(bool enabled) {
-    ui->btReadMemory->setEnabled(enabled);
-    ui->btSaveBin->setEnabled(enabled);
+    ui_->btReadMemory->setEnabled(enabled);
+    ui_->btSaveBin->setEnabled(enabled);
 }
 
 void TfrmMemory::btReadMemoryClick() {
-    if (!Main.HasCurrentDevice()) {
+    if (!main_.hasCurrentDevice()) {
         return;
     }
-    MemReadPointer = 0;
-    ui->sGauge1->setMaximum(int(protocol::MemoryPacketCount));
-    ui->sGauge1->setValue(0);
-    ui->sGauge1->show();
+    ui_->sGauge1->setMaximum(int(protocol::MemoryPacketCount));
+    ui_->sGauge1->setValue(0);
+    ui_->sGauge1->show();
     setReadButtonsEnabled(false);
-    SendReport(Main, protocol::requestMemoryPacket(0));
-    // Armed for the first packet too, so a unit that never answers does not
+    // Watched from the first packet on, so a unit that never answers does not
     // leave the buttons disabled.
-    Main.SetReceiveMemoryPacketTimeOut(PacketTimeOutTicks);
+    memoryRead_.start(0, protocol::MemoryPacketCount - 1);
 }
 
-void TfrmMemory::ReplyGM(const ReplyBytes& bytes) {
-    const auto packet = protocol::decodeMemoryPacket(ToReply(bytes));
+void TfrmMemory::ReplyGM(const protocol::MemoryPacket& packet) {
     if (packet.index >= protocol::MemoryPacketCount) {
         return;
     }
     const std::size_t offset = std::size_t(packet.index) * protocol::MemoryPacketSize;
-    std::copy(packet.data.begin(), packet.data.end(), Main.MemSaveBuffer().begin() + offset);
+    std::copy(packet.data.begin(), packet.data.end(), main_.MemSaveBuffer().begin() + offset);
 
     QList<QStringList> rows;
     for (std::size_t k = 0; k < protocol::MemoryPacketSize; k += BytesPerRow) {
         rows << dumpRow(packet.data.data() + k);
     }
-    ui->Grid1->setCells(0, int(offset) / BytesPerRow, rows);
+    ui_->Grid1->setCells(0, int(offset) / BytesPerRow, rows);
 
-    // The next request follows the count of replies, whatever index they named.
-    ++MemReadPointer;
-    if (MemReadPointer >= protocol::MemoryPacketCount) {
+    if (!memoryRead_.replyArrived()) {
         setReadButtonsEnabled(true);
-        ui->sGauge1->hide();
-        Main.SetReceiveMemoryPacketTimeOut(0);
+        ui_->sGauge1->hide();
         return;
     }
-    ui->sGauge1->setValue(MemReadPointer);
-    if (Main.HasCurrentDevice()) {
-        SendReport(Main, protocol::requestMemoryPacket(MemReadPointer));
+    ui_->sGauge1->setValue(MemReadPointer);
+}
+
+bool TfrmMemory::readWatchdogTick() {
+    if (!memoryRead_.tick()) {
+        return false;
     }
-    Main.SetReceiveMemoryPacketTimeOut(PacketTimeOutTicks);
+    readTimedOut();
+    return true;
+}
+
+void TfrmMemory::readTimedOut() {
+    setReadButtonsEnabled(true);
+    ui_->sGauge1->hide();
+}
+
+std::uint8_t TfrmMemory::ReceiveMemoryPacketTimeOut() const {
+    return memoryRead_.watchdog();
 }
 
 void TfrmMemory::deviceChangeDone() {
-    const bool unitListed = Main.HasCurrentDevice();
-    if (formatWait == FormatWait::ForRemoval && !unitListed) {
-        formatWait = FormatWait::ForReturn;
-    } else if (formatWait == FormatWait::ForReturn && unitListed) {
-        formatWait = FormatWait::None;
+    const bool unitListed = main_.hasCurrentDevice();
+    if (formatWait_ == FormatWait::ForRemoval && !unitListed) {
+        formatWait_ = FormatWait::ForReturn;
+    } else if (formatWait_ == FormatWait::ForReturn && unitListed) {
+        formatWait_ = FormatWait::None;
         setReadButtonsEnabled(true);
     }
 }
@@ -150,7 +146,7 @@ void TfrmMemory::btSaveBinClick() {
     if (path.isEmpty()) {
         return;
     }
-    const auto& image = Main.MemSaveBuffer();
+    const auto& image = main_.MemSaveBuffer();
     QSaveFile file(path);
     allowDirectWriteInLockedFolder(file);
     if (!file.open(QIODevice::WriteOnly)) {
@@ -171,12 +167,12 @@ void TfrmMemory::btFormatMemoryClick() {
             "Da li zaista zelite da izvrsite ovu komandu?")) != DialogService::Answer::Yes) {
         return;
     }
-    if (!Main.HasCurrentDevice()) {
+    if (!main_.hasCurrentDevice()) {
         return;
     }
-    SendReport(Main, protocol::formatMemory());
+    sendReport(main_, protocol::formatMemory());
     setReadButtonsEnabled(false);
-    formatWait = FormatWait::ForRemoval;
+    formatWait_ = FormatWait::ForRemoval;
     DialogService::instance().info(QStringLiteral(
         "Formatiranje memorije je inicirano. Molimo da sacekate okvirno 1 minut. U toku "
         "formatiranja USB konekcija bice izgubljena, kada se formatiranje zavrsi konekcija ce "

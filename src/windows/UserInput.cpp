@@ -1,11 +1,11 @@
-#include "UserInput.h"
+#include "windows/UserInput.h"
 
 #include <QLineEdit>
 #include <QLocale>
 
 #include <limits>
 
-#include "DialogService.h"
+#include "widgets/DialogService.h"
 
 namespace UserInput {
 
@@ -37,7 +37,7 @@ void outOfRange(QLineEdit* edit, const QString& min, const QString& max) {
 
 }  // namespace
 
-std::optional<std::int64_t> Integer(QLineEdit* edit) {
+std::optional<std::int64_t> integer(QLineEdit* edit) {
     const auto parsed = protocol::parseInteger(edit->text().toStdU16String());
     if (!parsed.ok()) {
         notAnInteger(edit);
@@ -46,7 +46,7 @@ std::optional<std::int64_t> Integer(QLineEdit* edit) {
     return parsed.value;
 }
 
-std::optional<std::int64_t> Integer(QLineEdit* edit, protocol::IntegerLimits limits) {
+std::optional<std::int64_t> integer(QLineEdit* edit, protocol::IntegerLimits limits) {
     const auto parsed = protocol::parseInteger(edit->text().toStdU16String(), limits);
     switch (parsed.error) {
         case protocol::NumberError::None:
@@ -61,15 +61,15 @@ std::optional<std::int64_t> Integer(QLineEdit* edit, protocol::IntegerLimits lim
     return std::nullopt;
 }
 
-std::optional<std::int32_t> FixedPoint(QLineEdit* edit) {
+std::optional<std::int32_t> fixedPoint(QLineEdit* edit) {
     const auto parsed =
         protocol::parseFixedPoint(edit->text().toStdU16String(), decimalSeparator());
     switch (parsed.error) {
         case protocol::NumberError::None:
             return parsed.value;
         case protocol::NumberError::OutOfRange:
-            outOfRange(edit, FixedPointText(std::numeric_limits<std::int32_t>::min()),
-                       FixedPointText(std::numeric_limits<std::int32_t>::max()));
+            outOfRange(edit, fixedPointText(std::numeric_limits<std::int32_t>::min()),
+                       fixedPointText(std::numeric_limits<std::int32_t>::max()));
             return std::nullopt;
         case protocol::NumberError::Invalid:
             break;
@@ -78,7 +78,7 @@ std::optional<std::int32_t> FixedPoint(QLineEdit* edit) {
     return std::nullopt;
 }
 
-std::optional<double> Double(QLineEdit* edit) {
+std::optional<double> decimal(QLineEdit* edit) {
     const auto parsed = protocol::parseDouble(edit->text().toStdU16String(), decimalSeparator());
     if (!parsed.ok()) {
         notAFloat(edit);
@@ -87,7 +87,7 @@ std::optional<double> Double(QLineEdit* edit) {
     return parsed.value;
 }
 
-std::optional<protocol::WireText> Text(QLineEdit* edit) {
+std::optional<protocol::WireText> text(QLineEdit* edit) {
     auto wire = protocol::WireText::fromUtf16(edit->text().toStdU16String());
     if (!wire.text) {
         refuse(edit, QStringLiteral("Tekst sadrzi znak koji uredjaj ne podrzava: %1")
@@ -96,11 +96,11 @@ std::optional<protocol::WireText> Text(QLineEdit* edit) {
     return std::move(wire.text);
 }
 
-QString FixedPointText(std::int32_t value) {
+QString fixedPointText(std::int32_t value) {
     return QString::fromStdU16String(protocol::formatFixedPoint(value, decimalSeparator()));
 }
 
-QString GeneralText(double value) {
+QString generalText(double value) {
     return QString::fromStdU16String(protocol::formatGeneral(value, decimalSeparator()));
 }
 

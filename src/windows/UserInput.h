@@ -10,27 +10,27 @@
 #include <cstdint>
 #include <optional>
 
-#include "NumberText.h"
-#include "WireText.h"
+#include "protocol/NumberText.h"
+#include "protocol/WireText.h"
 
 class QLineEdit;
 
 namespace UserInput {
 
 // Any signed 32-bit integer.
-std::optional<std::int64_t> Integer(QLineEdit* edit);
+std::optional<std::int64_t> integer(QLineEdit* edit);
 // An integer for a field of the unit; one outside `limits` is refused, not
 // cut to the field's bits.
-std::optional<std::int64_t> Integer(QLineEdit* edit, protocol::IntegerLimits limits);
+std::optional<std::int64_t> integer(QLineEdit* edit, protocol::IntegerLimits limits);
 // A fixed-point value: the decimal times 10000, rounded on its digits.
-std::optional<std::int32_t> FixedPoint(QLineEdit* edit);
-std::optional<double> Double(QLineEdit* edit);
+std::optional<std::int32_t> fixedPoint(QLineEdit* edit);
+std::optional<double> decimal(QLineEdit* edit);
 // A text every character of which the unit can store.
-std::optional<protocol::WireText> Text(QLineEdit* edit);
+std::optional<protocol::WireText> text(QLineEdit* edit);
 
 // "0.0000" with the locale's decimal separator.
-QString FixedPointText(std::int32_t value);
+QString fixedPointText(std::int32_t value);
 // The general number format with the locale's decimal separator.
-QString GeneralText(double value);
+QString generalText(double value);
 
 }  // namespace UserInput

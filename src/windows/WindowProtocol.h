@@ -1,23 +1,33 @@
 #pragma once
 
-// How a window hands the protocol's reports to the main window and reads the
-// replies the dispatcher gives it.
+// How a window hands the protocol's reports to the main window and runs the
+// protocol's sequences through it.
 
-#include <span>
+#include <cstddef>
+#include <functional>
 
-#include "CommandReport.h"
-#include "MainLink.h"
-#include "Reply.h"
+#include "protocol/AcknowledgedWrite.h"
+#include "protocol/CommandReport.h"
+#include "windows/MainLink.h"
 
 // Sends `report` as it was built: its bytes from byte 3 on as the block, so
 // parameter reports and block reports go out byte for byte unchanged.
-inline void SendReport(TMainLink& Main, const protocol::CommandReport& report) {
-    Main.HIDSendCmdBuf(static_cast<char>(report.byte(1)), static_cast<char>(report.byte(2)),
+inline void sendReport(TMainLink& main, const protocol::CommandReport& report) {
+    main.HIDSendCmdBuf(static_cast<char>(report.byte(1)), static_cast<char>(report.byte(2)),
                        report.bytes().data() + 3, protocol::CommandReport::MaxBlockSize);
 }
 
-// The dispatcher's reply (byte 0 the report ID) as the protocol's decoders
-// read it.
-inline protocol::Reply ToReply(const ReplyBytes& bytes) {
-    return protocol::Reply(std::span(bytes).subspan(1));
+// Sends `report` when there is a current device; a read chain's next request
+// goes nowhere once the unit is gone.
+inline void sendToCurrentDevice(TMainLink& main, const protocol::CommandReport& report) {
+    if (main.hasCurrentDevice()) {
+        sendReport(main, report);
+    }
+}
+
+// An acknowledged write whose waits are the main window's.
+inline protocol::AcknowledgedWrite acknowledgedWrite(TMainLink& main) {
+    protocol::AcknowledgedWrite write;
+    write.wait = [&main](const bool& waitForOk) { return main.waitForAcknowledge(waitForOk); };
+    return write;
 }

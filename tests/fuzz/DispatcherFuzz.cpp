@@ -3,8 +3,8 @@
 // alive. The windows keep their state from one input to the next, as they do
 // while a unit talks to them.
 
-#include "DevReader.h"
 #include "DispatcherHarness.h"
+#include "main/DevReader.h"
 
 #include <QApplication>
 

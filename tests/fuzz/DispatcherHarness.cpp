@@ -1,7 +1,7 @@
 #include "DispatcherHarness.h"
 
-#include "ApplicationWindows.h"
-#include "DevReader.h"
+#include "main/ApplicationWindows.h"
+#include "main/DevReader.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -49,7 +49,7 @@ DispatcherHarness::DispatcherHarness() : unit_(platform_, "FUZZ-1") {
     // not matter.
     trace_.open(QProcess::nullDevice(), error);
     windows_ = std::make_unique<TApplicationWindows>(platform_, ui_);
-    main().SetTrace(&trace_);
+    main().setTrace(&trace_);
     main().show();
 
     const QDeadlineTimer deadline(ConnectTimeoutMs);
@@ -67,11 +67,11 @@ DispatcherHarness::~DispatcherHarness() {
 }
 
 bool DispatcherHarness::connected() const {
-    return main().HasCurrentDevice();
+    return main().hasCurrentDevice();
 }
 
 TMainForm& DispatcherHarness::main() const {
-    return windows_->MainForm();
+    return windows_->mainForm();
 }
 
 std::vector<std::uint8_t> DispatcherHarness::report(const std::uint8_t* input, std::size_t size) {

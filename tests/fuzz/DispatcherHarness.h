@@ -5,9 +5,9 @@
 #include <memory>
 #include <vector>
 
-#include "QtUiThread.h"
 #include "ScriptedDialogService.h"
-#include "TraceWriter.h"
+#include "main/QtUiThread.h"
+#include "main/TraceWriter.h"
 #include "sim/SimHidPlatform.h"
 #include "sim/SimUnitDevice.h"
 

@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "DevReader.h"
 #include "DispatcherHarness.h"
+#include "main/DevReader.h"
 
 namespace {
 

@@ -2,10 +2,11 @@
 // what the dispatcher does with replies nobody owns.
 
 #include "AppFixture.h"
-#include "DevReader.h"
 #include "LockedFolder.h"
 #include "QtPrinters.h"
-#include "TGauge.h"
+#include "main/DevReader.h"
+#include "widgets/TGauge.h"
+#include "windows/Memory.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -255,19 +256,24 @@ TEST_F(CommandsTest, TheMemoryReadWatchdogEndsAStalledRead) {
     auto* read = Control<QPushButton>(memory, "btReadMemory");
     auto* save = Control<QPushButton>(memory, "btSaveBin");
     auto* gauge = Control<TGauge>(memory, "sGauge1");
-    read->setEnabled(false);
-    save->setEnabled(false);
-    gauge->show();
-    Main().SetReceiveMemoryPacketTimeOut(2);
+    unit->unit().behaviour().dropTag = "GM";
+    QTest::mouseClick(read, Qt::LeftButton);
+    EXPECT_FALSE(read->isEnabled());
+    EXPECT_FALSE(save->isEnabled());
+    EXPECT_FALSE(gauge->isHidden());
+    // Five seconds of ticks less the last two.
+    for (int tick = 0; tick < 48; ++tick) {
+        Main().Timer1Timer();
+    }
 
     Main().Timer1Timer();
     PumpFor(20);
-    EXPECT_EQ(Main().ReceiveMemoryPacketTimeOut(), 1);
+    EXPECT_EQ(Memory().ReceiveMemoryPacketTimeOut(), 1);
     EXPECT_FALSE(read->isEnabled());
     EXPECT_TRUE(Dialogs->texts().isEmpty());
 
     Main().Timer1Timer();
-    EXPECT_EQ(Main().ReceiveMemoryPacketTimeOut(), 0);
+    EXPECT_EQ(Memory().ReceiveMemoryPacketTimeOut(), 0);
     EXPECT_TRUE(read->isEnabled());
     EXPECT_TRUE(save->isEnabled());
     EXPECT_TRUE(gauge->isHidden());
@@ -279,6 +285,6 @@ TEST_F(CommandsTest, TheMemoryReadWatchdogEndsAStalledRead) {
     // At 0 it stays there and says nothing more.
     Main().Timer1Timer();
     PumpFor(20);
-    EXPECT_EQ(Main().ReceiveMemoryPacketTimeOut(), 0);
+    EXPECT_EQ(Memory().ReceiveMemoryPacketTimeOut(), 0);
     EXPECT_EQ(Dialogs->texts().size(), 1);
 }

@@ -1,8 +1,8 @@
 // The HID information dialog, opened from the hidden "HID Info" button.
 
 #include "AppFixture.h"
-#include "DevReader.h"
 #include "QtPrinters.h"
+#include "main/DevReader.h"
 #include "sim/SimDevices.h"
 
 #include <QApplication>

@@ -3,8 +3,8 @@
 // changes nothing for the unit.
 
 #include "AppFixture.h"
-#include "DevReader.h"
 #include "QtPrinters.h"
+#include "main/DevReader.h"
 #include "sim/SimDevices.h"
 
 #include <QFontMetrics>

@@ -2,8 +2,8 @@
 // as they come and go.
 
 #include "AppFixture.h"
-#include "DevReader.h"
 #include "QtPrinters.h"
+#include "main/DevReader.h"
 #include "sim/SimDevices.h"
 
 #include <QApplication>
@@ -144,7 +144,7 @@ TEST_F(StartupTest, RemovalLeavesNoDeviceAndArrivalConnectsAgain) {
     EXPECT_EQ(Control<QListWidget>("HistoryListBox")->currentRow(), 1);
     EXPECT_TRUE(Items(Control<QListWidget>("DevListBox")).isEmpty());
     EXPECT_FALSE(automatic->isChecked());
-    EXPECT_FALSE(Main().HasCurrentDevice());
+    EXPECT_FALSE(Main().hasCurrentDevice());
     Main().Timer1Timer();
     EXPECT_EQ(StatusPanel(1), "Uredjaj NIJE prisutan");
     EXPECT_FALSE(Control<QFrame>("sPanel1")->isEnabled());
@@ -176,7 +176,7 @@ TEST_F(StartupTest, RemovalLeavesNoDeviceAndArrivalConnectsAgain) {
     unit.plug();
     ASSERT_TRUE(PumpUntil([&] { return History().size() == 3; }));
     EXPECT_EQ(History().last(), "Arrival of Brevalon 8 (Serial=S1)");
-    EXPECT_TRUE(Main().HasCurrentDevice());
+    EXPECT_TRUE(Main().hasCurrentDevice());
     EXPECT_TRUE(automatic->isChecked());
     EXPECT_EQ(Sent(unit.path()).front(), Padded("00 47 46"));
 }

@@ -2,10 +2,10 @@
 // tick, the report counters and their reset.
 
 #include "AppFixture.h"
-#include "DevReader.h"
 #include "QtPrinters.h"
-#include "TGauge.h"
-#include "TShape.h"
+#include "main/DevReader.h"
+#include "widgets/TGauge.h"
+#include "widgets/TShape.h"
 
 #include <QCheckBox>
 #include <QLabel>

@@ -1,8 +1,8 @@
 // The acknowledgement wait, on the real 100 ms timer.
 
 #include "AppFixture.h"
-#include "DevReader.h"
 #include "QtPrinters.h"
+#include "main/DevReader.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
@@ -33,7 +33,7 @@ TEST_F(WaitTest, AWaitWithoutAcknowledgementEndsAfterTenTicks) {
     Start();
     CountTicks();
     const bool waitForOk = true;
-    EXPECT_FALSE(Main().WaitForAcknowledge(waitForOk));
+    EXPECT_FALSE(Main().waitForAcknowledge(waitForOk));
     EXPECT_EQ(ticks, 10);
     EXPECT_EQ(Dialogs->texts(), QStringList{NoAnswer});
 }
@@ -43,7 +43,7 @@ TEST_F(WaitTest, AWaitEndsWhenItsFlagIsCleared) {
     CountTicks();
     bool waitForOk = true;
     QTimer::singleShot(250, &Main(), [&waitForOk] { waitForOk = false; });
-    EXPECT_TRUE(Main().WaitForAcknowledge(waitForOk));
+    EXPECT_TRUE(Main().waitForAcknowledge(waitForOk));
     EXPECT_LT(ticks, 10);
     EXPECT_TRUE(Dialogs->texts().isEmpty());
 }
@@ -59,7 +59,7 @@ TEST_F(WaitTest, AnAcknowledgementWithTheLastTickStillCounts) {
             waitForOk = false;
         }
     });
-    EXPECT_TRUE(Main().WaitForAcknowledge(waitForOk));
+    EXPECT_TRUE(Main().waitForAcknowledge(waitForOk));
     EXPECT_EQ(ticks, 10);
     EXPECT_TRUE(Dialogs->texts().isEmpty());
 }
@@ -74,10 +74,10 @@ TEST_F(WaitTest, NestedWaitsShareTheCountdown) {
     bool innerAcknowledged = true;
     int ticksWhenInnerEnded = -1;
     QTimer::singleShot(250, &Main(), [&] {
-        innerAcknowledged = Main().WaitForAcknowledge(inner);
+        innerAcknowledged = Main().waitForAcknowledge(inner);
         ticksWhenInnerEnded = ticks;
     });
-    EXPECT_FALSE(Main().WaitForAcknowledge(outer));
+    EXPECT_FALSE(Main().waitForAcknowledge(outer));
     EXPECT_FALSE(innerAcknowledged);
     EXPECT_GT(ticksWhenInnerEnded, 10);
     EXPECT_EQ(ticks, ticksWhenInnerEnded);

@@ -7,7 +7,7 @@
 #include <QPalette>
 
 #include "ConfigFixture.h"
-#include "TGauge.h"
+#include "widgets/TGauge.h"
 
 namespace {
 

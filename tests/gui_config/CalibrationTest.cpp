@@ -6,7 +6,7 @@
 #include <QLineEdit>
 
 #include "ConfigFixture.h"
-#include "DevReader.h"
+#include "main/DevReader.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <QLineEdit>
 
 #include "ConfigFixture.h"
-#include "TGauge.h"
+#include "widgets/TGauge.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <QLineEdit>
 
 #include "ConfigFixture.h"
-#include "DevReader.h"
+#include "main/DevReader.h"
 
 namespace {
 
@@ -16,7 +16,7 @@ protected:
         Unit().live().fixedRaw[0] = 777;
         ASSERT_TRUE(PumpUntil([this] { return Main().ADRawCH1() == 777; }));
         Units.front()->unplug();
-        ASSERT_TRUE(PumpUntil([this] { return !Main().HasCurrentDevice(); }));
+        ASSERT_TRUE(PumpUntil([this] { return !Main().hasCurrentDevice(); }));
         Platform.clearTranscript();
     }
 };

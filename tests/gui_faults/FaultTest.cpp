@@ -18,10 +18,11 @@
 #include <string>
 #include <vector>
 
-#include "DevReader.h"
 #include "QtPrinters.h"
 #include "ServiceFixture.h"
-#include "TGrid.h"
+#include "main/DevReader.h"
+#include "widgets/TGrid.h"
+#include "windows/Memory.h"
 
 namespace {
 
@@ -180,14 +181,14 @@ protected:
                 continue;
             }
             ASSERT_TRUE(PumpUntil([&] { return Delivered() - deliveredMark >= made - madeMark; }));
-            if (Units.front()->plugged() && Main().HasCurrentDevice()) {
+            if (Units.front()->plugged() && Main().hasCurrentDevice()) {
                 Settle();
             } else {
                 PumpFor(20);
             }
         } while (UnitCount(false) != made);
         ASSERT_TRUE(PumpUntil(
-            [&] { return Main().ReceiveMemoryPacketTimeOut() == 0 && ReadGaugesHidden(); }));
+            [&] { return Memory().ReceiveMemoryPacketTimeOut() == 0 && ReadGaugesHidden(); }));
         // A watchdog's message comes once its tick has returned.
         PumpFor(5);
     }
@@ -383,7 +384,7 @@ TEST_P(FaultTest, TheToolRecoversAndTheRepeatSucceeds) {
     }
     QTest::mouseClick(Button(), Qt::LeftButton);
     if (fault == Fault::Unplug) {
-        ASSERT_TRUE(PumpUntil([this] { return !Main().HasCurrentDevice(); }));
+        ASSERT_TRUE(PumpUntil([this] { return !Main().hasCurrentDevice(); }));
     }
     Quiesce();
 
@@ -396,7 +397,7 @@ TEST_P(FaultTest, TheToolRecoversAndTheRepeatSucceeds) {
     if (unplugged) {
         // The request it left on was the last the unit saw.
         EXPECT_FALSE(Units.front()->plugged());
-        EXPECT_FALSE(Main().HasCurrentDevice());
+        EXPECT_FALSE(Main().hasCurrentDevice());
         EXPECT_EQ(UnitCount(true), Unit().behaviour().unplugAtRequest);
         EXPECT_FALSE(history.filter(QRegularExpression("^Removal of .*Brevalon 8")).isEmpty())
             << history.join('\n').toStdString();

@@ -14,11 +14,12 @@
 #include <array>
 #include <cstdio>
 
-#include "DevReader.h"
 #include "ServiceFixture.h"
-#include "TGauge.h"
-#include "TGrid.h"
+#include "main/DevReader.h"
 #include "sim/SimDevices.h"
+#include "widgets/TGauge.h"
+#include "widgets/TGrid.h"
+#include "windows/Memory.h"
 
 namespace {
 
@@ -124,7 +125,7 @@ TEST_F(MemoryTest, ReadsTheWholeMemoryInto128Packets) {
                                     QStringLiteral("Mama") + QString(2, QChar(0)) + QChar(0x01) +
                                         QChar(0xFF)}));
     EXPECT_TRUE(gauge->isHidden());
-    EXPECT_EQ(Main().ReceiveMemoryPacketTimeOut(), 0);
+    EXPECT_EQ(Memory().ReceiveMemoryPacketTimeOut(), 0);
     PumpFor(300);
     EXPECT_TRUE(Dialogs->calls().empty());
 }
@@ -198,7 +199,7 @@ TEST_F(MemoryTest, GivesUpWhenTheUnitStopsAnsweringAndStillTakesALateReply) {
     StartSilentRead();
     Inject(Packet(0x00, 0x00, 0x10));
     ASSERT_TRUE(PumpUntilSent("00 47 4D", 2));
-    EXPECT_GT(Main().ReceiveMemoryPacketTimeOut(), 0);
+    EXPECT_GT(Memory().ReceiveMemoryPacketTimeOut(), 0);
 
     ASSERT_TRUE(PumpUntil([&] { return !Dialogs->calls().empty(); }, WatchdogWaitMs));
     EXPECT_EQ(Dialogs->texts(), QStringList{ReadFailed});
@@ -215,7 +216,7 @@ TEST_F(MemoryTest, GivesUpWhenTheUnitStopsAnsweringAndStillTakesALateReply) {
 
 TEST_F(MemoryTest, GivesUpWhenTheUnitNeverAnswersTheFirstPacket) {
     StartSilentRead();
-    EXPECT_GT(Main().ReceiveMemoryPacketTimeOut(), 0);
+    EXPECT_GT(Memory().ReceiveMemoryPacketTimeOut(), 0);
     EXPECT_FALSE(read->isEnabled());
     EXPECT_TRUE(gauge->isVisible());
 

@@ -10,8 +10,8 @@
 #include <cstdio>
 
 #include "ServiceFixture.h"
-#include "TGauge.h"
-#include "TGrid.h"
+#include "widgets/TGauge.h"
+#include "widgets/TGrid.h"
 
 namespace {
 

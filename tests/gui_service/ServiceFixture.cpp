@@ -4,8 +4,8 @@
 #include <QLineEdit>
 #include <QTest>
 
-#include "DevReader.h"
-#include "TGrid.h"
+#include "main/DevReader.h"
+#include "widgets/TGrid.h"
 
 VirtualUnit& ServiceFixture::StartWithUnit() {
     AddUnit("SERVICE-1");
@@ -15,7 +15,7 @@ VirtualUnit& ServiceFixture::StartWithUnit() {
 }
 
 void ServiceFixture::WaitForUnit() {
-    ASSERT_TRUE(PumpUntil([this] { return Main().HasCurrentDevice(); }));
+    ASSERT_TRUE(PumpUntil([this] { return Main().hasCurrentDevice(); }));
 }
 
 std::vector<std::uint8_t> ServiceFixture::ReplyOf(

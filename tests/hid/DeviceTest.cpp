@@ -141,7 +141,7 @@ TEST_F(DeviceTest, WriteFileSendsTheReportAndReportsFailures) {
     for (int i = 3; i < 65; ++i) {
         expected += " 00";
     }
-    EXPECT_EQ(simHex(lines[0].bytes), expected);
+    EXPECT_EQ(hexPairs(lines[0].bytes), expected);
     sim.failWrites("/a", 1167, 1);
     EXPECT_FALSE(dev->WriteFile(report.data(), 65, written));
     EXPECT_EQ(written, 0u);
@@ -171,10 +171,10 @@ TEST_F(DeviceTest, ForwardedOperations) {
     EXPECT_TRUE(dev->SetFeature(feature, 4));
     std::uint8_t read[4] = {0x02};
     EXPECT_TRUE(dev->GetFeature(read, 4));
-    EXPECT_EQ(simHex({read, read + 4}), "02 AA BB CC");
+    EXPECT_EQ(hexPairs({read, read + 4}), "02 AA BB CC");
     std::uint8_t other[4] = {0x03, 0x11};
     EXPECT_TRUE(dev->GetFeature(other, 4));
-    EXPECT_EQ(simHex({other, other + 4}), "03 00 00 00");
+    EXPECT_EQ(hexPairs({other, other + 4}), "03 00 00 00");
     dev->setConfiguration(HidConfiguration{1, 2, 64});
     EXPECT_EQ(dev->Configuration().RingBufferSize, 64u);
     EXPECT_TRUE(dev->FlushQueue());

@@ -53,7 +53,7 @@ struct EventLog {
         for (std::uint16_t i = 0; i < size; ++i) {
             report.push_back(data[i]);
         }
-        events.push_back("data " + path(dev) + " " + simHex(report));
+        events.push_back("data " + path(dev) + " " + hexPairs(report));
     }
     std::vector<std::string> take() { return std::exchange(events, {}); }
 };

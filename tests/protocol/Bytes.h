@@ -10,7 +10,7 @@
 #include <utility>
 #include <vector>
 
-#include "Reply.h"
+#include "protocol/Reply.h"
 
 namespace protocol_test {
 

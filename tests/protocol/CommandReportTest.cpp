@@ -1,4 +1,4 @@
-#include "CommandReport.h"
+#include "protocol/CommandReport.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "Reply.h"
+#include "protocol/Reply.h"
 
 #include <gtest/gtest.h>
 

@@ -6,17 +6,17 @@
 #include <string>
 #include <vector>
 
-#include "AnalogAlarm.h"
 #include "Bytes.h"
-#include "Calibration.h"
-#include "DigitalTriggers.h"
-#include "GsmNumbers.h"
-#include "MainCommands.h"
-#include "Memory.h"
-#include "Phonebook.h"
-#include "PulseTime.h"
-#include "SmsTexts.h"
-#include "Status.h"
+#include "protocol/AnalogAlarm.h"
+#include "protocol/Calibration.h"
+#include "protocol/DigitalTriggers.h"
+#include "protocol/GsmNumbers.h"
+#include "protocol/MainCommands.h"
+#include "protocol/Memory.h"
+#include "protocol/Phonebook.h"
+#include "protocol/PulseTime.h"
+#include "protocol/SmsTexts.h"
+#include "protocol/Status.h"
 
 using namespace protocol;
 using protocol_test::padded;

@@ -1,4 +1,4 @@
-#include "WireText.h"
+#include "protocol/WireText.h"
 
 #include <gtest/gtest.h>
 

@@ -46,7 +46,7 @@ inline UnitReport report(std::string_view text) {
 }
 
 inline std::string hexOf(const UnitReport& bytes) {
-    return simHex(bytes);
+    return hexPairs(bytes);
 }
 
 inline std::vector<std::string> hexOf(const std::vector<UnitReport>& reports) {

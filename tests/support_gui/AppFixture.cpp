@@ -1,8 +1,9 @@
 #include "AppFixture.h"
 
-#include "ApplicationWindows.h"
-#include "DevReader.h"
 #include "EventLoopWaits.h"
+#include "main/ApplicationWindows.h"
+#include "main/DevReader.h"
+#include "windows/Memory.h"
 
 #include <QLabel>
 #include <QListWidget>
@@ -27,15 +28,19 @@ void AppFixture::Start() {
 }
 
 TMainForm& AppFixture::Main() const {
-    return Windows->MainForm();
+    return Windows->mainForm();
+}
+
+TfrmMemory& AppFixture::Memory() const {
+    return *Windows->windows().frmMemory;
 }
 
 QWidget* AppFixture::MainWidget() const {
-    return &Windows->MainForm();
+    return &Windows->mainForm();
 }
 
 QWidget* AppFixture::Window(const char* className) const {
-    for (QWidget* window : Windows->All()) {
+    for (QWidget* window : Windows->all()) {
         if (qstrcmp(window->metaObject()->className(), className) == 0) {
             return window;
         }
@@ -56,7 +61,7 @@ std::vector<std::string> AppFixture::Lines(char direction, const std::string& pa
     std::vector<std::string> lines;
     for (const SimTranscriptLine& line : Platform.transcript()) {
         if (line.direction == direction && (path.empty() || line.path == path)) {
-            lines.push_back(simHex(line.bytes));
+            lines.push_back(hexPairs(line.bytes));
         }
     }
     return lines;

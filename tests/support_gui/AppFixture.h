@@ -11,14 +11,15 @@
 #include <string>
 #include <vector>
 
-#include "QtUiThread.h"
 #include "ScriptedDialogService.h"
+#include "main/QtUiThread.h"
 #include "sim/SimHidPlatform.h"
 #include "sim/SimUnitDevice.h"
 
 class QListWidget;
 class TApplicationWindows;
 class TMainForm;
+class TfrmMemory;
 
 // The tool as the program builds it, on a simulated HID platform: the eight
 // windows wired to each other, the Qt event loop as the user-interface
@@ -37,6 +38,7 @@ protected:
     void Start();
 
     TMainForm& Main() const;
+    TfrmMemory& Memory() const;
     QWidget* Window(const char* className) const;
 
     // The control `name` of the main window, or of `window`; a missing control

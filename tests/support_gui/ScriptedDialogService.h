@@ -1,6 +1,6 @@
 #pragma once
 
-#include "DialogService.h"
+#include "widgets/DialogService.h"
 
 #include <QString>
 

@@ -1,5 +1,5 @@
-#include "DialogService.h"
 #include "ScriptedDialogService.h"
+#include "widgets/DialogService.h"
 
 #include "QtPrinters.h"
 

@@ -1,4 +1,4 @@
-#include "TGauge.h"
+#include "widgets/TGauge.h"
 
 #include "QtPrinters.h"
 

@@ -1,4 +1,4 @@
-#include "TGrid.h"
+#include "widgets/TGrid.h"
 
 #include "QtPrinters.h"
 

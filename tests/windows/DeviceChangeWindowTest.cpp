@@ -7,7 +7,7 @@
 #include <dbt.h>
 
 #include "WineHid.h"
-#include "windows/DeviceChangeWindow.h"
+#include "hid/platform/windows/DeviceChangeWindow.h"
 
 namespace {
 

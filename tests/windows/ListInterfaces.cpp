@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "SystemHidPlatform.h"
+#include "hid/platform/SystemHidPlatform.h"
 
 namespace {
 

@@ -12,8 +12,8 @@
 #include <thread>
 #include <tuple>
 
-#include "SystemHidPlatform.h"
 #include "WineHid.h"
+#include "hid/platform/SystemHidPlatform.h"
 
 namespace {
 

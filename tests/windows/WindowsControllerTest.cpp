@@ -13,9 +13,9 @@
 #include <vector>
 
 #include "ManualUiThread.h"
-#include "SystemHidPlatform.h"
 #include "WineHid.h"
 #include "hid/HidControllerClass.h"
+#include "hid/platform/SystemHidPlatform.h"
 
 namespace {
 

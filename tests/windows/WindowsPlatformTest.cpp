@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "SystemHidPlatform.h"
 #include "WineHid.h"
+#include "hid/platform/SystemHidPlatform.h"
 
 namespace {
 

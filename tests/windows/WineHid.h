@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "HidPlatform.h"
+#include "hid/platform/HidPlatform.h"
 
 struct WineDevice {
     const char* name;

@@ -1,4 +1,4 @@
-#include "DeviceInstanceIds.h"
+#include "hid/platform/linux/DeviceInstanceIds.h"
 
 std::uint32_t DeviceInstanceIds::idFor(const std::string& syspath, std::uint64_t nodeInode) {
     const std::string key = syspath + '\n' + std::to_string(nodeInode);

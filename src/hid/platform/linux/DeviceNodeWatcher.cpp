@@ -1,4 +1,4 @@
-#include "DeviceNodeWatcher.h"
+#include "hid/platform/linux/DeviceNodeWatcher.h"
 
 #include <libudev.h>
 #include <poll.h>

@@ -5,7 +5,7 @@
 #include <string>
 #include <thread>
 
-#include "UdevAnnouncements.h"
+#include "hid/platform/linux/UdevAnnouncements.h"
 
 // A thread that calls `changed` whenever hidraw nodes come or go. With a udev
 // daemon it listens to udev's own events, which are sent after the rules have

@@ -1,4 +1,4 @@
-#include "HidrawChannel.h"
+#include "hid/platform/linux/HidrawChannel.h"
 
 #include <poll.h>
 #include <sys/eventfd.h>
@@ -7,7 +7,7 @@
 #include <cerrno>
 #include <chrono>
 
-#include "LinuxErrors.h"
+#include "hid/platform/linux/LinuxErrors.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
-#include "HidrawChannels.h"
+#include "hid/platform/linux/HidrawChannels.h"
 
-#include "LinuxErrors.h"
+#include "hid/platform/linux/LinuxErrors.h"
 
 HidHandle HidrawChannels::add(std::shared_ptr<HidrawChannel> channel) {
     std::lock_guard lock(mutex_);

@@ -4,8 +4,8 @@
 #include <memory>
 #include <mutex>
 
-#include "HidrawChannel.h"
 #include "hid/platform/HidPlatform.h"
+#include "hid/platform/linux/HidrawChannel.h"
 
 // The table of open channels. Handles count up and are never reused, so a
 // closed handle stays unknown. A caller holds the channel it found for the

@@ -1,4 +1,4 @@
-#include "LinuxErrors.h"
+#include "hid/platform/linux/LinuxErrors.h"
 
 #include <cerrno>
 #include <cstring>

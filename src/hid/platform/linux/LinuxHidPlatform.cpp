@@ -1,4 +1,4 @@
-#include "LinuxHidPlatform.h"
+#include "hid/platform/linux/LinuxHidPlatform.h"
 
 #include <fcntl.h>
 #include <libudev.h>
@@ -13,10 +13,10 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "LinuxErrors.h"
-#include "ReportDescriptor.h"
-#include "SysfsHidNode.h"
-#include "Utf16Strings.h"
+#include "hid/platform/linux/LinuxErrors.h"
+#include "hid/platform/linux/ReportDescriptor.h"
+#include "hid/platform/linux/SysfsHidNode.h"
+#include "hid/platform/linux/Utf16Strings.h"
 
 namespace {
 

@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "DeviceInstanceIds.h"
-#include "DeviceNodeWatcher.h"
-#include "HidrawChannels.h"
 #include "hid/platform/HidPlatform.h"
+#include "hid/platform/linux/DeviceInstanceIds.h"
+#include "hid/platform/linux/DeviceNodeWatcher.h"
+#include "hid/platform/linux/HidrawChannels.h"
 
 class SysfsHidNode;
 struct udev;

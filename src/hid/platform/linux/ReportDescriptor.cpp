@@ -1,4 +1,4 @@
-#include "ReportDescriptor.h"
+#include "hid/platform/linux/ReportDescriptor.h"
 
 #include <algorithm>
 #include <array>

@@ -1,4 +1,4 @@
-#include "SysfsHidNode.h"
+#include "hid/platform/linux/SysfsHidNode.h"
 
 #include <algorithm>
 #include <charconv>

@@ -1,6 +1,6 @@
 #include "hid/platform/SystemHidPlatform.h"
 
-#include "LinuxHidPlatform.h"
+#include "hid/platform/linux/LinuxHidPlatform.h"
 
 std::unique_ptr<HidPlatform> createSystemHidPlatform() {
     return std::make_unique<LinuxHidPlatform>();

@@ -1,4 +1,4 @@
-#include "UdevAnnouncements.h"
+#include "hid/platform/linux/UdevAnnouncements.h"
 
 void UdevAnnouncements::restart(std::set<std::string> known) {
     std::lock_guard lock(mutex_);

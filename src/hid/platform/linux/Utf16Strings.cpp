@@ -1,10 +1,10 @@
-#include "Utf16Strings.h"
+#include "hid/platform/linux/Utf16Strings.h"
 
 #include <algorithm>
 #include <cstring>
 
-#include "LinuxErrors.h"
 #include "hid/platform/HidPlatform.h"
+#include "hid/platform/linux/LinuxErrors.h"
 
 namespace {
 

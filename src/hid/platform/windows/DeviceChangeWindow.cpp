@@ -1,4 +1,4 @@
-#include "DeviceChangeWindow.h"
+#include "hid/platform/windows/DeviceChangeWindow.h"
 
 #include <dbt.h>
 

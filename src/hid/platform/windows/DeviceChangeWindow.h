@@ -2,7 +2,7 @@
 
 #include <functional>
 
-#include "HidApi.h"
+#include "hid/platform/windows/HidApi.h"
 
 // A message-only window of the creating thread that turns WM_DEVICECHANGE
 // into calls of `changed`, on that thread, from its event loop.

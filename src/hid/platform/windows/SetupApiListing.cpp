@@ -1,4 +1,4 @@
-#include "SetupApiListing.h"
+#include "hid/platform/windows/SetupApiListing.h"
 
 #include <setupapi.h>
 
@@ -8,7 +8,7 @@
 #include <cstring>
 #include <string>
 
-#include "WideText.h"
+#include "hid/platform/windows/WideText.h"
 
 namespace {
 

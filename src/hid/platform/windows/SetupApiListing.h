@@ -2,8 +2,8 @@
 
 #include <vector>
 
-#include "HidApi.h"
-#include "HidPlatform.h"
+#include "hid/platform/HidPlatform.h"
+#include "hid/platform/windows/HidApi.h"
 
 // Lists the present device interfaces of `interfaceClass` through the Setup
 // API, in its order, with their plug-and-play properties. Interfaces whose

@@ -1,4 +1,4 @@
-#include "WideText.h"
+#include "hid/platform/windows/WideText.h"
 
 #include <windows.h>
 

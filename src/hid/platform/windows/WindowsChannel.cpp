@@ -1,4 +1,4 @@
-#include "WindowsChannel.h"
+#include "hid/platform/windows/WindowsChannel.h"
 
 #include <algorithm>
 #include <cstring>

@@ -5,8 +5,8 @@
 #include <memory>
 #include <mutex>
 
-#include "HidApi.h"
-#include "HidPlatform.h"
+#include "hid/platform/HidPlatform.h"
+#include "hid/platform/windows/HidApi.h"
 
 // One open channel to a device: its file handle and, for the asynchronous
 // channels, the transfer in flight.

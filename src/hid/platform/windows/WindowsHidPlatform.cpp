@@ -1,4 +1,4 @@
-#include "WindowsHidPlatform.h"
+#include "hid/platform/windows/WindowsHidPlatform.h"
 
 #include <algorithm>
 #include <cstring>
@@ -6,9 +6,9 @@
 #include <utility>
 #include <vector>
 
-#include "SetupApiListing.h"
-#include "SystemHidPlatform.h"
-#include "WideText.h"
+#include "hid/platform/SystemHidPlatform.h"
+#include "hid/platform/windows/SetupApiListing.h"
+#include "hid/platform/windows/WideText.h"
 
 namespace {
 

@@ -4,10 +4,10 @@
 #include <memory>
 #include <mutex>
 
-#include "DeviceChangeWindow.h"
-#include "HidApi.h"
-#include "HidPlatform.h"
-#include "WindowsChannel.h"
+#include "hid/platform/HidPlatform.h"
+#include "hid/platform/windows/DeviceChangeWindow.h"
+#include "hid/platform/windows/HidApi.h"
+#include "hid/platform/windows/WindowsChannel.h"
 
 // The HID platform of Windows: the Setup API for listing, hid.dll for the
 // device queries and the report parser, file I/O for the transfers and a
