@@ -41,51 +41,50 @@ QString fixedPointText(std::int32_t value) {
 
 // --- Writing ---
 
-void appendString(QByteArray& out, std::u16string_view text) {
+// Characters up to U+00FF, all a unit holds, are written as UTF-8 so that the
+// file reads as it should; any other code unit, a lone surrogate too, as an
+// escape, so that every text reads back exactly as it was.
+QByteArray jsonString(std::u16string_view text) {
     static constexpr char hexDigits[] = "0123456789abcdef";
-    out += '"';
-    // Bytes of multi-byte UTF-8 sequences are all 0x80 or above, so escaping
-    // byte by byte never splits a character.
-    for (const char c : qstring(text).toUtf8()) {
+    QByteArray out = "\"";
+    for (const char16_t c : text) {
         switch (c) {
-            case '"':
+            case u'"':
                 out += "\\\"";
                 break;
-            case '\\':
+            case u'\\':
                 out += "\\\\";
                 break;
-            case '\b':
+            case u'\b':
                 out += "\\b";
                 break;
-            case '\f':
+            case u'\f':
                 out += "\\f";
                 break;
-            case '\n':
+            case u'\n':
                 out += "\\n";
                 break;
-            case '\r':
+            case u'\r':
                 out += "\\r";
                 break;
-            case '\t':
+            case u'\t':
                 out += "\\t";
                 break;
             default:
-                if (static_cast<unsigned char>(c) < 0x20) {
-                    out += "\\u00";
-                    out += hexDigits[c >> 4];
-                    out += hexDigits[c & 0xF];
+                if (c < 0x20 || c > 0xFF) {
+                    out += "\\u";
+                    for (int shift = 12; shift >= 0; shift -= 4) {
+                        out += hexDigits[(c >> shift) & 0xF];
+                    }
+                } else if (c < 0x80) {
+                    out += static_cast<char>(c);
                 } else {
-                    out += c;
+                    out += static_cast<char>(0xC0 | (c >> 6));
+                    out += static_cast<char>(0x80 | (c & 0x3F));
                 }
         }
     }
-    out += '"';
-}
-
-QByteArray jsonString(std::u16string_view text) {
-    QByteArray out;
-    appendString(out, text);
-    return out;
+    return out + '"';
 }
 
 QByteArray jsonBool(bool value) {

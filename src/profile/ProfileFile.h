@@ -24,8 +24,9 @@ namespace profile {
 
 inline constexpr char ProfileFormat[] = "brevalon-mini-setup-profile";
 inline constexpr int ProfileVersion = 1;
-// A complete profile is some 20 KB; a larger file is not one, and refusing it
-// unread keeps time and memory bounded.
+// A complete profile is under 20 KB even with every character escaped; a
+// larger file is not one, and refusing it unread keeps time and memory
+// bounded.
 inline constexpr qsizetype MaxProfileFileSize = 1024 * 1024;
 
 struct ProfileFault {

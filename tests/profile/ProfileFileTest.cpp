@@ -122,7 +122,8 @@ TEST(ProfileFile, ReadsBackWhatItWrote) {
     for (char16_t c = 1; c <= 0xFF; ++c) {
         latin1 += c;
     }
-    extremes.firmware = latin1;
+    // Never from a unit, but kept all the same: escaped.
+    extremes.firmware = latin1 + u"\u010C\U0001F600" + char16_t(0xD800);
     for (std::size_t i = 0; i < protocol::SmsSlotCount; ++i) {
         (*extremes.smsTexts)[i] = latin1.substr(i * 25, 25);
     }
