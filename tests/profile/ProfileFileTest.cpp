@@ -7,6 +7,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLocale>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <string>
@@ -34,38 +35,37 @@ UnitProfile fullProfile() {
     return p;
 }
 
-std::vector<std::string> faultTexts(const ProfileReadResult& result) {
+std::vector<std::string> faultTexts(const std::vector<ProfileFault>& faults) {
     std::vector<std::string> texts;
-    for (const ProfileFault& fault : result.faults) {
+    for (const ProfileFault& fault : faults) {
         texts.push_back(fault.text().toStdString());
     }
     return texts;
 }
 
-// `node` with the value at `path` ("phonebook[12].note") replaced, or
+std::vector<std::string> faultTexts(const ProfileReadResult& result) {
+    return faultTexts(result.faults);
+}
+
+// `node` with the value at `path` (its keys and indices) replaced, or
 // removed when `value` is undefined.
-QJsonValue replaced(const QJsonValue& node, QStringView path, const QJsonValue& value) {
+QJsonValue replaced(const QJsonValue& node, QStringList path, const QJsonValue& value) {
     if (path.isEmpty()) {
         return value;
     }
-    if (path.startsWith(u'[')) {
-        const qsizetype close = path.indexOf(u']');
-        const int index = path.mid(1, close - 1).toInt();
+    const QString step = path.takeFirst();
+    bool isIndex = false;
+    const int index = step.toInt(&isIndex);
+    if (isIndex) {
         QJsonArray array = node.toArray();
-        array[index] = replaced(array[index], path.mid(close + 1), value);
+        array[index] = replaced(array[index], path, value);
         return array;
     }
-    path = path.startsWith(u'.') ? path.mid(1) : path;
-    qsizetype end = path.indexOf(u'.');
-    const qsizetype bracket = path.indexOf(u'[');
-    end = end < 0 || (bracket >= 0 && bracket < end) ? bracket : end;
-    const QString key = (end < 0 ? path : path.left(end)).toString();
-    const QStringView rest = end < 0 ? QStringView() : path.mid(end);
     QJsonObject object = node.toObject();
-    if (rest.isEmpty() && value.isUndefined()) {
-        object.remove(key);
+    if (path.isEmpty() && value.isUndefined()) {
+        object.remove(step);
     } else {
-        object[key] = replaced(object[key], rest, value);
+        object[step] = replaced(object[step], path, value);
     }
     return object;
 }
@@ -76,7 +76,9 @@ QByteArray changed(const char* path, const char* json) {
     const QJsonValue value = *json ? QJsonDocument::fromJson(QByteArray("[") + json + "]")[0]
                                    : QJsonValue(QJsonValue::Undefined);
     const QJsonValue root = QJsonDocument::fromJson(writeProfile(fullProfile())).object();
-    return QJsonDocument(replaced(root, QString::fromLatin1(path), value).toObject()).toJson();
+    const QStringList steps =
+        QString::fromLatin1(path).split(QRegularExpression("[.\\[\\]]+"), Qt::SkipEmptyParts);
+    return QJsonDocument(replaced(root, steps, value).toObject()).toJson();
 }
 
 }  // namespace
@@ -282,7 +284,7 @@ TEST(ProfileFile, NamesWhereMalformedJsonBreaks) {
     }
 }
 
-// A 10 MB file is refused unparsed: a complete profile is some 20 KB, so
+// A 10 MB file is refused unparsed: a complete profile is under 20 KB, so
 // anything near that size was picked by mistake, and parsing it would cost
 // time and memory for nothing.
 TEST(ProfileFile, RefusesAFileLargerThanAProfileCanBe) {
@@ -304,11 +306,7 @@ TEST(ProfileFile, TextsReadFromAUnitAreKeptButNotWritten) {
         "gsmNumbers[0]: 16 characters, more than the 15 the unit takes",
         "relayPulseTime: 0 is outside 1 to 250",
     };
-    std::vector<std::string> checked;
-    for (const ProfileFault& fault : checkProfile(read)) {
-        checked.push_back(fault.text().toStdString());
-    }
-    EXPECT_EQ(checked, expected);
+    EXPECT_EQ(faultTexts(checkProfile(read)), expected);
     EXPECT_NE(writeProfile(read).indexOf("\"+381641234567890\""), -1);
     EXPECT_EQ(faultTexts(readProfile(writeProfile(read))), expected);
     EXPECT_TRUE(checkProfile(fullProfile()).empty());
