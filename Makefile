@@ -98,7 +98,7 @@ fuzz: setup
 	    -DCMAKE_CXX_COMPILER=clang++ -DBREVALON_FUZZ=ON -DBREVALON_BENCH=OFF \
 	    "-DCMAKE_CXX_FLAGS=-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer" \
 	    "-DCMAKE_EXE_LINKER_FLAGS=-fsanitize=address,undefined" >/dev/null
-	@cmake --build build/fuzz --target fuzz_dispatcher fuzz_report_descriptor
+	@cmake --build build/fuzz --target fuzz_dispatcher fuzz_report_descriptor fuzz_profile
 	@bash tests/fuzz/run.sh build/fuzz $(FUZZ_SECONDS)
 
 # Every program of bench/ on the default build, with its figures; the soak

@@ -15,7 +15,7 @@ export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 export LSAN_OPTIONS=suppressions=$here/lsan.supp
 
 status=0
-for target in fuzz_dispatcher fuzz_report_descriptor; do
+for target in fuzz_dispatcher fuzz_report_descriptor fuzz_profile; do
     case $target in
         # A selector byte and up to 80 bytes of report. Qt fills caches as
         # the windows are used, which would have every input checked for
@@ -23,6 +23,9 @@ for target in fuzz_dispatcher fuzz_report_descriptor; do
         fuzz_dispatcher) options=(-max_len=81 -detect_leaks=0) ;;
         # The largest descriptor hidraw hands over.
         fuzz_report_descriptor) options=(-max_len=4096) ;;
+        # A complete profile is under 10 KB as written; room for one written
+        # by hand with wider spacing.
+        fuzz_profile) options=(-max_len=16384) ;;
     esac
     corpus=$build/corpus/$target
     mkdir -p "$corpus" "$build/artifacts"

@@ -1,0 +1,338 @@
+#include "profile/ProfileFile.h"
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLocale>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+
+#include <string>
+
+using namespace profile;
+
+namespace {
+
+// Every group set; phonebook record 12 is the only non-empty one past 0.
+UnitProfile fullProfile() {
+    UnitProfile p;
+    p.firmware = u"BRV8 FW 3.02 02.12.2016";
+    p.gsmNumbers = {u"+381641234567", u"", u"", u"", u"", u"0641234567"};
+    p.smsTexts = {u"Ulaz 1 deaktiviran",     u"Ulaz 1 aktiviran", u"", u"", u"", u"", u"", u"", u"",
+                  u"Kvar \"\u00E9\" \\ \x01"};
+    p.digitalInputs = {{{true, 5}, {true, 5}, {false, 10}}};
+    p.digitalInputsAllEnabled = true;
+    p.analogAlarm = AnalogAlarm{800000, -1, 30, 3, true, false};
+    p.calibration = {{{10000, -125000, -32768, false}, {0, 0, 32767, true}}};
+    p.relayPulseTime = 25;
+    p.callFunction = true;
+    p.phonebook.emplace();
+    (*p.phonebook)[0] = {u"+381641234567", u"Servis", true};
+    (*p.phonebook)[12] = {u"+381111222333", u"Tehn", false};
+    return p;
+}
+
+std::vector<std::string> faultTexts(const std::vector<ProfileFault>& faults) {
+    std::vector<std::string> texts;
+    for (const ProfileFault& fault : faults) {
+        texts.push_back(fault.text().toStdString());
+    }
+    return texts;
+}
+
+std::vector<std::string> faultTexts(const ProfileReadResult& result) {
+    return faultTexts(result.faults);
+}
+
+// `node` with the value at `path` (its keys and indices) replaced, or
+// removed when `value` is undefined.
+QJsonValue replaced(const QJsonValue& node, QStringList path, const QJsonValue& value) {
+    if (path.isEmpty()) {
+        return value;
+    }
+    const QString step = path.takeFirst();
+    bool isIndex = false;
+    const int index = step.toInt(&isIndex);
+    if (isIndex) {
+        QJsonArray array = node.toArray();
+        array[index] = replaced(array[index], path, value);
+        return array;
+    }
+    QJsonObject object = node.toObject();
+    if (path.isEmpty() && value.isUndefined()) {
+        object.remove(step);
+    } else {
+        object[step] = replaced(object[step], path, value);
+    }
+    return object;
+}
+
+// The full profile's document with one value changed; `json` is the new
+// value as JSON text, or empty to remove the key.
+QByteArray changed(const char* path, const char* json) {
+    const QJsonValue value = *json ? QJsonDocument::fromJson(QByteArray("[") + json + "]")[0]
+                                   : QJsonValue(QJsonValue::Undefined);
+    const QJsonValue root = QJsonDocument::fromJson(writeProfile(fullProfile())).object();
+    const QStringList steps =
+        QString::fromLatin1(path).split(QRegularExpression("[.\\[\\]]+"), Qt::SkipEmptyParts);
+    return QJsonDocument(replaced(root, steps, value).toObject()).toJson();
+}
+
+}  // namespace
+
+TEST(ProfileFile, WritesTheDocumentByteForByte) {
+    // Commas as decimal separators must not reach the file.
+    const QLocale previous;
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    const QByteArray written = writeProfile(fullProfile());
+    QLocale::setDefault(previous);
+
+    QByteArray expected = R"({
+  "format": "brevalon-mini-setup-profile",
+  "version": 1,
+  "firmware": "BRV8 FW 3.02 02.12.2016",
+  "gsmNumbers": ["+381641234567", "", "", "", "", "0641234567"],
+  "smsTexts": ["Ulaz 1 deaktiviran", "Ulaz 1 aktiviran", "", "", "", "", "", "", "", "Kvar \"é\" \\ \u0001"],
+  "digitalInputs": [{"trigger": true, "detectionDelay": 5}, {"trigger": true, "detectionDelay": 5}, {"trigger": false, "detectionDelay": 10}],
+  "digitalInputsAllEnabled": true,
+  "analogAlarm": {"max": "80.0000", "min": "-0.0001", "repeatMinutes": 30, "smsCount": 3, "on": true, "userTexts": false},
+  "calibration": [{"k": "1.0000", "n": "-12.5000", "rawOffset": -32768, "voltageOut": false}, {"k": "0.0000", "n": "0.0000", "rawOffset": 32767, "voltageOut": true}],
+  "relayPulseTime": 25,
+  "callFunction": true,
+  "phonebook": [
+    {"number": "+381641234567", "note": "Servis", "active": true},
+)";
+    const QByteArray empty = R"(    {"number": "", "note": "", "active": false})";
+    for (int row = 1; row < 100; ++row) {
+        expected += row == 12
+                        ? R"(    {"number": "+381111222333", "note": "Tehn", "active": false})"
+                        : empty;
+        expected += row < 99 ? ",\n" : "\n";
+    }
+    expected += "  ]\n}\n";
+    EXPECT_EQ(written.toStdString(), expected.toStdString());
+}
+
+TEST(ProfileFile, ReadsBackWhatItWrote) {
+    UnitProfile extremes = fullProfile();
+    extremes.analogAlarm = AnalogAlarm{INT32_MAX, INT32_MIN, 65535, 255, false, true};
+    extremes.relayPulseTime = 250;
+    std::u16string latin1;
+    for (char16_t c = 1; c <= 0xFF; ++c) {
+        latin1 += c;
+    }
+    // Never from a unit, but kept all the same: escaped.
+    extremes.firmware = latin1 + u"\u010C\U0001F600" + char16_t(0xD800);
+    for (std::size_t i = 0; i < protocol::SmsSlotCount; ++i) {
+        (*extremes.smsTexts)[i] = latin1.substr(i * 25, 25);
+    }
+    UnitProfile phonebookOnly;
+    phonebookOnly.phonebook = fullProfile().phonebook;
+
+    for (const UnitProfile& profile : {fullProfile(), extremes, phonebookOnly, UnitProfile{}}) {
+        const ProfileReadResult result = readProfile(writeProfile(profile));
+        EXPECT_EQ(faultTexts(result), std::vector<std::string>{});
+        EXPECT_TRUE(result.profile == profile);
+    }
+}
+
+TEST(ProfileFile, GroupsLeftOutStayUnset) {
+    const ProfileReadResult result = readProfile(R"({
+        "version": 1, "callFunction": false, "format": "brevalon-mini-setup-profile"})");
+    ASSERT_TRUE(result.profile);
+    UnitProfile expected;
+    expected.callFunction = false;
+    EXPECT_TRUE(*result.profile == expected);
+}
+
+TEST(ProfileFile, ReadsNumbersAsTheWindowsDo) {
+    struct Case {
+        const char* path;
+        const char* json;
+        std::int64_t value;
+    };
+    const Case cases[] = {
+        {"analogAlarm.max", R"("12.5")", 125000},
+        {"analogAlarm.max", R"("12.5000")", 125000},
+        {"analogAlarm.max", R"(" +12.5 ")", 125000},
+        {"analogAlarm.max", R"("1e3")", 10000000},
+        {"analogAlarm.max", R"("0.00015")", 2},
+        {"analogAlarm.max", R"("-0")", 0},
+        {"relayPulseTime", "1", 1},
+        {"relayPulseTime", "2.0", 2},
+        {"relayPulseTime", "3e0", 3},
+    };
+    for (const Case& c : cases) {
+        const ProfileReadResult result = readProfile(changed(c.path, c.json));
+        ASSERT_TRUE(result.profile) << c.json << ": " << faultTexts(result).front();
+        const std::int64_t read = QByteArray(c.path).startsWith("analogAlarm")
+                                      ? result.profile->analogAlarm->max
+                                      : *result.profile->relayPulseTime;
+        EXPECT_EQ(read, c.value) << c.json;
+    }
+}
+
+TEST(ProfileFile, RefusesEachBrokenRule) {
+    struct Case {
+        const char* path;
+        const char* json;  // empty: the key removed
+        const char* fault;
+    };
+    const Case cases[] = {
+        // The file's kind.
+        {"format", R"("other")", R"(format: must be "brevalon-mini-setup-profile", not "other")"},
+        {"format", "", "format: missing"},
+        {"version", "2", "version: 2 is newer than version 1, the one this program reads"},
+        {"version", "0", "version: 0 is not a version; this program reads version 1"},
+        {"version", R"("1")", "version: must be a whole number, not a string"},
+        // Keys.
+        {"phonbook", "[]", "phonbook: unknown key"},
+        {"analogAlarm.of", "1", "analogAlarm.of: unknown key"},
+        {"phonebook[3].color", "1", "phonebook[3].color: unknown key"},
+        {"analogAlarm.userTexts", "", "analogAlarm.userTexts: missing"},
+        // Types and lengths.
+        {"gsmNumbers[1]", "5", "gsmNumbers[1]: must be a string, not a number"},
+        {"firmware", "null", "firmware: must be a string, not null"},
+        {"callFunction", "1", "callFunction: must be true or false, not a number"},
+        {"digitalInputs[0]", "[]", "digitalInputs[0]: must be an object, not an array"},
+        {"smsTexts", "{}", "smsTexts: must be an array, not an object"},
+        {"calibration", "[{}]", "calibration: must hold 2 entries, not 1"},
+        {"calibration[1].k", "1",
+         R"(calibration[1].k: must be a string such as "12.5", not a number)"},
+        {"relayPulseTime", R"("25")", "relayPulseTime: must be a whole number, not a string"},
+        // Numbers.
+        {"analogAlarm.max", R"("214748.3648")",
+         "analogAlarm.max: 214748.3648 is outside -214748.3648 to 214748.3647"},
+        {"analogAlarm.min", R"("12,5")", R"(analogAlarm.min: "12,5" is not a decimal number)"},
+        {"relayPulseTime", "2.5", "relayPulseTime: must be a whole number, not 2.5"},
+        {"relayPulseTime", "0", "relayPulseTime: 0 is outside 1 to 250"},
+        {"digitalInputs[2].detectionDelay", "256",
+         "digitalInputs[2].detectionDelay: 256 is outside 0 to 255"},
+        {"analogAlarm.repeatMinutes", "65536",
+         "analogAlarm.repeatMinutes: 65536 is outside 0 to 65535"},
+        {"analogAlarm.smsCount", "-1", "analogAlarm.smsCount: -1 is outside 0 to 255"},
+        {"calibration[0].rawOffset", "-32769",
+         "calibration[0].rawOffset: -32769 is outside -32768 to 32767"},
+        // Texts.
+        {"phonebook[12].note", "\"\u0161\"",
+         "phonebook[12].note: \"\u0161\" cannot be sent to the unit"},
+        {"smsTexts[0]", R"("a\u0000b")", "smsTexts[0]: U+0000 cannot be sent to the unit"},
+        {"gsmNumbers[0]", R"("+381641234567890")",
+         "gsmNumbers[0]: 16 characters, more than the 15 the unit takes"},
+        {"smsTexts[9]", R"("0123456789012345678901234567890")",
+         "smsTexts[9]: 31 characters, more than the 30 the unit takes"},
+        {"phonebook[99].number", R"("+381641234567890")",
+         "phonebook[99].number: 16 characters, more than the 15 the unit takes"},
+        {"phonebook[0].note", R"("Servis1")",
+         "phonebook[0].note: 7 characters, more than the 6 the unit takes"},
+    };
+    for (const Case& c : cases) {
+        const ProfileReadResult result = readProfile(changed(c.path, c.json));
+        EXPECT_FALSE(result.profile) << c.fault;
+        EXPECT_EQ(faultTexts(result), std::vector<std::string>{c.fault});
+    }
+}
+
+TEST(ProfileFile, ListsEveryFault) {
+    const ProfileReadResult result = readProfile(R"({
+        "format": "brevalon-mini-setup-profile", "version": 1,
+        "gsmNumbers": ["", "", true, "", "", "\u010c\u010c\u010c\u010c\u010c\u010c\u010c\u010c\u010c\u010c\u010c\u010c\u010c\u010c\u010c\u010c"],
+        "analogAlarm": {"max": "1", "min": 2, "repeatMinutes": 1, "smsCount": 1, "on": true},
+        "relayPulseTime": 251, "phonebok": []})");
+    EXPECT_FALSE(result.profile);
+    const std::vector<std::string> expected{
+        "gsmNumbers[2]: must be a string, not true",
+        "gsmNumbers[5]: \"\u010C\" cannot be sent to the unit",
+        "gsmNumbers[5]: 16 characters, more than the 15 the unit takes",
+        R"(analogAlarm.min: must be a string such as "12.5", not a number)",
+        "analogAlarm.userTexts: missing",
+        "relayPulseTime: 251 is outside 1 to 250",
+        "phonebok: unknown key",
+    };
+    EXPECT_EQ(faultTexts(result), expected);
+}
+
+TEST(ProfileFile, AnotherVersionIsRefusedOnThatAlone) {
+    // Keys that a later version may add are not listed as unknown.
+    const ProfileReadResult result =
+        readProfile(R"({"format": "brevalon-mini-setup-profile", "version": 2, "schedule": [1]})");
+    EXPECT_EQ(faultTexts(result), std::vector<std::string>{"version: 2 is newer than version 1, "
+                                                           "the one this program reads"});
+}
+
+TEST(ProfileFile, NamesWhereMalformedJsonBreaks) {
+    const QByteArray whole = writeProfile(fullProfile());
+    struct Case {
+        QByteArray document;
+        const char* fault;
+    };
+    const Case cases[] = {
+        {"", "malformed JSON at line 1, column 1: illegal value"},
+        {whole.left(whole.indexOf("\"digitalInputs\"")),
+         "malformed JSON at line 7, column 3: unterminated object"},
+        {whole.left(whole.size() - 3), "malformed JSON at line 114, column 4: unterminated object"},
+        // Columns count characters: "é" is two bytes.
+        {"{\n  \"a\": 1, \"\u00E9\": }",
+         "malformed JSON at line 2, column 17: object is missing after a comma"},
+        {"[]", "the file must hold a JSON object, not an array"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(faultTexts(readProfile(c.document)), std::vector<std::string>{c.fault});
+    }
+}
+
+// A 10 MB file is refused unparsed: a complete profile is under 20 KB, so
+// anything near that size was picked by mistake, and parsing it would cost
+// time and memory for nothing.
+TEST(ProfileFile, RefusesAFileLargerThanAProfileCanBe) {
+    QByteArray padded = writeProfile(fullProfile());
+    padded.append(MaxProfileFileSize - padded.size(), ' ');
+    EXPECT_TRUE(readProfile(padded).profile);
+
+    const QByteArray huge = padded + QByteArray(10 * 1024 * 1024 - padded.size(), ' ');
+    EXPECT_EQ(faultTexts(readProfile(huge)),
+              std::vector<std::string>{
+                  "the file is 10485760 bytes long, more than a profile can be (1048576 bytes)"});
+}
+
+TEST(ProfileFile, TextsReadFromAUnitAreKeptButNotWritten) {
+    UnitProfile read;
+    read.gsmNumbers = {u"+381641234567890", u"", u"", u"", u"", u""};
+    read.relayPulseTime = 0;
+    const std::vector<std::string> expected{
+        "gsmNumbers[0]: 16 characters, more than the 15 the unit takes",
+        "relayPulseTime: 0 is outside 1 to 250",
+    };
+    EXPECT_EQ(faultTexts(checkProfile(read)), expected);
+    EXPECT_NE(writeProfile(read).indexOf("\"+381641234567890\""), -1);
+    EXPECT_EQ(faultTexts(readProfile(writeProfile(read))), expected);
+    EXPECT_TRUE(checkProfile(fullProfile()).empty());
+}
+
+TEST(ProfileFile, SavesAllOrNothingAndLoads) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString path = dir.filePath(QStringLiteral("unit.json"));
+    QString error;
+    ASSERT_TRUE(saveProfile(path, fullProfile(), error)) << error.toStdString();
+    const ProfileReadResult loaded = loadProfile(path);
+    ASSERT_TRUE(loaded.profile);
+    EXPECT_TRUE(*loaded.profile == fullProfile());
+
+    const QString missingFolder = dir.filePath(QStringLiteral("none/unit.json"));
+    EXPECT_FALSE(saveProfile(missingFolder, fullProfile(), error));
+    EXPECT_FALSE(error.isEmpty());
+    EXPECT_FALSE(QFile::exists(missingFolder));
+    EXPECT_FALSE(loadProfile(missingFolder).profile);
+
+    QFile big(path);
+    ASSERT_TRUE(big.open(QIODevice::WriteOnly));
+    big.write(QByteArray(10 * 1024 * 1024, ' '));
+    big.close();
+    EXPECT_EQ(faultTexts(loadProfile(path)),
+              std::vector<std::string>{
+                  "the file is 10485760 bytes long, more than a profile can be (1048576 bytes)"});
+}
