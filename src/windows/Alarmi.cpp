@@ -91,12 +91,7 @@ void TfrmAlarmi::ReplyGP(const protocol::SmsTextReply& reply) {
 }
 
 bool TfrmAlarmi::readWatchdogTick() {
-    if (!smsRead_.tick()) {
-        return false;
-    }
-    ui_->gaSMSGauge1->hide();
-    ui_->gaSMSGauge2->hide();
-    return true;
+    return watchdogTick(smsRead_, {ui_->gaSMSGauge1, ui_->gaSMSGauge2});
 }
 
 void TfrmAlarmi::ReplySP() {

@@ -83,11 +83,7 @@ void TfrmCallPhonebook::ReplyGC(const protocol::PhonebookReply& record) {
 }
 
 bool TfrmCallPhonebook::readWatchdogTick() {
-    if (!phonebookRead_.tick()) {
-        return false;
-    }
-    ui_->sGauge1->hide();
-    return true;
+    return watchdogTick(phonebookRead_, {ui_->sGauge1});
 }
 
 void TfrmCallPhonebook::ReplySC() {

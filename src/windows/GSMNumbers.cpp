@@ -47,11 +47,7 @@ void TfrmGSMNumbers::ReplyGN(const protocol::GsmNumberReply& reply) {
 }
 
 bool TfrmGSMNumbers::readWatchdogTick() {
-    if (!numberRead_.tick()) {
-        return false;
-    }
-    ui_->sGauge1->hide();
-    return true;
+    return watchdogTick(numberRead_, {ui_->sGauge1});
 }
 
 void TfrmGSMNumbers::ReplySN() {

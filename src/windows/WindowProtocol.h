@@ -3,11 +3,15 @@
 // How a window hands the protocol's reports to the main window and runs the
 // protocol's sequences through it.
 
+#include <QWidget>
+
 #include <cstddef>
 #include <functional>
+#include <initializer_list>
 
 #include "protocol/AcknowledgedWrite.h"
 #include "protocol/CommandReport.h"
+#include "protocol/ReadChain.h"
 #include "windows/MainLink.h"
 
 // Sends `report` as it was built: its bytes from byte 3 on as the block, so
@@ -30,4 +34,17 @@ inline protocol::AcknowledgedWrite acknowledgedWrite(TMainLink& main) {
     protocol::AcknowledgedWrite write;
     write.wait = [&main](const bool& waitForOk) { return main.waitForAcknowledge(waitForOk); };
     return write;
+}
+
+// One tick of a read chain's watchdog; the chain's gauges go on the tick that
+// gives the wait up. True on that tick.
+template <typename Index>
+bool watchdogTick(protocol::ReadChain<Index>& chain, std::initializer_list<QWidget*> gauges) {
+    if (!chain.tick()) {
+        return false;
+    }
+    for (QWidget* gauge : gauges) {
+        gauge->hide();
+    }
+    return true;
 }
