@@ -46,7 +46,7 @@ TEST_F(HidTest, UnpluggedCheckedOutDeviceStaysListedUntilCheckedIn) {
     ASSERT_TRUE(ctl->CheckOutByIndex(dev, 0));
     dev->setOnUnplug(THidPlugEvent::bind(&log, &EventLog::Unplug));
     std::uint32_t written = 0;
-    ASSERT_TRUE(dev->WriteFile(std::vector<std::uint8_t>(65).data(), 65, written));
+    ASSERT_TRUE(dev->WriteFile(reportOf("00").data(), 65, written));
     log.take();
 
     sim.unplug("/a");

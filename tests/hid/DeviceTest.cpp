@@ -128,20 +128,14 @@ TEST_F(DeviceTest, ThreadSleepTimeKeepsValuesOutsideItsRange) {
 
 TEST_F(DeviceTest, WriteFileSendsTheReportAndReportsFailures) {
     holdDevice(testDevice("/a"));
-    std::vector<std::uint8_t> report(65, 0);
-    report[1] = 'G';
-    report[2] = 'S';
+    const std::vector<std::uint8_t> report = reportOf("00 47 53");
     std::uint32_t written = 0;
     ASSERT_TRUE(dev->WriteFile(report.data(), 65, written));
     EXPECT_EQ(written, 65u);
     const auto lines = sim.transcript();
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_EQ(lines[0].direction, '>');
-    std::string expected = "00 47 53";
-    for (int i = 3; i < 65; ++i) {
-        expected += " 00";
-    }
-    EXPECT_EQ(hexPairs(lines[0].bytes), expected);
+    EXPECT_EQ(hexOf(lines[0].bytes), reportHex("00 47 53"));
     sim.failWrites("/a", 1167, 1);
     EXPECT_FALSE(dev->WriteFile(report.data(), 65, written));
     EXPECT_EQ(written, 0u);
@@ -171,10 +165,10 @@ TEST_F(DeviceTest, ForwardedOperations) {
     EXPECT_TRUE(dev->SetFeature(feature, 4));
     std::uint8_t read[4] = {0x02};
     EXPECT_TRUE(dev->GetFeature(read, 4));
-    EXPECT_EQ(hexPairs({read, read + 4}), "02 AA BB CC");
+    EXPECT_EQ(hexOf(std::span(read, 4)), "02 AA BB CC");
     std::uint8_t other[4] = {0x03, 0x11};
     EXPECT_TRUE(dev->GetFeature(other, 4));
-    EXPECT_EQ(hexPairs({other, other + 4}), "03 00 00 00");
+    EXPECT_EQ(hexOf(std::span(other, 4)), "03 00 00 00");
     dev->setConfiguration(HidConfiguration{1, 2, 64});
     EXPECT_EQ(dev->Configuration().RingBufferSize, 64u);
     EXPECT_TRUE(dev->FlushQueue());

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "ManualUiThread.h"
+#include "ReportBytes.h"
 #include "hid/HidControllerClass.h"
 #include "sim/SimHidPlatform.h"
 
@@ -53,7 +54,7 @@ struct EventLog {
         for (std::uint16_t i = 0; i < size; ++i) {
             report.push_back(data[i]);
         }
-        events.push_back("data " + path(dev) + " " + hexPairs(report));
+        events.push_back("data " + path(dev) + " " + hexOf(report));
     }
     std::vector<std::string> take() { return std::exchange(events, {}); }
 };

@@ -50,7 +50,7 @@ protected:
             return "no unit";
         }
         dev->setOnData(THidDataEvent::bind(&log, &Log::Data));
-        const UnitReport bytes = report(request);
+        const UnitReport bytes = reportOf(request);
         std::uint32_t written = 0;
         log.data.clear();
         const bool sent = dev->WriteFile(bytes.data(), 65, written) &&
@@ -96,7 +96,7 @@ TEST_F(UnitDiscoveryTest, FormatAndBootModeAreARemovalAndALaterArrival) {
 
         THidDevice* dev = nullptr;
         ASSERT_TRUE(ctl->CheckOutByIndex(dev, 0));
-        const UnitReport bytes = report(c.request);
+        const UnitReport bytes = reportOf(c.request);
         std::uint32_t written = 0;
         ASSERT_TRUE(dev->WriteFile(bytes.data(), 65, written));
         ASSERT_TRUE(ui.pumpUntil([&] { return log.events.size() >= 2; }));
@@ -107,7 +107,7 @@ TEST_F(UnitDiscoveryTest, FormatAndBootModeAreARemovalAndALaterArrival) {
 
         ASSERT_TRUE(ui.pumpUntil([&] { return log.events.size() >= 4; }));
         EXPECT_EQ(log.events, (std::vector<std::string>{removal, "change", arrival, "change"}));
-        EXPECT_EQ(ask("00 47 4E 00"), hexOf(report(c.numberAfter)));
+        EXPECT_EQ(ask("00 47 4E 00"), hexOf(reportOf(c.numberAfter)));
 
         ctl.reset();
         unit.unplug();
