@@ -34,19 +34,8 @@ protected:
         Control<QTimer>("Timer1")->stop();
         Control<QCheckBox>("cbGetStatusAuto")->setChecked(false);
         // Replies come in order: once this one is shown, nothing else is due.
-        ShowFirmware(Reply("GF", {}), "");
+        ShowFirmware(reportOf("00 47 46"), "");
         Platform.clearTranscript();
-    }
-
-    static std::vector<std::uint8_t> Reply(const char tag[2],
-                                           const std::vector<std::pair<int, char>>& bytes) {
-        std::vector<std::uint8_t> report(65, 0);
-        report[1] = static_cast<std::uint8_t>(tag[0]);
-        report[2] = static_cast<std::uint8_t>(tag[1]);
-        for (const auto& [position, value] : bytes) {
-            report[position] = static_cast<std::uint8_t>(value);
-        }
-        return report;
     }
 
     // Sends the reports from the unit, the last of which must be a "GF"
@@ -75,22 +64,22 @@ protected:
 
 TEST_F(CommandsTest, FirmwareTextIsTheNonZeroBytesOfTheReply) {
     const struct {
-        std::vector<std::pair<int, char>> bytes;
+        std::vector<std::uint8_t> reply;
         const char* shown;
     } cases[] = {
-        {{{3, 'V'}, {4, 'e'}, {5, 'r'}, {6, ' '}, {7, '1'}, {8, '2'}}, "Ver 12"},
-        {{{3, 'A'}, {4, 'B'}, {5, 0}, {6, 0}, {7, 'C'}, {8, 'D'}}, "ABCD"},
-        {{{63, 'Z'}, {64, 'Y'}}, "Z"},
-        {{}, ""},
+        {reportOf(R"(00 47 46 "Ver 12")"), "Ver 12"},
+        {reportOf(R"(00 47 46 "AB" 00 00 "CD")"), "ABCD"},
+        {reportWith({{0, "00 47 46"}, {63, R"("ZY")"}}), "Z"},
+        {reportOf("00 47 46"), ""},
     };
     for (const auto& c : cases) {
-        ShowFirmware(Reply("GF", c.bytes), c.shown);
+        ShowFirmware(c.reply, c.shown);
     }
 }
 
 TEST_F(CommandsTest, RelayToggleAndBootModeSendTheirReports) {
     Control<QPushButton>("btRele1Togle")->click();
-    EXPECT_EQ(Sent(), std::vector<std::string>{Padded("00 53 4F 54")});
+    EXPECT_EQ(Sent(), std::vector<std::string>{reportHex("00 53 4F 54")});
 
     const QString question =
         "Da li zaista zelite da pokrenete BOOT mod na uredjaju? Ovaj mod je potreban samo pri "
@@ -106,7 +95,8 @@ TEST_F(CommandsTest, RelayToggleAndBootModeSendTheirReports) {
     Dialogs->answer(DialogService::Answer::Yes);
     Control<QPushButton>("btResetToBoot")->click();
     EXPECT_FALSE(automatic->isChecked());
-    EXPECT_EQ(Sent(), (std::vector<std::string>{Padded("00 53 4F 54"), Padded("00 53 52 42")}));
+    EXPECT_EQ(Sent(),
+              (std::vector<std::string>{reportHex("00 53 4F 54"), reportHex("00 53 52 42")}));
 }
 
 TEST_F(CommandsTest, AFailedWriteIsAHistoryLineAndStillCounted) {
@@ -136,9 +126,9 @@ TEST_F(CommandsTest, AFailedWriteIsAHistoryLineAndStillCounted) {
 
 TEST_F(CommandsTest, RepliesThatNoRowMatchesAreOnlyCounted) {
     ResetCounters();
-    ShowFirmware(Reply("GF", {{3, 'M'}}), "M",
-                 {Reply("XY", {{3, 1}}), Reply("GA", {{4, 'X'}}), Reply("GK", {{4, 'D'}}),
-                  Reply("FG", {{3, 'Q'}})});
+    ShowFirmware(reportOf(R"(00 47 46 "M")"), "M",
+                 {reportOf("00 58 59 01"), reportOf(R"(00 47 41 00 "X")"),
+                  reportOf(R"(00 47 4B 00 "D")"), reportOf(R"(00 46 47 "Q")")});
     Main().Timer1Timer();
     EXPECT_EQ(StatusPanel(2), "Tx/Rx: 0/5");
 }

@@ -48,8 +48,8 @@ TEST_F(StartupTest, OneUnitIsConnectedAskedForItsFirmwareAndPolled) {
     // start-up notification.
     const std::vector<std::string> sent = Sent();
     ASSERT_GE(sent.size(), 2u);
-    EXPECT_EQ(sent[0], Padded("00 47 46"));
-    EXPECT_EQ(sent[1], Padded("00 47 46"));
+    EXPECT_EQ(sent[0], reportHex("00 47 46"));
+    EXPECT_EQ(sent[1], reportHex("00 47 46"));
     EXPECT_EQ(CountSent("00 47 46"), 2);
     EXPECT_TRUE(Control<QCheckBox>("cbGetStatusAuto")->isChecked());
 
@@ -57,7 +57,7 @@ TEST_F(StartupTest, OneUnitIsConnectedAskedForItsFirmwareAndPolled) {
         return Control<QLabel>("lbFirmwareInfo")->text() == "FW 1.0" &&
                Control<QLabel>("lbGSMSignal")->text() == "GSM Signal [RSSI: 21]";
     }));
-    EXPECT_GE(CountSent(Padded("00 47 53")), 1);
+    EXPECT_GE(CountSent(reportHex("00 47 53")), 1);
     EXPECT_EQ(StatusPanel(1), "Uredjaj prisutan");
     EXPECT_TRUE(Control<QFrame>("sPanel1")->isEnabled());
     EXPECT_NE(Control<QFrame>("sPanel1")->palette().color(QPalette::Window),
@@ -88,10 +88,7 @@ TEST_F(StartupTest, TwoUnitsAreBothAskedCommandsGoToTheLastAndBothAreHeard) {
     // Polling off, and the second unit's replies all shown: it answers in
     // order, so a report of the test's own comes after them.
     auto* signal = Control<QLabel>("lbGSMSignal");
-    std::vector<std::uint8_t> status(65, 0);
-    status[1] = 0x47;
-    status[2] = 0x53;
-    status[4] = 0xEE;
+    std::vector<std::uint8_t> status = reportOf("00 47 53 00 EE");
     Control<QCheckBox>("cbGetStatusAuto")->setChecked(false);
     Platform.sendInput(second.path(), status);
     ASSERT_TRUE(PumpUntil([&] { return signal->text() == "GSM Signal [RSSI: 238]"; }));
@@ -99,7 +96,7 @@ TEST_F(StartupTest, TwoUnitsAreBothAskedCommandsGoToTheLastAndBothAreHeard) {
     second.unit().behaviour().dropAllReplies = true;
     Platform.clearTranscript();
     Control<QPushButton>("btGetStatus")->click();
-    EXPECT_EQ(Sent(second.path()), std::vector<std::string>{Padded("00 47 53")});
+    EXPECT_EQ(Sent(second.path()), std::vector<std::string>{reportHex("00 47 53")});
     EXPECT_TRUE(Sent(first.path()).empty());
 
     // Replies of the first unit are dispatched as well.
@@ -129,7 +126,7 @@ TEST_F(StartupTest, DevicesAreNamedAndMatchedByTheirProductString) {
     EXPECT_TRUE(Sent("lower").empty());
     EXPECT_TRUE(Sent("ids").empty());
     EXPECT_TRUE(Sent("serial").empty());
-    EXPECT_EQ(CountSent(Padded("00 47 46"), unit.path()), 2);
+    EXPECT_EQ(CountSent(reportHex("00 47 46"), unit.path()), 2);
 }
 
 TEST_F(StartupTest, RemovalLeavesNoDeviceAndArrivalConnectsAgain) {
@@ -178,5 +175,5 @@ TEST_F(StartupTest, RemovalLeavesNoDeviceAndArrivalConnectsAgain) {
     EXPECT_EQ(History().last(), "Arrival of Brevalon 8 (Serial=S1)");
     EXPECT_TRUE(Main().hasCurrentDevice());
     EXPECT_TRUE(automatic->isChecked());
-    EXPECT_EQ(Sent(unit.path()).front(), Padded("00 47 46"));
+    EXPECT_EQ(Sent(unit.path()).front(), reportHex("00 47 46"));
 }

@@ -29,16 +29,10 @@ const QColor Purple(0x80, 0x00, 0x80);
 const QColor Yellow(0xFF, 0xFF, 0x00);
 const QColor White(0xFF, 0xFF, 0xFF);
 
-// A "GS" report: report ID 0, the tag, then the given bytes (numbered from the
-// report ID); `length` bytes in all.
-std::vector<std::uint8_t> StatusReport(const std::vector<std::pair<int, std::uint8_t>>& bytes,
-                                       std::size_t length = 65) {
-    std::vector<std::uint8_t> report(length, 0);
-    report[1] = 0x47;
-    report[2] = 0x53;
-    for (const auto& [position, value] : bytes) {
-        report[position] = value;
-    }
+// A "GS" report of zeros with `value` in byte `k`.
+std::vector<std::uint8_t> StatusWith(std::size_t k, std::uint8_t value) {
+    std::vector<std::uint8_t> report = reportOf("00 47 53");
+    report[k] = value;
     return report;
 }
 
@@ -51,7 +45,7 @@ protected:
         // replies come before it, so none is left to arrive later.
         Control<QCheckBox>("cbGetStatusAuto")->setChecked(false);
         auto* signal = Control<QLabel>("lbGSMSignal");
-        Platform.sendInput(unit->path(), StatusReport({{4, 0xEE}}));
+        Platform.sendInput(unit->path(), StatusWith(4, 0xEE));
         ASSERT_TRUE(PumpUntil([signal] { return signal->text() == "GSM Signal [RSSI: 238]"; }));
     }
 
@@ -92,16 +86,12 @@ private:
 TEST_F(StatusTest, AFullReplyFillsEveryControl) {
     QWidget* phonebook = Window("TfrmCallPhonebook");
     Control<QPushButton>("sBitBtn3")->click();
-    std::vector<std::pair<int, std::uint8_t>> bytes = {
-        {3, 9},     {4, 85},    {5, 1},     {6, 0},     {7, 0xFF},  {8, 1},     {9, 0x0F},
-        {10, 0xFF}, {11, 0x00}, {12, 0x10}, {13, 0x01}, {14, 0x00}, {15, 0xFF}, {16, 0xFF},
-        {17, 0xFF}, {18, 0xFF}, {19, 0xFF}, {20, 0xFF}, {21, 0x00}, {22, 0x01}, {23, 0xE2},
-        {24, 0x40}, {55, 5},    {62, 7},    {63, 1},    {64, 255}};
-    const char phone[] = "+381641234567890";
-    for (int k = 0; k < 16; ++k) {
-        bytes.emplace_back(25 + k, static_cast<std::uint8_t>(phone[k]));
-    }
-    Show(StatusReport(bytes));
+    Show(reportWith({
+        {0, "00 47 53 09 55 01 00 FF 01 0F FF 00 10 01 00 FF FF FF FF FF FF 00 01 E2 40"},
+        {25, R"("+381641234567890")"},
+        {55, "05"},
+        {62, "07 01 FF"},
+    }));
 
     EXPECT_EQ(Control<TGauge>("gaGSMSignal")->text(), "100%");
     EXPECT_EQ(Text("lbGSMSignal"), "GSM Signal [RSSI: 85]");
@@ -128,16 +118,16 @@ TEST_F(StatusTest, AFullReplyFillsEveryControl) {
     EXPECT_EQ(Control<QLineEdit>(debug, "sEdit9")->text(), "255");
 
     // The call function going off hides the numbers of the open phonebook.
-    Show(StatusReport({{63, 0}}));
+    Show(reportOf("00 47 53"));
     EXPECT_EQ(Text("lbCallFuncEnabled"), "Iskljucena");
     EXPECT_FALSE(numbers->isVisible());
     EXPECT_FALSE(numbers->isEnabled());
 }
 
 TEST_F(StatusTest, AShortReplyReadsAsIfPaddedWithZeros) {
-    Show(StatusReport({{62, 1}, {63, 1}, {13, 1}, {25, '1'}}));
+    Show(reportWith({{0, "00 47 53"}, {13, "01"}, {25, "31"}, {62, "01 01"}}));
     // 10 data bytes after the report ID.
-    Show(StatusReport({{3, 3}, {4, 16}, {6, 1}, {9, 0x02}, {10, 0x03}}, 11));
+    Show(bytesOf("00 47 53 03 10 00 01 00 00 02 03"));
 
     EXPECT_EQ(Control<TGauge>("gaGSMSignal")->text(), "60%");
     EXPECT_EQ(Text("lbGSMSignal"), "GSM Signal [RSSI: 16]");
@@ -163,7 +153,7 @@ TEST_F(StatusTest, NetworkStatesHaveTheirTextsAndColours) {
                  {2, "ROAMING_NETWORK", Green}, {3, "SEARCHING...", Purple},
                  {4, "UNDEFINED!?", Red},       {255, "UNDEFINED!?", Red}};
     for (const auto& c : cases) {
-        Show(StatusReport({{62, c.value}}));
+        Show(StatusWith(62, c.value));
         EXPECT_EQ(Text("lbNetworkState"), c.text) << int(c.value);
         EXPECT_EQ(TextColor("lbNetworkState"), c.color) << int(c.value);
     }
@@ -173,30 +163,23 @@ TEST_F(StatusTest, SignalLevelsAreShownAsPercentagesOfFive) {
     const std::pair<std::uint8_t, const char*> cases[] = {{0, "0%"},   {1, "20%"},  {4, "80%"},
                                                           {5, "100%"}, {6, "100%"}, {255, "100%"}};
     for (const auto& [level, text] : cases) {
-        Show(StatusReport({{3, level}}));
+        Show(StatusWith(3, level));
         EXPECT_EQ(Control<TGauge>("gaGSMSignal")->text(), text) << int(level);
     }
 }
 
 TEST_F(StatusTest, AnalogValuesUseTheLocalesDecimalSeparator) {
     const LocaleScope german(QLocale(QLocale::German, QLocale::Germany));
-    Show(StatusReport({{17, 0xFF},
-                       {18, 0xFF},
-                       {19, 0xFF},
-                       {20, 0xFF},
-                       {21, 0x00},
-                       {22, 0x01},
-                       {23, 0xE2},
-                       {24, 0x40}}));
+    Show(reportWith({{0, "00 47 53"}, {17, "FF FF FF FF 00 01 E2 40"}}));
     EXPECT_EQ(Text("lbADCh1Val"), "-0,0001");
     EXPECT_EQ(Text("lbADCh2Val"), "12,3456");
 }
 
 TEST_F(StatusTest, PhoneNumberEndsAtItsFirstZeroByte) {
-    Show(StatusReport({{25, '0'}, {26, '6'}, {27, 0}, {28, '9'}}));
+    Show(reportWith({{0, "00 47 53"}, {25, R"("06" 00 "9")"}}));
     EXPECT_EQ(Text("sLabel6"), "06");
     // Bytes are character codes, not a code page.
-    Show(StatusReport({{25, 0xE9}, {26, '1'}}));
+    Show(reportWith({{0, "00 47 53"}, {25, "E9 31"}}));
     EXPECT_EQ(Text("sLabel6"), QString::fromUtf8("\xC3\xA9") + "1");
 }
 
@@ -213,7 +196,7 @@ TEST_F(StatusTest, AutomaticPollingSendsOneRequestPerTick) {
         Shown([this] { Main().Timer1Timer(); });
     }
     EXPECT_EQ(StatusPanel(2), "Tx/Rx: 10/9");
-    EXPECT_EQ(Sent(), std::vector<std::string>(10, Padded("00 47 53")));
+    EXPECT_EQ(Sent(), std::vector<std::string>(10, reportHex("00 47 53")));
     EXPECT_EQ(Received().size(), 10u);
     Control<QCheckBox>("cbGetStatusAuto")->setChecked(false);
     Main().Timer1Timer();

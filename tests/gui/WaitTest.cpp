@@ -10,8 +10,6 @@
 #include <QTimer>
 
 #include <chrono>
-#include <cstdint>
-#include <vector>
 
 namespace {
 
@@ -98,10 +96,7 @@ TEST_F(WaitTest, ALateAcknowledgementEndsTheNextWaitOfItsWindow) {
     }
 
     // Due halfway through the second wait: each wait lasts 0.9 to 1 s.
-    std::vector<std::uint8_t> acknowledgement(65, 0);
-    acknowledgement[1] = 0x53;
-    acknowledgement[2] = 0x4E;
-    Platform.sendInput(unit.path(), acknowledgement, std::chrono::milliseconds(1500));
+    Platform.sendInput(unit.path(), reportOf("00 53 4E"), std::chrono::milliseconds(1500));
     Control<QPushButton>(numbers, "btGSMNWrite")->click();
 
     EXPECT_EQ(CountSent("00 53 4E"), 6);

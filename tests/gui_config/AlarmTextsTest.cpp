@@ -26,8 +26,8 @@ protected:
 };
 
 const std::vector<std::string> AllTextRequests =
-    PaddedAll({"00 47 50 00", "00 47 50 01", "00 47 50 02", "00 47 50 03", "00 47 50 04",
-               "00 47 50 05", "00 47 50 06", "00 47 50 07", "00 47 50 08", "00 47 50 09"});
+    reportsHex({"00 47 50 00", "00 47 50 01", "00 47 50 02", "00 47 50 03", "00 47 50 04",
+                "00 47 50 05", "00 47 50 06", "00 47 50 07", "00 47 50 08", "00 47 50 09"});
 
 TEST_F(AlarmTextsTest, GetSMSsReadsAllTenSlots) {
     const char* texts[] = {"DIN1 gore", "DIN2 gore", "DIN3 gore", "DIN1 dole", "DIN2 dole",
@@ -59,18 +59,17 @@ TEST_F(AlarmTextsTest, ReadingTheAnalogTextsStartsAtTheirFirstSlot) {
     Click(alarmi, "btSMSProcitaj");
     EXPECT_TRUE(Gauge("gaSMSGauge2")->isVisible());
     EXPECT_EQ(Gauge("gaSMSGauge2")->maximum(), 9);
-    const std::pair<std::uint8_t, std::string> replies[] = {
-        {7, "Previsoko"}, {8, "ABCDEFGHIJKLMNOPQRSTUVWXYZ012345"}, {9, "Normalno"}};
+    const char* const replies[] = {R"(00 47 50 00 07 "Previsoko")",
+                                   R"(00 47 50 00 08 "ABCDEFGHIJKLMNOPQRSTUVWXYZ012345")",
+                                   R"(00 47 50 00 09 "Normalno")"};
     for (std::size_t i = 0; i < std::size(replies); ++i) {
-        auto reply = ReplyOf('G', 'P', {{4, replies[i].first}});
-        Put(reply, 5, replies[i].second);
-        Inject(reply);
+        Inject(reportOf(replies[i]));
         if (i + 1 < std::size(replies)) {
             ASSERT_TRUE(PumpUntilSent("00 47 50", i + 2));
         }
     }
     ASSERT_TRUE(PumpUntil([&] { return !Gauge("gaSMSGauge2")->isVisible(); }));
-    EXPECT_EQ(SentWith("00 47 50"), PaddedAll({"00 47 50 07", "00 47 50 08", "00 47 50 09"}));
+    EXPECT_EQ(SentWith("00 47 50"), reportsHex({"00 47 50 07", "00 47 50 08", "00 47 50 09"}));
     EXPECT_EQ(Text(alarmi, "edSMSAlarmMax"), QStringLiteral("Previsoko"));
     EXPECT_EQ(Text(alarmi, "edSMSAlarmMin"), QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZ012345"));
     EXPECT_EQ(Text(alarmi, "edSMSAlarmNormalizacija"), QStringLiteral("Normalno"));
@@ -84,16 +83,16 @@ TEST_F(AlarmTextsTest, ReadingTheAnalogTextsStartsAtTheirFirstSlot) {
         return Text(alarmi, "edSMSAlarmNormalizacija") == QStringLiteral("Opet normalno");
     }));
     EXPECT_EQ(SentWith("00 47 50"),
-              PaddedAll({"00 47 50 07", "00 47 50 08", "00 47 50 09", "00 47 50 06", "00 47 50 07",
-                         "00 47 50 08", "00 47 50 09"}));
+              reportsHex({"00 47 50 07", "00 47 50 08", "00 47 50 09", "00 47 50 06", "00 47 50 07",
+                          "00 47 50 08", "00 47 50 09"}));
     EXPECT_EQ(Text(ad, "edSMSAnalog1"), QStringLiteral("Analog"));
 }
 
 TEST_F(AlarmTextsTest, SetSMSsWritesSixRecordsEvenWhenEmpty) {
     Click(alarmi, "SetSMSs");
 
-    EXPECT_EQ(SentWith("00 53 50"), PaddedAll({"00 53 50 00", "00 53 50 01", "00 53 50 02",
-                                               "00 53 50 03", "00 53 50 04", "00 53 50 05"}));
+    EXPECT_EQ(SentWith("00 53 50"), reportsHex({"00 53 50 00", "00 53 50 01", "00 53 50 02",
+                                                "00 53 50 03", "00 53 50 04", "00 53 50 05"}));
     EXPECT_TRUE(Dialogs->calls().empty());
     EXPECT_FALSE(Gauge("gaSMSGauge1")->isVisible());
 }
@@ -102,14 +101,14 @@ TEST_F(AlarmTextsTest, TheAnalogTextWritesSkipEmptyEdits) {
     Type(alarmi, "edSMSAlarmMax", QStringLiteral("Max"));
     Type(alarmi, "edSMSAlarmNormalizacija", QStringLiteral("Ok"));
     Click(alarmi, "btSMSUpisi");
-    EXPECT_EQ(SentWith("00 53 50"), PaddedAll({"00 53 50 07 4D 61 78", "00 53 50 09 4F 6B"}));
+    EXPECT_EQ(SentWith("00 53 50"), reportsHex({"00 53 50 07 4D 61 78", "00 53 50 09 4F 6B"}));
     EXPECT_FALSE(Gauge("gaSMSGauge2")->isVisible());
 
     Click(ad, "sBitBtn2");
     Type(ad, "edSMSAnalog1", QStringLiteral("AI"));
     Click(ad, "sBitBtn2");
     EXPECT_EQ(SentWith("00 53 50"),
-              PaddedAll({"00 53 50 07 4D 61 78", "00 53 50 09 4F 6B", "00 53 50 06 41 49"}));
+              reportsHex({"00 53 50 07 4D 61 78", "00 53 50 09 4F 6B", "00 53 50 06 41 49"}));
     EXPECT_TRUE(Dialogs->calls().empty());
     EXPECT_EQ(Unit().smsText(6), "AI");
 }
@@ -127,8 +126,8 @@ TEST_F(AlarmTextsTest, TextsLongerThan30AreRedAndSentCut) {
         "41 42 43 44 45 46 47 48 49 4A 4B 4C 4D 4E 4F 50 51 52 53 54 55 56 57 58 59 5A 30 31 32 33";
     const auto sent = SentWith("00 53 50");
     ASSERT_EQ(sent.size(), 6u);
-    EXPECT_EQ(sent[0], Padded("00 53 50 00 " + thirtyBytes));
-    EXPECT_EQ(sent[1], Padded("00 53 50 01 " + thirtyBytes));
+    EXPECT_EQ(sent[0], reportHex("00 53 50 00 " + thirtyBytes));
+    EXPECT_EQ(sent[1], reportHex("00 53 50 01 " + thirtyBytes));
     EXPECT_EQ(Unit().smsText(1), thirty.toStdString());
 
     Type(alarmi, "edSMSDIN2_UP", thirty);
@@ -163,7 +162,7 @@ TEST_F(AlarmTextsTest, ALateAcknowledgementEndsTheWaitItArrivesIn) {
     // Slot 7 gets no answer; the acknowledgement that turns up while slot 8
     // waits ends that wait; slot 9 gets no answer again.
     Unit().behaviour().neverAcknowledge = true;
-    WhenSent("00 53 50 08", [this] { Inject(ReplyOf('S', 'P')); });
+    WhenSent("00 53 50 08", [this] { Inject(reportOf("00 53 50")); });
     Type(alarmi, "edSMSAlarmMax", QStringLiteral("7"));
     Type(alarmi, "edSMSAlarmMin", QStringLiteral("8"));
     Type(alarmi, "edSMSAlarmNormalizacija", QStringLiteral("9"));
@@ -171,7 +170,7 @@ TEST_F(AlarmTextsTest, ALateAcknowledgementEndsTheWaitItArrivesIn) {
     Click(alarmi, "btSMSUpisi");
 
     EXPECT_EQ(SentWith("00 53 50"),
-              PaddedAll({"00 53 50 07 37", "00 53 50 08 38", "00 53 50 09 39"}));
+              reportsHex({"00 53 50 07 37", "00 53 50 08 38", "00 53 50 09 39"}));
     EXPECT_EQ(Dialogs->texts(), QStringList(2, NoReply));
 }
 
@@ -187,9 +186,9 @@ TEST_F(AlarmTextsTest, AWriteStartedDuringAWaitRunsToItsEndInsideIt) {
 
     Click(alarmi, "SetSMSs");
 
-    EXPECT_EQ(SentWith("00 53 50"), PaddedAll({"00 53 50 00", "00 53 50 07 37", "00 53 50 08 38",
-                                               "00 53 50 09 39", "00 53 50 01", "00 53 50 02",
-                                               "00 53 50 03", "00 53 50 04", "00 53 50 05"}));
+    EXPECT_EQ(SentWith("00 53 50"), reportsHex({"00 53 50 00", "00 53 50 07 37", "00 53 50 08 38",
+                                                "00 53 50 09 39", "00 53 50 01", "00 53 50 02",
+                                                "00 53 50 03", "00 53 50 04", "00 53 50 05"}));
     EXPECT_TRUE(Dialogs->calls().empty());
     EXPECT_FALSE(Gauge("gaSMSGauge1")->isVisible());
     EXPECT_FALSE(Gauge("gaSMSGauge2")->isVisible());

@@ -52,13 +52,13 @@ TEST_F(AnalogAlarmTest, WriteSendsTheLimitsTimes10000) {
         Fill(c.maximum, c.minimum);
         Write();
         EXPECT_TRUE(Dialogs->calls().empty()) << c.maximum.toStdString();
-        expected.push_back(Padded(c.sent));
+        expected.push_back(reportHex(c.sent));
     }
     Box("cbAN1AlarmOn")->setChecked(false);
     Box("cbCustomANAlarmSMSs")->setChecked(true);
     Fill("0.0001", "0", "65535", "255");
     Write();
-    expected.push_back(Padded("00 53 41 41 00 00 00 01 00 00 00 00 FF FF FF 00 01"));
+    expected.push_back(reportHex("00 53 41 41 00 00 00 01 00 00 00 00 FF FF FF 00 01"));
     Settle();
     EXPECT_EQ(SentWith("00 53 41"), expected);
     EXPECT_EQ(Unit().analogAlarm(), (UnitAnalogAlarm{1, 0, 65535, 255, 0, 1}));
@@ -111,7 +111,7 @@ TEST_F(AnalogAlarmTest, NumbersThatDoNotFitOrAreNoNumbersAreRefused) {
 TEST_F(AnalogAlarmTest, ReadShowsTheSettingsOfTheUnit) {
     Unit().setAnalogAlarm({-1, -30000, 300, 5, 7, 1});
     Read();
-    EXPECT_EQ(SentWith("00 47 41"), PaddedAll({"00 47 41 41"}));
+    EXPECT_EQ(SentWith("00 47 41"), reportsHex({"00 47 41 41"}));
     EXPECT_EQ(Text("edANAlarmMaxVal"), QStringLiteral("-0.0001"));
     EXPECT_EQ(Text("edANAlarmMinVal"), QStringLiteral("-3.0000"));
     EXPECT_EQ(Text("edANVremePonavljanja"), QStringLiteral("300"));
@@ -157,7 +157,7 @@ TEST_F(AnalogAlarmTest, ACommaLocaleReadsAndShowsCommas) {
                   "Vrednost mora biti u granicama od -214748,3648 do 214748,3647!")});
     Settle();
     EXPECT_EQ(SentWith("00 53 41"),
-              PaddedAll({"00 53 41 41 00 01 E8 48 FF FF 8A D0 01 2C 03 00 00"}));
+              reportsHex({"00 53 41 41 00 01 E8 48 FF FF 8A D0 01 2C 03 00 00"}));
 }
 
 }  // namespace

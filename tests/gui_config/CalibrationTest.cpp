@@ -55,8 +55,8 @@ TEST_F(CalibrationTest, CapturedZeroAndFullScaleGiveKAndTheOffset) {
     Settle();
     EXPECT_TRUE(Dialogs->calls().empty());
     EXPECT_EQ(SentWith("00 53 4B"),
-              PaddedAll({"00 53 4B 41 00 00 01 17 00 00 00 00 00 00 4E 20 00 00 13 88 FE 00 00 64 "
-                         "00 01"}));
+              reportsHex({"00 53 4B 41 00 00 01 17 00 00 00 00 00 00 4E 20 00 00 13 88 FE 00 00 64 "
+                          "00 01"}));
     EXPECT_EQ(Unit().calibration(),
               (UnitCalibration{{279, 20000}, {0, 5000}, {-512, 100}, {0, 1}}));
 }
@@ -64,7 +64,7 @@ TEST_F(CalibrationTest, CapturedZeroAndFullScaleGiveKAndTheOffset) {
 TEST_F(CalibrationTest, ReadFillsBothChannels) {
     Unit().setCalibration({{100000, -1}, {-25000, 3}, {-200, 32767}, {7, 0}});
     Read();
-    EXPECT_EQ(SentWith("00 47 4B"), PaddedAll({"00 47 4B 41"}));
+    EXPECT_EQ(SentWith("00 47 4B"), reportsHex({"00 47 4B 41"}));
     EXPECT_EQ(Text("edKoefKCh1"), QStringLiteral("10.0000"));
     EXPECT_EQ(Text("edKoefNCh1"), QStringLiteral("-2.5000"));
     EXPECT_EQ(Text("edKoefKCh2"), QStringLiteral("-0.0001"));
@@ -88,8 +88,8 @@ TEST_F(CalibrationTest, TypedCoefficientsAreRoundedOnTheirDigits) {
         Type(window, "edKoefKCh1", k);
         Write();
         EXPECT_TRUE(Dialogs->calls().empty()) << k.toStdString();
-        expected.push_back(Padded("00 53 4B 41 " + bytes +
-                                  " 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00"));
+        expected.push_back(reportHex("00 53 4B 41 " + bytes +
+                                     " 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00"));
     }
     Settle();
     EXPECT_EQ(SentWith("00 53 4B"), expected);

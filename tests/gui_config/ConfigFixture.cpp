@@ -54,7 +54,7 @@ void ConfigFixture::WhenSent(const std::string& head, std::function<void()> acti
     // (user-interface) thread for requests, a reader thread for replies.
     auto pending = std::make_shared<std::function<void()>>(std::move(action));
     Platform.setTranscriptObserver([head, pending](const SimTranscriptLine& line) {
-        if (line.direction != '>' || !*pending || !hexPairs(line.bytes).starts_with(head)) {
+        if (line.direction != '>' || !*pending || !hexOf(line.bytes).starts_with(head)) {
             return;
         }
         QMetaObject::invokeMethod(qApp, std::exchange(*pending, nullptr), Qt::QueuedConnection);

@@ -24,7 +24,7 @@ TEST_F(DigitalTriggersTest, ReadFillsTheControls) {
     Unit().setDigitalTriggers({{0, 1, 0}, {5, 0, 200}, 1});
     Click(window, "btnGetDINTrigers");
     ASSERT_TRUE(PumpUntil([&] { return Text("edDebounceDelayDIN3") == QStringLiteral("200"); }));
-    EXPECT_EQ(SentWith("00 47 41"), PaddedAll({"00 47 41 44"}));
+    EXPECT_EQ(SentWith("00 47 41"), reportsHex({"00 47 41 44"}));
     EXPECT_FALSE(Box("cbDINTr1")->isChecked());
     EXPECT_TRUE(Box("cbDINTr2")->isChecked());
     EXPECT_FALSE(Box("cbDINTr3")->isChecked());
@@ -35,20 +35,19 @@ TEST_F(DigitalTriggersTest, ReadFillsTheControls) {
 
 TEST_F(DigitalTriggersTest, RepliesAreReadBitByBit) {
     struct Case {
-        std::uint8_t mask, d1, d2, d3, all;
+        const char* reply;  // the enable bits, the three delays, the "all" flag
         bool tr1, tr2, tr3, allEnabled;
         const char *t1, *t2, *t3;
     };
     const Case cases[] = {
-        {0x05, 0, 10, 255, 1, true, false, true, true, "0", "10", "255"},
-        {0xF8, 1, 2, 3, 2, false, false, false, false, "1", "2", "3"},
-        {0x02, 9, 9, 9, 0, false, true, false, false, "9", "9", "9"},
+        {"00 47 41 00 44 05 00 0A FF 01", true, false, true, true, "0", "10", "255"},
+        {"00 47 41 00 44 F8 01 02 03 02", false, false, false, false, "1", "2", "3"},
+        {"00 47 41 00 44 02 09 09 09 00", false, true, false, false, "9", "9", "9"},
     };
     for (const Case& c : cases) {
-        Inject(ReplyOf('G', 'A',
-                       {{4, 'D'}, {5, c.mask}, {6, c.d1}, {7, c.d2}, {8, c.d3}, {9, c.all}}));
+        Inject(reportOf(c.reply));
         Settle();
-        SCOPED_TRACE(c.mask);
+        SCOPED_TRACE(c.reply);
         EXPECT_EQ(Box("cbDINTr1")->isChecked(), c.tr1);
         EXPECT_EQ(Box("cbDINTr2")->isChecked(), c.tr2);
         EXPECT_EQ(Box("cbDINTr3")->isChecked(), c.tr3);
@@ -68,7 +67,7 @@ TEST_F(DigitalTriggersTest, WriteSendsEnablesDelaysAndTheAllFlag) {
     Click(window, "btnSetDINTrigers");
     Settle();
 
-    EXPECT_EQ(SentWith("00 53 41"), PaddedAll({"00 53 41 44 00 01 00 00 19 FF 00"}));
+    EXPECT_EQ(SentWith("00 53 41"), reportsHex({"00 53 41 44 00 01 00 00 19 FF 00"}));
     EXPECT_TRUE(Dialogs->calls().empty());
     EXPECT_EQ(Unit().digitalTriggers(), (UnitDigitalTriggers{{0, 1, 0}, {0, 25, 255}, 0}));
 }

@@ -32,8 +32,8 @@ TEST_F(GSMNumbersTest, ReadPutsEachNumberIntoItsEdit) {
     Click(window, "btGSMNRead");
     ASSERT_TRUE(PumpUntil([&] { return Number(6)->text() == QStringLiteral("5"); }));
 
-    EXPECT_EQ(SentWith("00 47 4E"), PaddedAll({"00 47 4E 00", "00 47 4E 01", "00 47 4E 02",
-                                               "00 47 4E 03", "00 47 4E 04", "00 47 4E 05"}));
+    EXPECT_EQ(SentWith("00 47 4E"), reportsHex({"00 47 4E 00", "00 47 4E 01", "00 47 4E 02",
+                                                "00 47 4E 03", "00 47 4E 04", "00 47 4E 05"}));
     EXPECT_EQ(Number(1)->text(), QStringLiteral("0641234567"));
     EXPECT_EQ(Number(2)->text(), QStringLiteral("1234567890123456"));
     EXPECT_EQ(Number(3)->text(), QString());
@@ -52,20 +52,19 @@ TEST_F(GSMNumbersTest, AReplyForIndex7ChangesNoEditButCounts) {
     EXPECT_EQ(Gauge()->maximum(), 6);
 
     // Each reply makes the window ask for the next number, whatever it named.
-    const std::pair<std::uint8_t, const char*> replies[] = {{0, "100"}, {7, "700"}, {2, "300"},
-                                                            {3, "400"}, {4, "500"}, {5, "600"}};
+    const char* const replies[] = {R"(00 47 4E 00 00 "100")", R"(00 47 4E 07 00 "700")",
+                                   R"(00 47 4E 02 00 "300")", R"(00 47 4E 03 00 "400")",
+                                   R"(00 47 4E 04 00 "500")", R"(00 47 4E 05 00 "600")"};
     for (std::size_t i = 0; i < std::size(replies); ++i) {
-        auto reply = ReplyOf('G', 'N', {{3, replies[i].first}});
-        Put(reply, 5, replies[i].second);
-        Inject(reply);
+        Inject(reportOf(replies[i]));
         if (i + 1 < std::size(replies)) {
             ASSERT_TRUE(PumpUntilSent("00 47 4E", i + 2));
         }
     }
     ASSERT_TRUE(PumpUntil([&] { return !Gauge()->isVisible(); }));
 
-    EXPECT_EQ(SentWith("00 47 4E"), PaddedAll({"00 47 4E 00", "00 47 4E 01", "00 47 4E 02",
-                                               "00 47 4E 03", "00 47 4E 04", "00 47 4E 05"}));
+    EXPECT_EQ(SentWith("00 47 4E"), reportsHex({"00 47 4E 00", "00 47 4E 01", "00 47 4E 02",
+                                                "00 47 4E 03", "00 47 4E 04", "00 47 4E 05"}));
     const char* expected[] = {"100", "old", "300", "400", "500", "600"};
     for (int n = 1; n <= 6; ++n) {
         EXPECT_EQ(Number(n)->text(), QString::fromLatin1(expected[n - 1])) << n;
@@ -83,9 +82,9 @@ TEST_F(GSMNumbersTest, WriteSendsTheFirst15CharactersOfEachNumber) {
     Click(window, "btGSMNWrite");
 
     EXPECT_EQ(SentWith("00 53 4E"),
-              PaddedAll({"00 53 4E 00 31 32 33 34 35 36 37 38 39 30 31 32 33 34 35",
-                         "00 53 4E 01 30 36 34 31 32 33 34 35 36 37 38 39 30 31 32", "00 53 4E 02",
-                         "00 53 4E 03 2B 33 38 31", "00 53 4E 04 E9", "00 53 4E 05 39"}));
+              reportsHex({"00 53 4E 00 31 32 33 34 35 36 37 38 39 30 31 32 33 34 35",
+                          "00 53 4E 01 30 36 34 31 32 33 34 35 36 37 38 39 30 31 32", "00 53 4E 02",
+                          "00 53 4E 03 2B 33 38 31", "00 53 4E 04 E9", "00 53 4E 05 39"}));
     EXPECT_TRUE(Dialogs->calls().empty());
     EXPECT_FALSE(Gauge()->isVisible());
     EXPECT_EQ(Unit().gsmNumber(0), "123456789012345");

@@ -286,29 +286,23 @@ std::vector<EditCase> AllEdits() {
     return all;
 }
 
-std::string Hex(std::uint8_t byte) {
-    const char* digits = "0123456789ABCDEF";
-    return {digits[byte >> 4], digits[byte & 15]};
-}
-
 // `value` big-endian in `width` bytes, two's complement.
 std::string BigEndian(std::int64_t value, int width) {
-    std::string hex;
+    std::vector<std::uint8_t> bytes;
     for (int k = width - 1; k >= 0; --k) {
-        hex += (hex.empty() ? "" : " ") + Hex(std::uint8_t(std::uint64_t(value) >> (8 * k)));
+        bytes.push_back(std::uint8_t(std::uint64_t(value) >> (8 * k)));
     }
-    return hex;
+    return hexOf(bytes);
 }
 
 // The first `width` characters (all below U+0100), one byte each; with
 // `pad`, zeros up to `width`.
 std::string TextBytes(const QString& text, int width, bool pad) {
-    std::string hex;
+    std::vector<std::uint8_t> bytes;
     for (int k = 0; k < width && (pad || k < text.size()); ++k) {
-        hex += (hex.empty() ? "" : " ") +
-               Hex(k < text.size() ? std::uint8_t(text[k].unicode()) : std::uint8_t(0));
+        bytes.push_back(k < text.size() ? std::uint8_t(text[k].unicode()) : std::uint8_t(0));
     }
-    return hex;
+    return hexOf(bytes);
 }
 
 std::string Fill(const std::string& request, const std::string& value) {
@@ -389,7 +383,7 @@ protected:
         auto sent = [&](const std::string& value) {
             std::vector<std::string> lines;
             for (const std::string& request : c.requests) {
-                lines.push_back(Padded(Fill(request, value)));
+                lines.push_back(reportHex(Fill(request, value)));
             }
             return std::pair{lines, QString()};
         };

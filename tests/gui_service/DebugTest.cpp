@@ -85,7 +85,7 @@ TEST_F(DebugTest, SendsTheTestSmsOnlyWhenConfirmed) {
 
     Dialogs->answer(DialogService::Answer::Yes);
     QTest::mouseClick(button, Qt::LeftButton);
-    EXPECT_EQ(SentWith("00 53 54"), PaddedAll({"00 53 54 53"}));
+    EXPECT_EQ(SentWith("00 53 54"), reportsHex({"00 53 54 53"}));
     ASSERT_EQ(Dialogs->calls().size(), 2u);
     for (const auto& call : Dialogs->calls()) {
         EXPECT_EQ(call.kind, ScriptedDialogService::Kind::Confirm);

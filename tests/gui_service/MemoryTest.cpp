@@ -53,7 +53,9 @@ protected:
     // A "GM" reply for packet `high` `low` whose data bytes are first, first + 1, ...
     static std::vector<std::uint8_t> Packet(std::uint8_t high, std::uint8_t low,
                                             std::uint8_t first) {
-        auto reply = ReplyOf('G', 'M', {{3, high}, {4, low}});
+        std::vector<std::uint8_t> reply = reportOf("00 47 4D");
+        reply[3] = high;
+        reply[4] = low;
         for (std::size_t i = 0; i < 32; ++i) {
             reply[5 + i] = std::uint8_t(first + i);
         }
@@ -107,7 +109,7 @@ TEST_F(MemoryTest, ReadsTheWholeMemoryInto128Packets) {
     for (int p = 0; p < 128; ++p) {
         char head[32];
         std::snprintf(head, sizeof head, "00 47 4D %02X %02X", p >> 8, p & 0xFF);
-        expected.push_back(Padded(head));
+        expected.push_back(reportHex(head));
     }
     EXPECT_EQ(SentWith("00 47 4D"), expected);
     EXPECT_TRUE(std::equal(Image().begin(), Image().end(), Unit().memory().begin()));
@@ -178,7 +180,7 @@ TEST_F(MemoryTest, IgnoresAPacketOutsideTheMemory) {
 
     Inject(Packet(0x00, 0x00, 0x10));
     ASSERT_TRUE(PumpUntilSent("00 47 4D", 2));
-    EXPECT_EQ(SentWith("00 47 4D").back(), Padded("00 47 4D 00 01"));
+    EXPECT_EQ(SentWith("00 47 4D").back(), reportHex("00 47 4D 00 01"));
 }
 
 TEST_F(MemoryTest, APacketSentTwiceIsOverwrittenAndCountsTwice) {
@@ -187,7 +189,7 @@ TEST_F(MemoryTest, APacketSentTwiceIsOverwrittenAndCountsTwice) {
     Inject(Packet(0x00, 0x00, 0x40));
     ASSERT_TRUE(PumpUntilSent("00 47 4D", 3));
     EXPECT_EQ(SentWith("00 47 4D"),
-              PaddedAll({"00 47 4D 00 00", "00 47 4D 00 01", "00 47 4D 00 02"}));
+              reportsHex({"00 47 4D 00 00", "00 47 4D 00 01", "00 47 4D 00 02"}));
     EXPECT_EQ(Image()[0], 0x40);
     EXPECT_EQ(Image()[31], 0x5F);
     EXPECT_EQ(Row(0).first(), "40");
@@ -209,7 +211,7 @@ TEST_F(MemoryTest, GivesUpWhenTheUnitStopsAnsweringAndStillTakesALateReply) {
 
     Inject(Packet(0x00, 0x01, 0x30));
     ASSERT_TRUE(PumpUntilSent("00 47 4D", 3));
-    EXPECT_EQ(SentWith("00 47 4D").back(), Padded("00 47 4D 00 02"));
+    EXPECT_EQ(SentWith("00 47 4D").back(), reportHex("00 47 4D 00 02"));
     EXPECT_EQ(Image()[32], 0x30);
     EXPECT_EQ(Row(4).first(), "30");
 }
@@ -308,7 +310,7 @@ TEST_F(MemoryTest, FormatsOnlyWhenConfirmed) {
     Dialogs->answer(DialogService::Answer::Yes);
     ClickFormat();
     EXPECT_EQ(Dialogs->texts(), QStringList({FormatQuestion, FormatStarted}));
-    EXPECT_EQ(SentWith("00 53 46"), PaddedAll({"00 53 46"}));
+    EXPECT_EQ(SentWith("00 53 46"), reportsHex({"00 53 46"}));
     EXPECT_FALSE(read->isEnabled());
     EXPECT_FALSE(save->isEnabled());
     EXPECT_EQ(Unit().relayPulseTime(), 10) << "the unit formatted its memory";

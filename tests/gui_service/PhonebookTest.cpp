@@ -40,9 +40,9 @@ protected:
     QCheckBox* Active() const { return Control<QCheckBox>(window, "cbCallNmbrAktivan"); }
     // Puts a record into row `row` as a reply for it would.
     void FillRow(int row, const std::string& number, const std::string& note, std::uint8_t active) {
-        auto reply = ReplyOf('G', 'C', {{4, std::uint8_t(row)}, {28, active}});
-        Put(reply, 5, number);
-        Put(reply, 21, note);
+        auto reply = reportWith({{0, "00 47 43"}, {5, '"' + number + '"'}, {21, '"' + note + '"'}});
+        reply[4] = std::uint8_t(row);
+        reply[28] = active;
         Inject(reply);
         Settle();
     }
@@ -74,7 +74,7 @@ TEST_F(PhonebookTest, ReadsTheHundredRecordsOneAfterEachReply) {
     for (int r = 0; r < 100; ++r) {
         char head[32];
         std::snprintf(head, sizeof head, "00 47 43 00 %02X", r);
-        expected.push_back(Padded(head));
+        expected.push_back(reportHex(head));
     }
     EXPECT_EQ(SentWith("00 47 43"), expected);
     EXPECT_EQ(Row(0), QStringList({"0641000000", "Mama", "NEAKTIVAN"}));
@@ -93,20 +93,14 @@ TEST_F(PhonebookTest, ShowsEachReplyInTheRowItNames) {
         int row;
         QStringList cells;
     };
-    auto emptyNumber = ReplyOf('G', 'C', {{4, 7}, {28, 1}});
-    Put(emptyNumber, 21, "Novi");
-    auto inactive = ReplyOf('G', 'C', {{4, 8}, {28, 2}});
-    Put(inactive, 5, "0641");
-    auto highByteIgnored = ReplyOf('G', 'C', {{3, 1}, {4, 5}, {28, 1}});
-    Put(highByteIgnored, 5, "111");
-    auto fullFields = ReplyOf('G', 'C', {{4, 9}, {27, 'X'}, {28, 1}});
-    Put(fullFields, 5, "0123456789ABCDEF");
-    Put(fullFields, 21, "NOTE12");
+    // Row (bytes 3 and 4), number (from byte 5), note (from byte 21), flag (byte 28).
     const std::vector<Case> cases = {
-        {emptyNumber, 7, {"", "Novi", ""}},
-        {inactive, 8, {"0641", "", "NEAKTIVAN"}},
-        {highByteIgnored, 5, {"111", "", "AKTIVAN"}},
-        {fullFields, 9, {"0123456789ABCDEF", "NOTE12", "AKTIVAN"}},
+        {reportWith({{0, "00 47 43 00 07"}, {21, R"("Novi")"}, {28, "01"}}), 7, {"", "Novi", ""}},
+        {reportWith({{0, R"(00 47 43 00 08 "0641")"}, {28, "02"}}), 8, {"0641", "", "NEAKTIVAN"}},
+        {reportWith({{0, R"(00 47 43 01 05 "111")"}, {28, "01"}}), 5, {"111", "", "AKTIVAN"}},
+        {reportOf(R"(00 47 43 00 09 "0123456789ABCDEF" "NOTE12" "X" 01)"),
+         9,
+         {"0123456789ABCDEF", "NOTE12", "AKTIVAN"}},
     };
     for (const Case& c : cases) {
         Inject(c.reply);
@@ -120,12 +114,10 @@ TEST_F(PhonebookTest, AReplyForRecord100FillsNoRowAndTheReadGoesOn) {
     Unit().behaviour().dropTag = "GC";
     Click("btnPhonebookRead");
     ASSERT_TRUE(PumpUntilSent("00 47 43", 1));
-    auto outside = ReplyOf('G', 'C', {{4, 100}, {28, 1}});
-    Put(outside, 5, "999");
-    Inject(outside);
+    Inject(reportWith({{0, R"(00 47 43 00 64 "999")"}, {28, "01"}}));
 
     ASSERT_TRUE(PumpUntilSent("00 47 43", 2));
-    EXPECT_EQ(SentWith("00 47 43"), PaddedAll({"00 47 43 00 00", "00 47 43 00 01"}));
+    EXPECT_EQ(SentWith("00 47 43"), reportsHex({"00 47 43 00 00", "00 47 43 00 01"}));
     for (int r = 0; r < 100; ++r) {
         EXPECT_EQ(grid->cell(0, r), QString()) << "row " << r;
     }
@@ -165,9 +157,9 @@ TEST_F(PhonebookTest, WritesTheSelectedRecordAndReadsItBack) {
     ASSERT_TRUE(PumpUntil([&] { return grid->cell(0, 11) == "0657654321"; }));
 
     EXPECT_EQ(SentWith("00 53 43"),
-              PaddedAll({"00 53 43 00 0B 30 36 35 37 36 35 34 33 32 31 00 00 00 00 00 00 "
-                         "50 6F 73 61 6F 00 00 01"}));
-    EXPECT_EQ(SentWith("00 47 43").back(), Padded("00 47 43 00 0B"));
+              reportsHex({"00 53 43 00 0B 30 36 35 37 36 35 34 33 32 31 00 00 00 00 00 00 "
+                          "50 6F 73 61 6F 00 00 01"}));
+    EXPECT_EQ(SentWith("00 47 43").back(), reportHex("00 47 43 00 0B"));
     EXPECT_EQ(Row(11), QStringList({"0657654321", "Posao", "AKTIVAN"}));
     EXPECT_EQ(Unit().phonebookRecord(11), (UnitPhonebookRecord{"0657654321", "Posao", 1}));
     EXPECT_TRUE(Dialogs->calls().empty());
@@ -196,7 +188,7 @@ TEST_F(PhonebookTest, CutsTheNumberAndTheNoteToWhatTheUnitKeeps) {
         Type("edCallNapomena", c.note);
         Active()->setChecked(c.active);
         Click("btnSetOnePhonebookRecord");
-        EXPECT_EQ(SentWith("00 53 43"), PaddedAll({c.sent})) << c.number;
+        EXPECT_EQ(SentWith("00 53 43"), reportsHex({c.sent})) << c.number;
     }
 }
 
@@ -257,13 +249,13 @@ TEST_F(PhonebookTest, SwitchesTheCallFunctionAndTheStatusShowsOrHidesThePanel) {
     ASSERT_TRUE(PumpUntil([&] { return panel->isVisible(); }));
 
     Click("btnDissableCallFunction");
-    EXPECT_EQ(SentWith("00 53 44"), PaddedAll({"00 53 44 45 00"}));
+    EXPECT_EQ(SentWith("00 53 44"), reportsHex({"00 53 44 45 00"}));
     ASSERT_TRUE(PumpUntil([&] { return panel->isHidden(); }));
     EXPECT_FALSE(panel->isEnabled());
     EXPECT_TRUE(Control<QPushButton>(window, "btnEnableCallFunction")->isVisible());
 
     Click("btnEnableCallFunction");
-    EXPECT_EQ(SentWith("00 53 44"), PaddedAll({"00 53 44 45 00", "00 53 44 45 01"}));
+    EXPECT_EQ(SentWith("00 53 44"), reportsHex({"00 53 44 45 00", "00 53 44 45 01"}));
     ASSERT_TRUE(PumpUntil([&] { return panel->isVisible(); }));
     EXPECT_TRUE(panel->isEnabled());
 }

@@ -46,7 +46,7 @@ TEST_F(RelayTest, SendsATimeFrom1To250) {
         Write(QString::fromLatin1(ticks));
     }
     EXPECT_EQ(SentWith("00 53 4F"),
-              PaddedAll({"00 53 4F 50 01", "00 53 4F 50 19", "00 53 4F 50 FA"}));
+              reportsHex({"00 53 4F 50 01", "00 53 4F 50 19", "00 53 4F 50 FA"}));
     EXPECT_TRUE(Dialogs->calls().empty());
     EXPECT_EQ(Unit().relayPulseTime(), 250);
 }
@@ -84,13 +84,14 @@ TEST_F(RelayTest, ShowsTheTimeTheUnitReports) {
     Unit().setRelayPulseTime(37);
     QTest::mouseClick(Control<QPushButton>(window, "btReadRelayDelay"), Qt::LeftButton);
     ASSERT_TRUE(PumpUntil([&] { return edit->text() == "37"; }));
-    EXPECT_EQ(SentWith("00 47 4F"), PaddedAll({"00 47 4F"}));
+    EXPECT_EQ(SentWith("00 47 4F"), reportsHex({"00 47 4F"}));
 
-    for (const auto& [ticks, shown] : {std::pair{0, "0"}, std::pair{255, "255"}}) {
-        Inject(ReplyOf('G', 'O', {{3, 9}, {4, std::uint8_t(ticks)}}));
+    for (const auto& [reply, shown] :
+         {std::pair{"00 47 4F 09 00", "0"}, std::pair{"00 47 4F 09 FF", "255"}}) {
+        Inject(reportOf(reply));
         ASSERT_TRUE(PumpUntil([&] { return edit->text() == QLatin1String(shown); }));
     }
-    Inject(ReplyOf('G', 'O', {{4, 0}}));
+    Inject(reportOf("00 47 4F 00 00"));
     ASSERT_TRUE(PumpUntil([&] { return edit->text() == "0"; }));
     Dialogs->clear();
     QTest::mouseClick(Control<QPushButton>(window, "btSetRelayDelay"), Qt::LeftButton);

@@ -2,9 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <initializer_list>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "AppFixture.h"
@@ -23,12 +21,6 @@ protected:
     void WaitForUnit();
     VirtualUnit& Unit() const { return Units.front()->unit(); }
 
-    // A reply of the unit: tag `a` `b`, then byte k = value for each pair; every
-    // other byte 0.
-    static std::vector<std::uint8_t> ReplyOf(
-        char a, char b, std::initializer_list<std::pair<std::size_t, std::uint8_t>> bytes = {});
-    // `text` from byte `k` on, one byte per character.
-    static void Put(std::vector<std::uint8_t>& reply, std::size_t k, const std::string& text);
     // Sends `reply` to the tool as if the unit had sent it.
     void Inject(std::vector<std::uint8_t> reply);
     // Waits until every reply injected so far has been dispatched: injects a
@@ -48,6 +40,3 @@ protected:
 private:
     int settleMark_ = 0;
 };
-
-// A padded request: `head` then zeros to 65 bytes (see Padded()).
-std::vector<std::string> PaddedAll(std::initializer_list<std::string> heads);

@@ -61,7 +61,7 @@ std::vector<std::string> AppFixture::Lines(char direction, const std::string& pa
     std::vector<std::string> lines;
     for (const SimTranscriptLine& line : Platform.transcript()) {
         if (line.direction == direction && (path.empty() || line.path == path)) {
-            lines.push_back(hexPairs(line.bytes));
+            lines.push_back(hexOf(line.bytes));
         }
     }
     return lines;
@@ -98,13 +98,4 @@ QStringList AppFixture::History() const {
 QString AppFixture::StatusPanel(int index) const {
     return Control<QLabel>(QStringLiteral("StatusPanel%1").arg(index).toLatin1().constData())
         ->text();
-}
-
-std::string Padded(const std::string& head) {
-    std::string report = head;
-    const std::size_t bytes = (head.size() + 1) / 3;
-    for (std::size_t k = bytes; k < 65; ++k) {
-        report += " 00";
-    }
-    return report;
 }

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "ReportBytes.h"
 #include "ScriptedDialogService.h"
 #include "main/QtUiThread.h"
 #include "sim/SimHidPlatform.h"
@@ -89,6 +90,3 @@ private:
 
     std::unique_ptr<TApplicationWindows> Windows;
 };
-
-// A report of 65 bytes: the given leading bytes ("00 47 53"), then zeros.
-std::string Padded(const std::string& head);
