@@ -7,34 +7,34 @@
 #include "main/DevReader.h"
 #include "widgets/TGrid.h"
 
-VirtualUnit& ServiceFixture::StartWithUnit() {
-    AddUnit("SERVICE-1");
-    Start();
-    WaitForUnit();
-    return Unit();
+VirtualUnit& ServiceFixture::startWithUnit() {
+    addUnit("SERVICE-1");
+    start();
+    waitForUnit();
+    return unit();
 }
 
-void ServiceFixture::WaitForUnit() {
-    ASSERT_TRUE(PumpUntil([this] { return Main().hasCurrentDevice(); }));
+void ServiceFixture::waitForUnit() {
+    ASSERT_TRUE(pumpUntil([this] { return mainForm().hasCurrentDevice(); }));
 }
 
-void ServiceFixture::Inject(std::vector<std::uint8_t> reply) {
-    ASSERT_TRUE(Platform.sendInput(Units.front()->path(), std::move(reply)));
+void ServiceFixture::inject(std::vector<std::uint8_t> reply) {
+    ASSERT_TRUE(platform.sendInput(units.front()->path(), std::move(reply)));
 }
 
-void ServiceFixture::Settle() {
+void ServiceFixture::settle() {
     settleMark_ = settleMark_ % 200 + 1;
     std::vector<std::uint8_t> reply = reportOf("00 47 4F");
     reply[4] = std::uint8_t(settleMark_);
-    Inject(std::move(reply));
-    auto* edit = Control<QLineEdit>(Window("TfrmIzlazi"), "edRelayDelay");
+    inject(std::move(reply));
+    auto* edit = control<QLineEdit>(windowOf("TfrmIzlazi"), "edRelayDelay");
     const QString mark = QString::number(settleMark_);
-    ASSERT_TRUE(PumpUntil([&] { return edit->text() == mark; }));
+    ASSERT_TRUE(pumpUntil([&] { return edit->text() == mark; }));
 }
 
-std::vector<std::string> ServiceFixture::SentWith(const std::string& head) const {
+std::vector<std::string> ServiceFixture::sentWith(const std::string& head) const {
     std::vector<std::string> picked;
-    for (const std::string& line : Sent()) {
+    for (const std::string& line : sent()) {
         if (line.starts_with(head)) {
             picked.push_back(line);
         }
@@ -42,17 +42,17 @@ std::vector<std::string> ServiceFixture::SentWith(const std::string& head) const
     return picked;
 }
 
-bool ServiceFixture::PumpUntilSent(const std::string& head, std::size_t count) {
-    return PumpUntil([&] { return SentWith(head).size() >= count; });
+bool ServiceFixture::pumpUntilSent(const std::string& head, std::size_t count) {
+    return pumpUntil([&] { return sentWith(head).size() >= count; });
 }
 
-void ServiceFixture::Open(QWidget* window) {
+void ServiceFixture::open(QWidget* window) {
     window->show();
     window->raise();
     QCoreApplication::processEvents();
 }
 
-void ServiceFixture::ClickGutter(TGrid* grid, int row) {
+void ServiceFixture::clickGutter(TGrid* grid, int row) {
     grid->scrollTo(grid->model()->index(row, 0));
     QHeaderView* gutter = grid->verticalHeader();
     const QPoint at(gutter->width() / 2,

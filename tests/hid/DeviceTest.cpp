@@ -44,7 +44,7 @@ TEST_F(DeviceTest, SerialNumberIsNotTheLanguageTable) {
         desc.languageIds = c.languages;
         platform.plug(desc);
         THidDeviceController controller(platform, ui);
-        controller.setOnDeviceChange(THidNotifyEvent::bind(&log, &EventLog::DeviceChange));
+        controller.setOnDeviceChange(THidNotifyEvent::bind(&log, &EventLog::onDeviceChange));
         THidDevice* held = nullptr;
         ASSERT_TRUE(controller.CheckOut(held));
         EXPECT_EQ(held->SerialNumber(), c.expected);
@@ -71,14 +71,14 @@ TEST_F(DeviceTest, ListedDeviceAnswersFromItsCacheOnly) {
     sim.plug(named);
     ctl = std::make_unique<THidDeviceController>(sim, ui);
     struct Reader {
-        void Arrival(THidDevice* d) {
+        void onArrival(THidDevice* d) {
             if (d->PnPInfo().DevicePath() == "/b") {
                 d->ProductName();
             }
         }
     } reader;
-    ctl->setOnArrival(THidPlugEvent::bind(&reader, &Reader::Arrival));
-    ctl->setOnDeviceChange(THidNotifyEvent::bind(&log, &EventLog::DeviceChange));
+    ctl->setOnArrival(THidPlugEvent::bind(&reader, &Reader::onArrival));
+    ctl->setOnDeviceChange(THidNotifyEvent::bind(&log, &EventLog::onDeviceChange));
     EXPECT_EQ(ctl->Devices()[0]->ProductName(), u"");
     EXPECT_EQ(ctl->Devices()[1]->ProductName(), u"Read on arrival");
     EXPECT_EQ(ctl->Devices()[0]->Caps().InputReportByteLength, 0);
@@ -148,7 +148,7 @@ TEST_F(DeviceTest, QueryOnlyDeviceCannotWriteAndGetsNoReader) {
     desc.queryOnly = true;
     holdDevice(desc);
     EXPECT_FALSE(dev->HasReadWriteAccess());
-    dev->setOnData(THidDataEvent::bind(&log, &EventLog::Data));
+    dev->setOnData(THidDataEvent::bind(&log, &EventLog::onData));
     EXPECT_FALSE(dev->HasReader());
     EXPECT_EQ(dev->ProductName(), u"Brevalon 8");
     std::uint8_t report[65] = {};

@@ -24,7 +24,7 @@ protected:
         log.take();
         THidDevice* dev = nullptr;
         EXPECT_TRUE(ctl->CheckOutByIndex(dev, 0));
-        dev->setOnData(THidDataEvent::bind(&log, &EventLog::Data));
+        dev->setOnData(THidDataEvent::bind(&log, &EventLog::onData));
         EXPECT_TRUE(dev->HasReader());
         return dev;
     }
@@ -51,8 +51,8 @@ TEST_F(ReaderTest, DeliversReportIdAndTheBytesAfterIt) {
         SimHidPlatform platform;
         platform.plug(c.desc);
         THidDeviceController controller(platform, ui);
-        controller.setOnDeviceData(THidDataEvent::bind(&log, &EventLog::Data));
-        controller.setOnDeviceChange(THidNotifyEvent::bind(&log, &EventLog::DeviceChange));
+        controller.setOnDeviceData(THidDataEvent::bind(&log, &EventLog::onData));
+        controller.setOnDeviceChange(THidNotifyEvent::bind(&log, &EventLog::onDeviceChange));
         ui.pump();
         log.take();
         THidDevice* dev = nullptr;
@@ -76,7 +76,7 @@ TEST_F(ReaderTest, ReaderStartsOnlyWhenCheckedOutWithAHandlerAndReadWriteAccess)
     log.take();
     THidDevice* a = ctl->Devices()[0];
     THidDevice* q = ctl->Devices()[1];
-    const auto data = THidDataEvent::bind(&log, &EventLog::Data);
+    const auto data = THidDataEvent::bind(&log, &EventLog::onData);
     a->setOnData(data);
     q->setOnData(data);
     EXPECT_FALSE(a->HasReader());
@@ -89,7 +89,7 @@ TEST_F(ReaderTest, ReaderStartsOnlyWhenCheckedOutWithAHandlerAndReadWriteAccess)
 
     // Replacing the handler keeps the reader; the next delivery uses the new one.
     EventLog other;
-    a->setOnData(THidDataEvent::bind(&other, &EventLog::Data));
+    a->setOnData(THidDataEvent::bind(&other, &EventLog::onData));
     EXPECT_TRUE(a->HasReader());
     sim.sendInput("/a", reportOf("00 01"));
     ASSERT_TRUE(ui.pumpUntil([&] { return !other.events.empty(); }));
@@ -121,14 +121,14 @@ TEST_F(ReaderTest, HandlerMayCheckItsOwnDeviceIn) {
         THidDeviceController* ctl;
         THidDevice* held;
         int calls = 0;
-        void Data(THidDevice*, std::uint8_t, const std::uint8_t* data, std::uint16_t size) {
+        void onData(THidDevice*, std::uint8_t, const std::uint8_t* data, std::uint16_t size) {
             ++calls;
             ctl->CheckIn(held);
             EXPECT_EQ(data[0], 'G');  // the bytes stay valid until the handler returns
             EXPECT_EQ(size, 64);
         }
     } releaser{ctl.get(), dev};
-    dev->setOnData(THidDataEvent::bind(&releaser, &Releaser::Data));
+    dev->setOnData(THidDataEvent::bind(&releaser, &Releaser::onData));
     sim.sendInput("/a", reportOf("00 47"));
     ASSERT_TRUE(ui.pumpUntil([&] { return releaser.calls == 1; }));
     EXPECT_EQ(releaser.held, nullptr);
@@ -139,7 +139,7 @@ TEST_F(ReaderTest, HandlerMayCheckItsOwnDeviceIn) {
 TEST_F(ReaderTest, FailedReadStartIsReportedOncePerSlice) {
     THidDevice* dev = holdReading({testDevice("/a")});
     dev->setThreadSleepTime(10000);
-    dev->setOnDataError(THidDataErrorEvent::bind(&log, &EventLog::Error));
+    dev->setOnDataError(THidDataErrorEvent::bind(&log, &EventLog::onError));
     sim.unplug("/a");
     ASSERT_TRUE(waitForEvents(3));
     // The read start fails before or after the pass has closed the channel.
@@ -156,13 +156,13 @@ TEST_F(ReaderTest, FailedReadStartIsReportedOncePerSlice) {
 
 TEST_F(ReaderTest, DestroyedControllerStopsTheReadersOfHeldDevices) {
     THidDevice* dev = holdReading({testDevice("/a")});
-    dev->setOnUnplug(THidPlugEvent::bind(&log, &EventLog::Unplug));
+    dev->setOnUnplug(THidPlugEvent::bind(&log, &EventLog::onUnplug));
     sim.sendInput("/a", reportOf("00 01"));
     ASSERT_TRUE(ui.waitUntilQueued());
     ctl.reset();
     EXPECT_FALSE(dev->HasReader());
     EXPECT_EQ(log.take(), (Events{"data /a " + reportHex("00 01"), "unplug /a"}));
-    dev->setOnData(THidDataEvent::bind(&log, &EventLog::Data));
+    dev->setOnData(THidDataEvent::bind(&log, &EventLog::onData));
     EXPECT_FALSE(dev->HasReader());  // an unplugged device never reads again
     delete dev;
     EXPECT_EQ(sim.openChannels("/a"), 0);
@@ -185,8 +185,8 @@ TEST_F(ReaderTest, DestroyingACheckedOutDeviceRenewsItsPosition) {
     start();
     THidDevice* dev = nullptr;
     ASSERT_TRUE(ctl->CheckOutByIndex(dev, 1));
-    const auto data = THidDataEvent::bind(&log, &EventLog::Data);
-    dev->setOnDataError(THidDataErrorEvent::bind(&log, &EventLog::Error));
+    const auto data = THidDataEvent::bind(&log, &EventLog::onData);
+    dev->setOnDataError(THidDataErrorEvent::bind(&log, &EventLog::onError));
     dev->setThreadSleepTime(50);
     dev->setTag(7);
     dev->setOnData(data);
@@ -248,7 +248,7 @@ TEST(ReaderStopTest, StopMakesADeliveryThatBeganWhileItWaited) {
     ui.pump();
     THidDevice* dev = nullptr;
     ASSERT_TRUE(ctl.CheckOutByIndex(dev, 0));
-    dev->setOnData(THidDataEvent::bind(&log, &EventLog::Data));
+    dev->setOnData(THidDataEvent::bind(&log, &EventLog::onData));
     sim.sendInput("/a", reportOf("00 47 53"));
     ASSERT_TRUE(sim.waitUntilReaderHeld());
 

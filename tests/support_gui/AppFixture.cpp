@@ -11,36 +11,36 @@
 AppFixture::AppFixture() = default;
 
 AppFixture::~AppFixture() {
-    // Windows first: the main window releases the devices while the
+    // The windows first: the main window releases the devices while the
     // platform and the event loop still exist.
-    Windows.reset();
+    windows_.reset();
 }
 
-SimUnitDevice& AppFixture::AddUnit(const std::string& serial) {
-    Units.push_back(std::make_unique<SimUnitDevice>(Platform, serial, Units.size() + 1));
-    return *Units.back();
+SimUnitDevice& AppFixture::addUnit(const std::string& serial) {
+    units.push_back(std::make_unique<SimUnitDevice>(platform, serial, units.size() + 1));
+    return *units.back();
 }
 
-void AppFixture::Start() {
-    Windows = std::make_unique<TApplicationWindows>(Platform, Ui);
-    Main().show();
-    ASSERT_TRUE(PumpUntil([this] { return StatusPanel(1) != QStringLiteral("Status"); }));
+void AppFixture::start() {
+    windows_ = std::make_unique<TApplicationWindows>(platform, ui);
+    mainForm().show();
+    ASSERT_TRUE(pumpUntil([this] { return statusPanel(1) != QStringLiteral("Status"); }));
 }
 
-TMainForm& AppFixture::Main() const {
-    return Windows->mainForm();
+TMainForm& AppFixture::mainForm() const {
+    return windows_->mainForm();
 }
 
-TfrmMemory& AppFixture::Memory() const {
-    return *Windows->windows().frmMemory;
+TfrmMemory& AppFixture::memoryForm() const {
+    return *windows_->windows().frmMemory;
 }
 
-QWidget* AppFixture::MainWidget() const {
-    return &Windows->mainForm();
+QWidget* AppFixture::mainWidget() const {
+    return &windows_->mainForm();
 }
 
-QWidget* AppFixture::Window(const char* className) const {
-    for (QWidget* window : Windows->all()) {
+QWidget* AppFixture::windowOf(const char* className) const {
+    for (QWidget* window : windows_->all()) {
         if (qstrcmp(window->metaObject()->className(), className) == 0) {
             return window;
         }
@@ -49,17 +49,18 @@ QWidget* AppFixture::Window(const char* className) const {
     throw std::runtime_error("missing window");
 }
 
-bool AppFixture::PumpUntil(const std::function<bool()>& done, int timeoutMs) {
-    return PumpEventsUntil(done, timeoutMs);
+bool AppFixture::pumpUntil(const std::function<bool()>& done, int timeoutMs) {
+    return pumpEventsUntil(done, timeoutMs);
 }
 
-void AppFixture::PumpFor(int ms) {
-    PumpEventsFor(ms);
+void AppFixture::pumpFor(int ms) {
+    pumpEventsFor(ms);
 }
 
-std::vector<std::string> AppFixture::Lines(char direction, const std::string& path) const {
+std::vector<std::string> AppFixture::transcriptLines(char direction,
+                                                     const std::string& path) const {
     std::vector<std::string> lines;
-    for (const SimTranscriptLine& line : Platform.transcript()) {
+    for (const SimTranscriptLine& line : platform.transcript()) {
         if (line.direction == direction && (path.empty() || line.path == path)) {
             lines.push_back(hexOf(line.bytes));
         }
@@ -67,23 +68,23 @@ std::vector<std::string> AppFixture::Lines(char direction, const std::string& pa
     return lines;
 }
 
-std::vector<std::string> AppFixture::Sent(const std::string& path) const {
-    return Lines('>', path);
+std::vector<std::string> AppFixture::sent(const std::string& path) const {
+    return transcriptLines('>', path);
 }
 
-std::vector<std::string> AppFixture::Received(const std::string& path) const {
-    return Lines('<', path);
+std::vector<std::string> AppFixture::received(const std::string& path) const {
+    return transcriptLines('<', path);
 }
 
-int AppFixture::CountSent(const std::string& head, const std::string& path) const {
+int AppFixture::countSent(const std::string& head, const std::string& path) const {
     int count = 0;
-    for (const std::string& line : Sent(path)) {
+    for (const std::string& line : sent(path)) {
         count += line.starts_with(head) ? 1 : 0;
     }
     return count;
 }
 
-QStringList AppFixture::Items(QListWidget* list) {
+QStringList AppFixture::items(QListWidget* list) {
     QStringList items;
     for (int row = 0; row < list->count(); ++row) {
         items << list->item(row)->text();
@@ -91,11 +92,11 @@ QStringList AppFixture::Items(QListWidget* list) {
     return items;
 }
 
-QStringList AppFixture::History() const {
-    return Items(Control<QListWidget>("HistoryListBox"));
+QStringList AppFixture::history() const {
+    return items(control<QListWidget>("HistoryListBox"));
 }
 
-QString AppFixture::StatusPanel(int index) const {
-    return Control<QLabel>(QStringLiteral("StatusPanel%1").arg(index).toLatin1().constData())
+QString AppFixture::statusPanel(int index) const {
+    return control<QLabel>(QStringLiteral("StatusPanel%1").arg(index).toLatin1().constData())
         ->text();
 }
