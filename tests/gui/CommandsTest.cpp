@@ -18,7 +18,6 @@
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
 
 #include <cstdint>
 #include <string>
@@ -31,7 +30,7 @@ protected:
     void SetUp() override {
         unit = &addUnit("S1");
         start();
-        control<QTimer>("Timer1")->stop();
+        stopTicks();
         control<QCheckBox>("cbGetStatusAuto")->setChecked(false);
         // Replies come in order: once this one is shown, nothing else is due.
         showFirmware(reportOf("00 47 46"), "");
@@ -120,7 +119,7 @@ TEST_F(CommandsTest, AFailedWriteIsAHistoryLineAndStillCounted) {
         EXPECT_EQ(history().last(), c.line);
         EXPECT_EQ(list->currentRow(), list->count() - 1);
     }
-    mainForm().Timer1Timer();
+    tick();
     EXPECT_EQ(statusPanel(2), "Tx/Rx: 2/0");
 }
 
@@ -129,7 +128,7 @@ TEST_F(CommandsTest, RepliesThatNoRowMatchesAreOnlyCounted) {
     showFirmware(reportOf(R"(00 47 46 "M")"), "M",
                  {reportOf("00 58 59 01"), reportOf(R"(00 47 41 00 "X")"),
                   reportOf(R"(00 47 4B 00 "D")"), reportOf(R"(00 46 47 "Q")")});
-    mainForm().Timer1Timer();
+    tick();
     EXPECT_EQ(statusPanel(2), "Tx/Rx: 0/5");
 }
 
@@ -252,17 +251,15 @@ TEST_F(CommandsTest, TheMemoryReadWatchdogEndsAStalledRead) {
     EXPECT_FALSE(save->isEnabled());
     EXPECT_FALSE(gauge->isHidden());
     // Five seconds of ticks less the last two.
-    for (int tick = 0; tick < 48; ++tick) {
-        mainForm().Timer1Timer();
-    }
+    tick(48);
 
-    mainForm().Timer1Timer();
+    tick();
     pumpFor(20);
     EXPECT_EQ(memoryForm().ReceiveMemoryPacketTimeOut(), 1);
     EXPECT_FALSE(read->isEnabled());
     EXPECT_TRUE(dialogs->texts().isEmpty());
 
-    mainForm().Timer1Timer();
+    tick();
     EXPECT_EQ(memoryForm().ReceiveMemoryPacketTimeOut(), 0);
     EXPECT_TRUE(read->isEnabled());
     EXPECT_TRUE(save->isEnabled());
@@ -273,7 +270,7 @@ TEST_F(CommandsTest, TheMemoryReadWatchdogEndsAStalledRead) {
                           "ponovo."});
 
     // At 0 it stays there and says nothing more.
-    mainForm().Timer1Timer();
+    tick();
     pumpFor(20);
     EXPECT_EQ(memoryForm().ReceiveMemoryPacketTimeOut(), 0);
     EXPECT_EQ(dialogs->texts().size(), 1);

@@ -68,8 +68,7 @@ TEST_F(PermissionTest, EveryPresenceTextFitsItsPanel) {
 TEST_F(PermissionTest, AUnitWithoutAccessIsNamedInTheStatusBarAndExplainedOncePerArrival) {
     platform.plug(queryOnlyUnit());
     start();
-    mainForm().Timer1Timer();
-    mainForm().Timer1Timer();
+    tick(2);
 
     EXPECT_EQ(statusPanel(1), "Uredjaj prisutan, ali nema dozvole za pristup");
     EXPECT_EQ(items(control<QListWidget>("DevListBox")), QStringList{"Brevalon 8"});
@@ -87,7 +86,7 @@ TEST_F(PermissionTest, AUnitWithoutAccessIsNamedInTheStatusBarAndExplainedOncePe
     // Gone: the ordinary absent state, and no further message.
     ASSERT_TRUE(platform.unplug("/dev/hidraw7"));
     ASSERT_TRUE(pumpUntil([&] { return history().size() == 2; }));
-    mainForm().Timer1Timer();
+    tick();
     EXPECT_EQ(statusPanel(1), "Uredjaj NIJE prisutan");
     pumpFor(50);
     EXPECT_EQ(errorTexts(*dialogs).size(), 1);
@@ -95,7 +94,7 @@ TEST_F(PermissionTest, AUnitWithoutAccessIsNamedInTheStatusBarAndExplainedOncePe
     // Plugged in again: one more message for the new arrival.
     platform.plug(queryOnlyUnit());
     ASSERT_TRUE(pumpUntil([&] { return errorTexts(*dialogs).size() == 2; }));
-    mainForm().Timer1Timer();
+    tick();
     EXPECT_EQ(statusPanel(1), "Uredjaj prisutan, ali nema dozvole za pristup");
     EXPECT_TRUE(sent().empty());
 }
@@ -104,7 +103,7 @@ TEST_F(PermissionTest, AUnitWithAccessBesideOneWithoutIsConnectedAsUsual) {
     platform.plug(queryOnlyUnit());
     addUnit("S1");
     start();
-    mainForm().Timer1Timer();
+    tick();
 
     EXPECT_EQ(statusPanel(1), "Uredjaj prisutan");
     EXPECT_GE(countSent("00 47 46"), 1);
@@ -122,7 +121,7 @@ TEST_F(PermissionTest, AKeyboardThisUserMayNotOpenArrivesWhileTheUnitIsPolled) {
     // The device change it caused connects the unit anew, and the next tick
     // polls it as before.
     const int polled = countSent("00 47 53", unit.path());
-    mainForm().Timer1Timer();
+    tick();
     EXPECT_EQ(countSent("00 47 53", unit.path()), polled + 1);
     EXPECT_EQ(statusPanel(1), "Uredjaj prisutan");
     EXPECT_EQ(items(control<QListWidget>("DevListBox")).size(), 2);

@@ -22,8 +22,7 @@ using StartupTest = AppFixture;
 
 TEST_F(StartupTest, WithoutAnyDeviceNothingIsSentAndTheUnitIsShownAbsent) {
     start();
-    mainForm().Timer1Timer();
-    mainForm().Timer1Timer();
+    tick(2);
 
     EXPECT_TRUE(history().isEmpty());
     EXPECT_TRUE(items(control<QListWidget>("DevListBox")).isEmpty());
@@ -142,7 +141,7 @@ TEST_F(StartupTest, RemovalLeavesNoDeviceAndArrivalConnectsAgain) {
     EXPECT_TRUE(items(control<QListWidget>("DevListBox")).isEmpty());
     EXPECT_FALSE(automatic->isChecked());
     EXPECT_FALSE(mainForm().hasCurrentDevice());
-    mainForm().Timer1Timer();
+    tick();
     EXPECT_EQ(statusPanel(1), "Uredjaj NIJE prisutan");
     EXPECT_FALSE(control<QFrame>("sPanel1")->isEnabled());
 
@@ -161,7 +160,7 @@ TEST_F(StartupTest, RemovalLeavesNoDeviceAndArrivalConnectsAgain) {
          {"btGetStatus", "btFirmwareInfo", "btRele1Togle", "btResetToBoot", "btHIDInfo"}) {
         control<QPushButton>(button)->click();
     }
-    mainForm().Timer1Timer();
+    tick();
     pumpFor(50);
     EXPECT_TRUE(sent().empty());
     EXPECT_FALSE(dialogOpened);

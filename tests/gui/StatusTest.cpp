@@ -14,7 +14,6 @@
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTest>
-#include <QTimer>
 
 #include <cstdint>
 #include <functional>
@@ -186,26 +185,26 @@ TEST_F(StatusTest, PhoneNumberEndsAtItsFirstZeroByte) {
 // Each tick with "Automatic" sends one request: ten ticks, the tool's second,
 // make ten requests and, with a unit that answers each, ten replies.
 TEST_F(StatusTest, AutomaticPollingSendsOneRequestPerTick) {
-    control<QTimer>("Timer1")->stop();
+    stopTicks();
     dialogs->answer(DialogService::Answer::Yes);
     QTest::mouseDClick(control<QStatusBar>("StatusBar1"), Qt::LeftButton);
     platform.clearTranscript();
     control<QCheckBox>("cbGetStatusAuto")->setChecked(true);
 
-    for (int tick = 1; tick <= 10; ++tick) {
-        shown([this] { mainForm().Timer1Timer(); });
+    for (int k = 1; k <= 10; ++k) {
+        shown([this] { tick(); });
     }
     EXPECT_EQ(statusPanel(2), "Tx/Rx: 10/9");
     EXPECT_EQ(sent(), std::vector<std::string>(10, reportHex("00 47 53")));
     EXPECT_EQ(received().size(), 10u);
     control<QCheckBox>("cbGetStatusAuto")->setChecked(false);
-    mainForm().Timer1Timer();
+    tick();
     EXPECT_EQ(statusPanel(2), "Tx/Rx: 10/10");
     EXPECT_EQ(sent().size(), 10u);
 }
 
 TEST_F(StatusTest, DoubleClickOnTheStatusBarResetsTheCountersWhenConfirmed) {
-    control<QTimer>("Timer1")->stop();
+    stopTicks();
     const std::pair<DialogService::Answer, const char*> cases[] = {
         {DialogService::Answer::No, "Tx/Rx: 3/3"}, {DialogService::Answer::Yes, "Tx/Rx: 0/0"}};
     for (const auto& [answer, counters] : cases) {
@@ -219,7 +218,7 @@ TEST_F(StatusTest, DoubleClickOnTheStatusBarResetsTheCountersWhenConfirmed) {
         dialogs->answer(answer);
         QTest::mouseDClick(control<QLabel>("StatusPanel0"), Qt::LeftButton);
         EXPECT_EQ(dialogs->texts(), QStringList{"Da li zelite da obrisete brojace?"});
-        mainForm().Timer1Timer();
+        tick();
         EXPECT_EQ(statusPanel(2), counters);
     }
 }

@@ -11,7 +11,6 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTest>
-#include <QTimer>
 
 #include <algorithm>
 #include <memory>
@@ -101,8 +100,6 @@ protected:
     void SetUp() override {
         startWithUnit();
         stopPolling();
-        QObject::connect(&ticks, &QTimer::timeout, &mainForm(),
-                         [this] { mainForm().Timer1Timer(); });
         // The phonebook's controls work only while the unit's call function is on.
         unit().setCallFunction(1);
         QTest::mouseClick(control<QWidget>("btGetStatus"), Qt::LeftButton);
@@ -115,10 +112,7 @@ protected:
             open(windowOf(window));
         }
     }
-    void TearDown() override {
-        ticks.stop();
-        platform.setTranscriptObserver(nullptr);
-    }
+    void TearDown() override { platform.setTranscriptObserver(nullptr); }
 
     void stopPolling() { control<QCheckBox>("cbGetStatusAuto")->setChecked(false); }
 
@@ -366,7 +360,6 @@ protected:
         quiesce();
     }
 
-    QTimer ticks;
     bool healthy = false;
     std::size_t madeMark = 0;
     std::size_t deliveredMark = 0;
@@ -381,7 +374,7 @@ TEST_P(FaultTest, TheToolRecoversAndTheRepeatSucceeds) {
     // fault leaves waiting in vain end soon. Duplicates leave none, and a
     // wait ten fast ticks long could end before a loaded machine delivers.
     if (fault != Fault::Duplicate) {
-        ticks.start(1);
+        runTicks(1);
     }
     QTest::mouseClick(button(), Qt::LeftButton);
     if (fault == Fault::Unplug) {
@@ -424,7 +417,7 @@ TEST_P(FaultTest, TheToolRecoversAndTheRepeatSucceeds) {
     }
 
     // A healthy unit again, at the real tick: the same operation succeeds.
-    ticks.stop();
+    runTicks();
     platform.setTranscriptObserver(nullptr);
     unit().behaviour() = UnitBehaviour{};
     healthy = true;

@@ -7,6 +7,7 @@
 
 #include <QLabel>
 #include <QListWidget>
+#include <QTimer>
 
 AppFixture::AppFixture() = default;
 
@@ -24,7 +25,30 @@ SimUnitDevice& AppFixture::addUnit(const std::string& serial) {
 void AppFixture::start() {
     windows_ = std::make_unique<TApplicationWindows>(platform, ui);
     mainForm().show();
+    ownTickMs_ = tickTimer()->interval();
     ASSERT_TRUE(pumpUntil([this] { return statusPanel(1) != QStringLiteral("Status"); }));
+}
+
+void AppFixture::stopTicks() {
+    tickTimer()->stop();
+}
+
+void AppFixture::tick(int n) {
+    for (int k = 0; k < n; ++k) {
+        mainForm().Timer1Timer();
+    }
+}
+
+void AppFixture::runTicks(int intervalMs) {
+    tickTimer()->start(intervalMs);
+}
+
+void AppFixture::runTicks() {
+    runTicks(ownTickMs_);
+}
+
+QTimer* AppFixture::tickTimer() const {
+    return control<QTimer>("Timer1");
 }
 
 TMainForm& AppFixture::mainForm() const {

@@ -18,6 +18,7 @@
 #include "sim/SimUnitDevice.h"
 
 class QListWidget;
+class QTimer;
 class TApplicationWindows;
 class TMainForm;
 class TfrmMemory;
@@ -37,6 +38,15 @@ protected:
     // Creates the windows, shows the main window and waits until the start-up
     // device changes have run and the first tick has shown the presence.
     void start();
+
+    // The main window's 100 ms tick, under the test's control: stopTicks()
+    // stops its timer and tick() runs the tick by hand instead; runTicks()
+    // runs the timer every `intervalMs` while the event loop runs, or at its
+    // own interval again.
+    void stopTicks();
+    void tick(int n = 1);
+    void runTicks(int intervalMs);
+    void runTicks();
 
     TMainForm& mainForm() const;
     TfrmMemory& memoryForm() const;
@@ -86,7 +96,9 @@ protected:
 
 private:
     QWidget* mainWidget() const;
+    QTimer* tickTimer() const;
     std::vector<std::string> transcriptLines(char direction, const std::string& path) const;
 
     std::unique_ptr<TApplicationWindows> windows_;
+    int ownTickMs_ = 0;
 };
