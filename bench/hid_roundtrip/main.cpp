@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "ManualUiThread.h"
+#include "ReportBytes.h"
 #include "hid/HidControllerClass.h"
 #include "sim/SimHidPlatform.h"
 
@@ -56,9 +57,7 @@ int main(int argc, char** argv) {
     dev->setOnData(THidDataEvent::bind(&receiver, &Receiver::Data));
     ui.pump();
 
-    std::vector<std::uint8_t> request(65, 0);
-    request[1] = 'G';
-    request[2] = 'S';
+    const std::vector<std::uint8_t> request = reportOf("00 47 53");
     std::vector<double> micros;
     micros.reserve(static_cast<std::size_t>(iterations));
     for (int i = 0; i < warmup + iterations; ++i) {

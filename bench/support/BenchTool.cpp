@@ -117,9 +117,9 @@ void BenchTool::missing(const char* name) {
 }
 
 bool BenchTool::pumpUntil(const std::function<bool()>& done, int timeoutMs) {
-    return PumpEventsUntil(done, timeoutMs);
+    return pumpEventsUntil(done, timeoutMs);
 }
 
 void BenchTool::pumpFor(int ms) {
-    PumpEventsFor(ms);
+    pumpEventsFor(ms);
 }

@@ -17,7 +17,7 @@ namespace {
 
 // The firmware label after a "GF" reply carrying `text`: the dispatcher
 // still routes replies and the main window still shows them.
-QString FirmwareShownAfter(DispatcherHarness& harness, const std::string& text) {
+QString firmwareShownAfter(DispatcherHarness& harness, const std::string& text) {
     // Choice 0: "GF", then the text from byte 3.
     std::vector<std::uint8_t> input(text.size() + 1, 0);
     std::copy(text.begin(), text.end(), input.begin() + 1);
@@ -40,5 +40,5 @@ TEST(DispatcherFuzzRegression, EveryTagCutAtEveryLengthUpTo80Bytes) {
             }
         }
     }
-    EXPECT_EQ(FirmwareShownAfter(harness, "FW 2.1"), QStringLiteral("FW 2.1"));
+    EXPECT_EQ(firmwareShownAfter(harness, "FW 2.1"), QStringLiteral("FW 2.1"));
 }

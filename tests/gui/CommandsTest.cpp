@@ -18,7 +18,6 @@
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
 
 #include <cstdint>
 #include <string>
@@ -29,43 +28,32 @@ namespace {
 class CommandsTest : public AppFixture {
 protected:
     void SetUp() override {
-        unit = &AddUnit("S1");
-        Start();
-        Control<QTimer>("Timer1")->stop();
-        Control<QCheckBox>("cbGetStatusAuto")->setChecked(false);
+        unit = &addUnit("S1");
+        start();
+        stopTicks();
+        control<QCheckBox>("cbGetStatusAuto")->setChecked(false);
         // Replies come in order: once this one is shown, nothing else is due.
-        ShowFirmware(Reply("GF", {}), "");
-        Platform.clearTranscript();
-    }
-
-    static std::vector<std::uint8_t> Reply(const char tag[2],
-                                           const std::vector<std::pair<int, char>>& bytes) {
-        std::vector<std::uint8_t> report(65, 0);
-        report[1] = static_cast<std::uint8_t>(tag[0]);
-        report[2] = static_cast<std::uint8_t>(tag[1]);
-        for (const auto& [position, value] : bytes) {
-            report[position] = static_cast<std::uint8_t>(value);
-        }
-        return report;
+        showFirmware(reportOf("00 47 46"), "");
+        platform.clearTranscript();
     }
 
     // Sends the reports from the unit, the last of which must be a "GF"
     // showing `shown`, and waits until it has been shown.
-    void ShowFirmware(const std::vector<std::uint8_t>& last, const QString& shown,
+    void showFirmware(const std::vector<std::uint8_t>& last, const QString& shown,
                       const std::vector<std::vector<std::uint8_t>>& before = {}) {
-        auto* label = Control<QLabel>("lbFirmwareInfo");
+        auto* label = control<QLabel>("lbFirmwareInfo");
         label->setText("?");
         for (const auto& report : before) {
-            Platform.sendInput(unit->path(), report);
+            platform.sendInput(unit->path(), report);
         }
-        Platform.sendInput(unit->path(), last);
-        ASSERT_TRUE(PumpUntil([&] { return label->text() == shown; }));
+        platform.sendInput(unit->path(), last);
+        ASSERT_TRUE(pumpUntil([&] { return label->text() == shown; }));
     }
 
-    void ResetCounters() {
-        Dialogs->answer(DialogService::Answer::Yes);
-        QTest::mouseDClick(Control<QStatusBar>("StatusBar1"), Qt::LeftButton);
-        Dialogs->clear();
+    void resetCounters() {
+        dialogs->answer(DialogService::Answer::Yes);
+        QTest::mouseDClick(control<QStatusBar>("StatusBar1"), Qt::LeftButton);
+        dialogs->clear();
     }
 
     SimUnitDevice* unit = nullptr;
@@ -75,43 +63,44 @@ protected:
 
 TEST_F(CommandsTest, FirmwareTextIsTheNonZeroBytesOfTheReply) {
     const struct {
-        std::vector<std::pair<int, char>> bytes;
+        std::vector<std::uint8_t> reply;
         const char* shown;
     } cases[] = {
-        {{{3, 'V'}, {4, 'e'}, {5, 'r'}, {6, ' '}, {7, '1'}, {8, '2'}}, "Ver 12"},
-        {{{3, 'A'}, {4, 'B'}, {5, 0}, {6, 0}, {7, 'C'}, {8, 'D'}}, "ABCD"},
-        {{{63, 'Z'}, {64, 'Y'}}, "Z"},
-        {{}, ""},
+        {reportOf(R"(00 47 46 "Ver 12")"), "Ver 12"},
+        {reportOf(R"(00 47 46 "AB" 00 00 "CD")"), "ABCD"},
+        {reportWith({{0, "00 47 46"}, {63, R"("ZY")"}}), "Z"},
+        {reportOf("00 47 46"), ""},
     };
     for (const auto& c : cases) {
-        ShowFirmware(Reply("GF", c.bytes), c.shown);
+        showFirmware(c.reply, c.shown);
     }
 }
 
 TEST_F(CommandsTest, RelayToggleAndBootModeSendTheirReports) {
-    Control<QPushButton>("btRele1Togle")->click();
-    EXPECT_EQ(Sent(), std::vector<std::string>{Padded("00 53 4F 54")});
+    control<QPushButton>("btRele1Togle")->click();
+    EXPECT_EQ(sent(), std::vector<std::string>{reportHex("00 53 4F 54")});
 
     const QString question =
         "Da li zaista zelite da pokrenete BOOT mod na uredjaju? Ovaj mod je potreban samo pri "
         "nadogradnji firmware-a uredjaja!";
-    auto* automatic = Control<QCheckBox>("cbGetStatusAuto");
+    auto* automatic = control<QCheckBox>("cbGetStatusAuto");
     automatic->setChecked(true);
-    Dialogs->answer(DialogService::Answer::No);
-    Control<QPushButton>("btResetToBoot")->click();
-    EXPECT_EQ(Dialogs->texts(), QStringList{question});
+    dialogs->answer(DialogService::Answer::No);
+    control<QPushButton>("btResetToBoot")->click();
+    EXPECT_EQ(dialogs->texts(), QStringList{question});
     EXPECT_TRUE(automatic->isChecked());
-    EXPECT_EQ(Sent().size(), 1u);
+    EXPECT_EQ(sent().size(), 1u);
 
-    Dialogs->answer(DialogService::Answer::Yes);
-    Control<QPushButton>("btResetToBoot")->click();
+    dialogs->answer(DialogService::Answer::Yes);
+    control<QPushButton>("btResetToBoot")->click();
     EXPECT_FALSE(automatic->isChecked());
-    EXPECT_EQ(Sent(), (std::vector<std::string>{Padded("00 53 4F 54"), Padded("00 53 52 42")}));
+    EXPECT_EQ(sent(),
+              (std::vector<std::string>{reportHex("00 53 4F 54"), reportHex("00 53 52 42")}));
 }
 
 TEST_F(CommandsTest, AFailedWriteIsAHistoryLineAndStillCounted) {
-    ResetCounters();
-    Platform.setErrorMessage(1117,
+    resetCounters();
+    platform.setErrorMessage(1117,
                              "The request could not be performed\r\nbecause of an I/O "
                              "device error.\r\n");
     const struct {
@@ -122,25 +111,25 @@ TEST_F(CommandsTest, AFailedWriteIsAHistoryLineAndStillCounted) {
         {1117,
          "WRITE ERROR: The request could not be performed because of an I/O device error (45D)"},
     };
-    auto* history = Control<QListWidget>("HistoryListBox");
+    auto* list = control<QListWidget>("HistoryListBox");
     for (const auto& c : cases) {
-        Platform.failWrites(unit->path(), c.code, 1);
-        Control<QPushButton>("btGetStatus")->click();
-        ASSERT_FALSE(History().isEmpty());
-        EXPECT_EQ(History().last(), c.line);
-        EXPECT_EQ(history->currentRow(), history->count() - 1);
+        platform.failWrites(unit->path(), c.code, 1);
+        control<QPushButton>("btGetStatus")->click();
+        ASSERT_FALSE(history().isEmpty());
+        EXPECT_EQ(history().last(), c.line);
+        EXPECT_EQ(list->currentRow(), list->count() - 1);
     }
-    Main().Timer1Timer();
-    EXPECT_EQ(StatusPanel(2), "Tx/Rx: 2/0");
+    tick();
+    EXPECT_EQ(statusPanel(2), "Tx/Rx: 2/0");
 }
 
 TEST_F(CommandsTest, RepliesThatNoRowMatchesAreOnlyCounted) {
-    ResetCounters();
-    ShowFirmware(Reply("GF", {{3, 'M'}}), "M",
-                 {Reply("XY", {{3, 1}}), Reply("GA", {{4, 'X'}}), Reply("GK", {{4, 'D'}}),
-                  Reply("FG", {{3, 'Q'}})});
-    Main().Timer1Timer();
-    EXPECT_EQ(StatusPanel(2), "Tx/Rx: 0/5");
+    resetCounters();
+    showFirmware(reportOf(R"(00 47 46 "M")"), "M",
+                 {reportOf("00 58 59 01"), reportOf(R"(00 47 41 00 "X")"),
+                  reportOf(R"(00 47 4B 00 "D")"), reportOf(R"(00 46 47 "Q")")});
+    tick();
+    EXPECT_EQ(statusPanel(2), "Tx/Rx: 0/5");
 }
 
 TEST_F(CommandsTest, EachButtonShowsItsWindowOnce) {
@@ -150,10 +139,10 @@ TEST_F(CommandsTest, EachButtonShowsItsWindowOnce) {
         {"sBitBtn2", "TfrmADSettings"},    {"btAlarmi", "TfrmAlarmi"},
         {"btDebug", "TfrmDebug"}};
     for (const auto& [button, className] : cases) {
-        QWidget* window = Window(className);
+        QWidget* window = windowOf(className);
         EXPECT_FALSE(window->isVisible()) << className;
-        Control<QPushButton>(button)->click();
-        Control<QPushButton>(button)->click();
+        control<QPushButton>(button)->click();
+        control<QPushButton>(button)->click();
         EXPECT_TRUE(window->isVisible()) << className;
         int instances = 0;
         for (QWidget* top : QApplication::topLevelWidgets()) {
@@ -162,7 +151,7 @@ TEST_F(CommandsTest, EachButtonShowsItsWindowOnce) {
         EXPECT_EQ(instances, 1) << className;
         window->close();
         EXPECT_FALSE(window->isVisible()) << className;
-        Control<QPushButton>(button)->click();
+        control<QPushButton>(button)->click();
         EXPECT_TRUE(window->isVisible()) << className;
     }
 }
@@ -170,13 +159,13 @@ TEST_F(CommandsTest, EachButtonShowsItsWindowOnce) {
 TEST_F(CommandsTest, HistoryIsSavedAsEightBitLinesEachEndedByCrLf) {
     QTemporaryDir folder;
     ASSERT_TRUE(folder.isValid());
-    auto* history = Control<QListWidget>("HistoryListBox");
+    auto* history = control<QListWidget>("HistoryListBox");
     const QString path = folder.filePath("history.txt");
 
     // Cancelled: nothing written.
-    Control<QPushButton>("SaveBtn")->click();
-    ASSERT_EQ(Dialogs->calls().size(), 1u);
-    const auto& call = Dialogs->calls()[0];
+    control<QPushButton>("SaveBtn")->click();
+    ASSERT_EQ(dialogs->calls().size(), 1u);
+    const auto& call = dialogs->calls()[0];
     EXPECT_EQ(call.kind, ScriptedDialogService::Kind::SaveFileName);
     EXPECT_EQ(call.text, "Save History");
     ASSERT_EQ(call.filters.size(), 2);
@@ -197,10 +186,10 @@ TEST_F(CommandsTest, HistoryIsSavedAsEightBitLinesEachEndedByCrLf) {
          QByteArray("Arrival of A\r\n\xE9 \xFC\r\n?\r\n")},
     };
     for (const auto& c : cases) {
-        Control<QPushButton>("ClearBtn")->click();
+        control<QPushButton>("ClearBtn")->click();
         history->addItems(c.lines);
-        Dialogs->answerPath(path);
-        Control<QPushButton>("SaveBtn")->click();
+        dialogs->answerPath(path);
+        control<QPushButton>("SaveBtn")->click();
         QFile file(path);
         ASSERT_TRUE(file.open(QIODevice::ReadOnly));
         EXPECT_EQ(file.readAll(), c.written);
@@ -208,43 +197,43 @@ TEST_F(CommandsTest, HistoryIsSavedAsEightBitLinesEachEndedByCrLf) {
 
     // A file that cannot be created: the reason is told, the list stays.
     const QString unreachable = QDir::toNativeSeparators(folder.filePath("missing/history.txt"));
-    Dialogs->clear();
-    Dialogs->answerPath(unreachable);
-    Control<QPushButton>("SaveBtn")->click();
-    ASSERT_EQ(Dialogs->calls().size(), 2u);
-    EXPECT_EQ(Dialogs->calls()[1].kind, ScriptedDialogService::Kind::Error);
-    EXPECT_TRUE(Dialogs->calls()[1].text.startsWith("Cannot create file \"" + unreachable + "\". "))
-        << Dialogs->calls()[1].text.toStdString();
-    EXPECT_GT(Dialogs->calls()[1].text.size(),
+    dialogs->clear();
+    dialogs->answerPath(unreachable);
+    control<QPushButton>("SaveBtn")->click();
+    ASSERT_EQ(dialogs->calls().size(), 2u);
+    EXPECT_EQ(dialogs->calls()[1].kind, ScriptedDialogService::Kind::Error);
+    EXPECT_TRUE(dialogs->calls()[1].text.startsWith("Cannot create file \"" + unreachable + "\". "))
+        << dialogs->calls()[1].text.toStdString();
+    EXPECT_GT(dialogs->calls()[1].text.size(),
               ("Cannot create file \"" + unreachable + "\". ").size());
     EXPECT_EQ(history->count(), 3);
 
-    Control<QPushButton>("ClearBtn")->click();
+    control<QPushButton>("ClearBtn")->click();
     EXPECT_EQ(history->count(), 0);
 }
 
 // Both saves replace a file the user may write in a folder the user may not,
 // where no new file can be made beside it.
 TEST_F(CommandsTest, SavesOverAWritableFileInALockedFolder) {
-    QWidget* memory = Window("TfrmMemory");
+    QWidget* memory = windowOf("TfrmMemory");
     const struct {
         QPushButton* button;
         QByteArray written;
     } cases[] = {
-        {Control<QPushButton>("SaveBtn"), QByteArray("Arrival of A\r\n")},
-        {Control<QPushButton>(memory, "btSaveBin"), QByteArray(4096, 0)},
+        {control<QPushButton>("SaveBtn"), QByteArray("Arrival of A\r\n")},
+        {control<QPushButton>(memory, "btSaveBin"), QByteArray(4096, 0)},
     };
-    Control<QPushButton>("ClearBtn")->click();
-    Control<QListWidget>("HistoryListBox")->addItem("Arrival of A");
+    control<QPushButton>("ClearBtn")->click();
+    control<QListWidget>("HistoryListBox")->addItem("Arrival of A");
     for (const auto& c : cases) {
         LockedFolder folder(QByteArray(5000, 'x'));
         if (!folder.skipReason().isEmpty()) {
             GTEST_SKIP() << folder.skipReason().toStdString();
         }
-        Dialogs->clear();
-        Dialogs->answerPath(folder.filePath());
+        dialogs->clear();
+        dialogs->answerPath(folder.filePath());
         c.button->click();
-        EXPECT_EQ(Dialogs->calls().size(), 1u) << Dialogs->texts().join('|').toStdString();
+        EXPECT_EQ(dialogs->calls().size(), 1u) << dialogs->texts().join('|').toStdString();
         EXPECT_EQ(folder.fileContent(), c.written);
     }
 }
@@ -252,39 +241,37 @@ TEST_F(CommandsTest, SavesOverAWritableFileInALockedFolder) {
 // The memory read's watchdog: counted down once per tick; reaching 0 gives
 // the read buttons back, hides the gauge and says so.
 TEST_F(CommandsTest, TheMemoryReadWatchdogEndsAStalledRead) {
-    QWidget* memory = Window("TfrmMemory");
-    auto* read = Control<QPushButton>(memory, "btReadMemory");
-    auto* save = Control<QPushButton>(memory, "btSaveBin");
-    auto* gauge = Control<TGauge>(memory, "sGauge1");
+    QWidget* memory = windowOf("TfrmMemory");
+    auto* read = control<QPushButton>(memory, "btReadMemory");
+    auto* save = control<QPushButton>(memory, "btSaveBin");
+    auto* gauge = control<TGauge>(memory, "sGauge1");
     unit->unit().behaviour().dropTag = "GM";
     QTest::mouseClick(read, Qt::LeftButton);
     EXPECT_FALSE(read->isEnabled());
     EXPECT_FALSE(save->isEnabled());
     EXPECT_FALSE(gauge->isHidden());
     // Five seconds of ticks less the last two.
-    for (int tick = 0; tick < 48; ++tick) {
-        Main().Timer1Timer();
-    }
+    tick(48);
 
-    Main().Timer1Timer();
-    PumpFor(20);
-    EXPECT_EQ(Memory().ReceiveMemoryPacketTimeOut(), 1);
+    tick();
+    pumpFor(20);
+    EXPECT_EQ(memoryForm().ReceiveMemoryPacketTimeOut(), 1);
     EXPECT_FALSE(read->isEnabled());
-    EXPECT_TRUE(Dialogs->texts().isEmpty());
+    EXPECT_TRUE(dialogs->texts().isEmpty());
 
-    Main().Timer1Timer();
-    EXPECT_EQ(Memory().ReceiveMemoryPacketTimeOut(), 0);
+    tick();
+    EXPECT_EQ(memoryForm().ReceiveMemoryPacketTimeOut(), 0);
     EXPECT_TRUE(read->isEnabled());
     EXPECT_TRUE(save->isEnabled());
     EXPECT_TRUE(gauge->isHidden());
-    ASSERT_TRUE(PumpUntil([this] { return !Dialogs->texts().isEmpty(); }));
-    EXPECT_EQ(Dialogs->texts(),
+    ASSERT_TRUE(pumpUntil([this] { return !dialogs->texts().isEmpty(); }));
+    EXPECT_EQ(dialogs->texts(),
               QStringList{"Doslo je do greske pri citanju memorije, molimo da citanje pokrenete "
                           "ponovo."});
 
     // At 0 it stays there and says nothing more.
-    Main().Timer1Timer();
-    PumpFor(20);
-    EXPECT_EQ(Memory().ReceiveMemoryPacketTimeOut(), 0);
-    EXPECT_EQ(Dialogs->texts().size(), 1);
+    tick();
+    pumpFor(20);
+    EXPECT_EQ(memoryForm().ReceiveMemoryPacketTimeOut(), 0);
+    EXPECT_EQ(dialogs->texts().size(), 1);
 }

@@ -39,30 +39,30 @@ TEST_F(InfoTest, ShowsTheCurrentDevicesIdentityLengthsStringsAndLanguages) {
                            {3, simText("SN-1")},
                            {255, simText("Last")}};
     desc.languageIds = {0x0409, 0x041A, 0x0C0C};
-    Platform.plug(desc);
-    Start();
-    Control<QCheckBox>("cbGetStatusAuto")->setChecked(false);
-    Platform.clearTranscript();
+    platform.plug(desc);
+    start();
+    control<QCheckBox>("cbGetStatusAuto")->setChecked(false);
+    platform.clearTranscript();
 
     std::vector<Shown> openings;
     for (int opening = 0; opening < 2; ++opening) {
-        QTimer::singleShot(0, &Main(), [this, &openings] {
+        QTimer::singleShot(0, &mainForm(), [this, &openings] {
             auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
             ASSERT_NE(dialog, nullptr);
             // Restored from minimised: shown again, filled once.
             dialog->showMinimized();
             dialog->showNormal();
-            auto text = [&](const char* name) { return Control<QLabel>(dialog, name)->text(); };
+            auto text = [&](const char* name) { return control<QLabel>(dialog, name)->text(); };
             openings.push_back({dialog->metaObject()->className(), text("VendorName"),
                                 text("ProductName"), text("SerialNo"), text("Vid"), text("Pid"),
                                 text("Vers"), text("InputLen"), text("OutputLen"),
                                 text("FeatureLen"),
-                                Items(Control<QListWidget>(dialog, "DevStrings")),
-                                Items(Control<QListWidget>(dialog, "LangStrings"))});
+                                items(control<QListWidget>(dialog, "DevStrings")),
+                                items(control<QListWidget>(dialog, "LangStrings"))});
             EXPECT_EQ(dialog->windowTitle(), "HID Device Info");
             dialog->close();
         });
-        Control<QPushButton>("btHIDInfo")->click();
+        control<QPushButton>("btHIDInfo")->click();
     }
 
     ASSERT_EQ(openings.size(), 2u);
@@ -83,28 +83,28 @@ TEST_F(InfoTest, ShowsTheCurrentDevicesIdentityLengthsStringsAndLanguages) {
                                                 "unknown Locale ID $0C0C"}));
     }
     // Each opening made its own dialog, destroyed when it was closed.
-    EXPECT_TRUE(Main().findChildren<QDialog*>().isEmpty());
+    EXPECT_TRUE(mainForm().findChildren<QDialog*>().isEmpty());
     // The dialog only asks the device; it sends nothing.
-    EXPECT_TRUE(Sent().empty());
+    EXPECT_TRUE(sent().empty());
 }
 
 TEST_F(InfoTest, ClosesWhenTheDevicesChange) {
-    AddUnit("S1");
-    Start();
+    addUnit("S1");
+    start();
     bool closedByChange = false;
-    QTimer::singleShot(0, &Main(), [this, &closedByChange] {
+    QTimer::singleShot(0, &mainForm(), [this, &closedByChange] {
         QPointer<QWidget> dialog = QApplication::activeModalWidget();
         ASSERT_NE(dialog, nullptr);
         // Another device: the change releases the unit's device object too.
-        Platform.plug(keyboardDevice("kbd"));
-        closedByChange = PumpUntil([&] { return dialog.isNull() || !dialog->isVisible(); });
+        platform.plug(keyboardDevice("kbd"));
+        closedByChange = pumpUntil([&] { return dialog.isNull() || !dialog->isVisible(); });
         if (!closedByChange) {
             dialog->close();
         }
     });
-    Control<QPushButton>("btHIDInfo")->click();
+    control<QPushButton>("btHIDInfo")->click();
 
     EXPECT_TRUE(closedByChange);
-    EXPECT_TRUE(Main().findChildren<QDialog*>().isEmpty());
-    EXPECT_EQ(History().last(), "Arrival of Device VID=0001 PID=00AB");
+    EXPECT_TRUE(mainForm().findChildren<QDialog*>().isEmpty());
+    EXPECT_EQ(history().last(), "Arrival of Device VID=0001 PID=00AB");
 }

@@ -15,13 +15,13 @@ namespace {
 
 using PermissionTest = AppFixture;
 
-SimDeviceDescription QueryOnlyUnit() {
+SimDeviceDescription queryOnlyUnit() {
     SimDeviceDescription unit = keyboardDevice("/dev/hidraw7", "Brevalon 8");
     unit.queryOnly = true;
     return unit;
 }
 
-QStringList ErrorTexts(const ScriptedDialogService& dialogs) {
+QStringList errorTexts(const ScriptedDialogService& dialogs) {
     QStringList texts;
     for (const auto& call : dialogs.calls()) {
         if (call.kind == ScriptedDialogService::Kind::Error) {
@@ -34,7 +34,7 @@ QStringList ErrorTexts(const ScriptedDialogService& dialogs) {
 // Whether the panel shows its text whole: the text as the panel's own font
 // draws it, plus a letter for the indent a framed label keeps, within the
 // panel's contents.
-bool ShowsWhole(const QLabel* panel) {
+bool showsWhole(const QLabel* panel) {
     const QFontMetrics metrics = panel->fontMetrics();
     return metrics.horizontalAdvance(panel->text()) + metrics.horizontalAdvance(QLatin1Char('x')) <=
            panel->contentsRect().width();
@@ -43,40 +43,39 @@ bool ShowsWhole(const QLabel* panel) {
 }  // namespace
 
 TEST_F(PermissionTest, EveryPresenceTextFitsItsPanel) {
-    Platform.plug(QueryOnlyUnit());
-    Start();
-    auto* panel = Control<QLabel>("StatusPanel1");
+    platform.plug(queryOnlyUnit());
+    start();
+    auto* panel = control<QLabel>("StatusPanel1");
     const struct {
         std::function<void()> change;
         QString shown;
     } cases[] = {
         {[] {}, "Uredjaj prisutan, ali nema dozvole za pristup"},
-        {[&] { AddUnit("S1"); }, "Uredjaj prisutan"},
+        {[&] { addUnit("S1"); }, "Uredjaj prisutan"},
         {[&] {
-             Units.front()->unplug();
-             Platform.unplug("/dev/hidraw7");
+             units.front()->unplug();
+             platform.unplug("/dev/hidraw7");
          },
          "Uredjaj NIJE prisutan"},
     };
     for (const auto& c : cases) {
         c.change();
-        EXPECT_TRUE(PumpUntil([&] { return panel->text() == c.shown; })) << c.shown.toStdString();
-        EXPECT_TRUE(ShowsWhole(panel)) << c.shown.toStdString() << " in " << panel->width();
+        EXPECT_TRUE(pumpUntil([&] { return panel->text() == c.shown; })) << c.shown.toStdString();
+        EXPECT_TRUE(showsWhole(panel)) << c.shown.toStdString() << " in " << panel->width();
     }
 }
 
 TEST_F(PermissionTest, AUnitWithoutAccessIsNamedInTheStatusBarAndExplainedOncePerArrival) {
-    Platform.plug(QueryOnlyUnit());
-    Start();
-    Main().Timer1Timer();
-    Main().Timer1Timer();
+    platform.plug(queryOnlyUnit());
+    start();
+    tick(2);
 
-    EXPECT_EQ(StatusPanel(1), "Uredjaj prisutan, ali nema dozvole za pristup");
-    EXPECT_EQ(Items(Control<QListWidget>("DevListBox")), QStringList{"Brevalon 8"});
+    EXPECT_EQ(statusPanel(1), "Uredjaj prisutan, ali nema dozvole za pristup");
+    EXPECT_EQ(items(control<QListWidget>("DevListBox")), QStringList{"Brevalon 8"});
     // Never made current: nothing is sent to a unit that cannot be written.
-    EXPECT_TRUE(Sent().empty());
-    ASSERT_TRUE(PumpUntil([&] { return ErrorTexts(*Dialogs).size() == 1; }));
-    const QString message = ErrorTexts(*Dialogs).front();
+    EXPECT_TRUE(sent().empty());
+    ASSERT_TRUE(pumpUntil([&] { return errorTexts(*dialogs).size() == 1; }));
+    const QString message = errorTexts(*dialogs).front();
     EXPECT_TRUE(
         message.startsWith("Uredjaj \"Brevalon 8\" je prikljucen, ali ovaj korisnik nema "
                            "dozvolu"))
@@ -85,47 +84,47 @@ TEST_F(PermissionTest, AUnitWithoutAccessIsNamedInTheStatusBarAndExplainedOncePe
     EXPECT_TRUE(message.contains("iskljucite i ponovo ukljucite uredjaj"));
 
     // Gone: the ordinary absent state, and no further message.
-    ASSERT_TRUE(Platform.unplug("/dev/hidraw7"));
-    ASSERT_TRUE(PumpUntil([&] { return History().size() == 2; }));
-    Main().Timer1Timer();
-    EXPECT_EQ(StatusPanel(1), "Uredjaj NIJE prisutan");
-    PumpFor(50);
-    EXPECT_EQ(ErrorTexts(*Dialogs).size(), 1);
+    ASSERT_TRUE(platform.unplug("/dev/hidraw7"));
+    ASSERT_TRUE(pumpUntil([&] { return history().size() == 2; }));
+    tick();
+    EXPECT_EQ(statusPanel(1), "Uredjaj NIJE prisutan");
+    pumpFor(50);
+    EXPECT_EQ(errorTexts(*dialogs).size(), 1);
 
     // Plugged in again: one more message for the new arrival.
-    Platform.plug(QueryOnlyUnit());
-    ASSERT_TRUE(PumpUntil([&] { return ErrorTexts(*Dialogs).size() == 2; }));
-    Main().Timer1Timer();
-    EXPECT_EQ(StatusPanel(1), "Uredjaj prisutan, ali nema dozvole za pristup");
-    EXPECT_TRUE(Sent().empty());
+    platform.plug(queryOnlyUnit());
+    ASSERT_TRUE(pumpUntil([&] { return errorTexts(*dialogs).size() == 2; }));
+    tick();
+    EXPECT_EQ(statusPanel(1), "Uredjaj prisutan, ali nema dozvole za pristup");
+    EXPECT_TRUE(sent().empty());
 }
 
 TEST_F(PermissionTest, AUnitWithAccessBesideOneWithoutIsConnectedAsUsual) {
-    Platform.plug(QueryOnlyUnit());
-    AddUnit("S1");
-    Start();
-    Main().Timer1Timer();
+    platform.plug(queryOnlyUnit());
+    addUnit("S1");
+    start();
+    tick();
 
-    EXPECT_EQ(StatusPanel(1), "Uredjaj prisutan");
-    EXPECT_GE(CountSent("00 47 46"), 1);
-    EXPECT_EQ(CountSent("00 47 46", "/dev/hidraw7"), 0);
+    EXPECT_EQ(statusPanel(1), "Uredjaj prisutan");
+    EXPECT_GE(countSent("00 47 46"), 1);
+    EXPECT_EQ(countSent("00 47 46", "/dev/hidraw7"), 0);
 }
 
 TEST_F(PermissionTest, AKeyboardThisUserMayNotOpenArrivesWhileTheUnitIsPolled) {
-    SimUnitDevice& unit = AddUnit("S1");
-    Start();
+    SimUnitDevice& unit = addUnit("S1");
+    start();
     SimDeviceDescription keyboard = keyboardDevice("/dev/hidraw9", "Desk Keyboard");
     keyboard.queryOnly = true;
-    Platform.plug(keyboard);
-    ASSERT_TRUE(PumpUntil([&] { return History().contains("Arrival of Desk Keyboard"); }));
+    platform.plug(keyboard);
+    ASSERT_TRUE(pumpUntil([&] { return history().contains("Arrival of Desk Keyboard"); }));
 
     // The device change it caused connects the unit anew, and the next tick
     // polls it as before.
-    const int polled = CountSent("00 47 53", unit.path());
-    Main().Timer1Timer();
-    EXPECT_EQ(CountSent("00 47 53", unit.path()), polled + 1);
-    EXPECT_EQ(StatusPanel(1), "Uredjaj prisutan");
-    EXPECT_EQ(Items(Control<QListWidget>("DevListBox")).size(), 2);
-    EXPECT_TRUE(Sent("/dev/hidraw9").empty());
-    EXPECT_TRUE(Dialogs->calls().empty());
+    const int polled = countSent("00 47 53", unit.path());
+    tick();
+    EXPECT_EQ(countSent("00 47 53", unit.path()), polled + 1);
+    EXPECT_EQ(statusPanel(1), "Uredjaj prisutan");
+    EXPECT_EQ(items(control<QListWidget>("DevListBox")).size(), 2);
+    EXPECT_TRUE(sent("/dev/hidraw9").empty());
+    EXPECT_TRUE(dialogs->calls().empty());
 }

@@ -21,140 +21,136 @@ using StartupTest = AppFixture;
 }  // namespace
 
 TEST_F(StartupTest, WithoutAnyDeviceNothingIsSentAndTheUnitIsShownAbsent) {
-    Start();
-    Main().Timer1Timer();
-    Main().Timer1Timer();
+    start();
+    tick(2);
 
-    EXPECT_TRUE(History().isEmpty());
-    EXPECT_TRUE(Items(Control<QListWidget>("DevListBox")).isEmpty());
-    EXPECT_TRUE(Control<QCheckBox>("cbGetStatusAuto")->isChecked());
-    EXPECT_TRUE(Sent().empty());
-    EXPECT_EQ(StatusPanel(0), "Kelmarion 02122016");
-    EXPECT_EQ(StatusPanel(1), "Uredjaj NIJE prisutan");
-    auto* panel = Control<QFrame>("sPanel1");
+    EXPECT_TRUE(history().isEmpty());
+    EXPECT_TRUE(items(control<QListWidget>("DevListBox")).isEmpty());
+    EXPECT_TRUE(control<QCheckBox>("cbGetStatusAuto")->isChecked());
+    EXPECT_TRUE(sent().empty());
+    EXPECT_EQ(statusPanel(0), "Kelmarion 02122016");
+    EXPECT_EQ(statusPanel(1), "Uredjaj NIJE prisutan");
+    auto* panel = control<QFrame>("sPanel1");
     EXPECT_FALSE(panel->isEnabled());
     EXPECT_EQ(panel->palette().color(QPalette::Window), QColor(0xFF, 0x00, 0x00));
-    EXPECT_FALSE(Control<QPushButton>("btRele1Togle")->isEnabled());
+    EXPECT_FALSE(control<QPushButton>("btRele1Togle")->isEnabled());
 }
 
 TEST_F(StartupTest, OneUnitIsConnectedAskedForItsFirmwareAndPolled) {
-    SimUnitDevice& unit = AddUnit("S1");
+    SimUnitDevice& unit = addUnit("S1");
     unit.unit().setFirmwareText("FW 1.0");
-    Start();
+    start();
 
-    EXPECT_EQ(History(), QStringList{"Arrival of Brevalon 8 (Serial=S1)"});
-    EXPECT_EQ(Items(Control<QListWidget>("DevListBox")), QStringList{"Brevalon 8 (Serial=S1)"});
+    EXPECT_EQ(history(), QStringList{"Arrival of Brevalon 8 (Serial=S1)"});
+    EXPECT_EQ(items(control<QListWidget>("DevListBox")), QStringList{"Brevalon 8 (Serial=S1)"});
     // Once for the first look at activation, once for the controller's
     // start-up notification.
-    const std::vector<std::string> sent = Sent();
-    ASSERT_GE(sent.size(), 2u);
-    EXPECT_EQ(sent[0], Padded("00 47 46"));
-    EXPECT_EQ(sent[1], Padded("00 47 46"));
-    EXPECT_EQ(CountSent("00 47 46"), 2);
-    EXPECT_TRUE(Control<QCheckBox>("cbGetStatusAuto")->isChecked());
+    const std::vector<std::string> written = sent();
+    ASSERT_GE(written.size(), 2u);
+    EXPECT_EQ(written[0], reportHex("00 47 46"));
+    EXPECT_EQ(written[1], reportHex("00 47 46"));
+    EXPECT_EQ(countSent("00 47 46"), 2);
+    EXPECT_TRUE(control<QCheckBox>("cbGetStatusAuto")->isChecked());
 
-    EXPECT_TRUE(PumpUntil([&] {
-        return Control<QLabel>("lbFirmwareInfo")->text() == "FW 1.0" &&
-               Control<QLabel>("lbGSMSignal")->text() == "GSM Signal [RSSI: 21]";
+    EXPECT_TRUE(pumpUntil([&] {
+        return control<QLabel>("lbFirmwareInfo")->text() == "FW 1.0" &&
+               control<QLabel>("lbGSMSignal")->text() == "GSM Signal [RSSI: 21]";
     }));
-    EXPECT_GE(CountSent(Padded("00 47 53")), 1);
-    EXPECT_EQ(StatusPanel(1), "Uredjaj prisutan");
-    EXPECT_TRUE(Control<QFrame>("sPanel1")->isEnabled());
-    EXPECT_NE(Control<QFrame>("sPanel1")->palette().color(QPalette::Window),
+    EXPECT_GE(countSent(reportHex("00 47 53")), 1);
+    EXPECT_EQ(statusPanel(1), "Uredjaj prisutan");
+    EXPECT_TRUE(control<QFrame>("sPanel1")->isEnabled());
+    EXPECT_NE(control<QFrame>("sPanel1")->palette().color(QPalette::Window),
               QColor(0xFF, 0x00, 0x00));
 }
 
 TEST_F(StartupTest, AKeyboardBesideTheUnitIsListedButNeverWrittenTo) {
-    Platform.plug(keyboardDevice("kbd"));
-    SimUnitDevice& unit = AddUnit("S1");
-    Start();
-    EXPECT_TRUE(PumpUntil([&] { return CountSent("00 47 53", unit.path()) >= 2; }));
+    platform.plug(keyboardDevice("kbd"));
+    SimUnitDevice& unit = addUnit("S1");
+    start();
+    EXPECT_TRUE(pumpUntil([&] { return countSent("00 47 53", unit.path()) >= 2; }));
 
-    EXPECT_EQ(History(), (QStringList{"Arrival of Device VID=0001 PID=00AB",
+    EXPECT_EQ(history(), (QStringList{"Arrival of Device VID=0001 PID=00AB",
                                       "Arrival of Brevalon 8 (Serial=S1)"}));
-    EXPECT_EQ(Items(Control<QListWidget>("DevListBox")),
+    EXPECT_EQ(items(control<QListWidget>("DevListBox")),
               (QStringList{"Device VID=0001 PID=00AB", "Brevalon 8 (Serial=S1)"}));
-    EXPECT_TRUE(Sent("kbd").empty());
-    EXPECT_EQ(CountSent("00 47 46", unit.path()), 2);
+    EXPECT_TRUE(sent("kbd").empty());
+    EXPECT_EQ(countSent("00 47 46", unit.path()), 2);
 }
 
 TEST_F(StartupTest, TwoUnitsAreBothAskedCommandsGoToTheLastAndBothAreHeard) {
-    SimUnitDevice& first = AddUnit("A");
-    SimUnitDevice& second = AddUnit("B");
-    Start();
-    EXPECT_EQ(CountSent("00 47 46", first.path()), 2);
-    EXPECT_EQ(CountSent("00 47 46", second.path()), 2);
+    SimUnitDevice& first = addUnit("A");
+    SimUnitDevice& second = addUnit("B");
+    start();
+    EXPECT_EQ(countSent("00 47 46", first.path()), 2);
+    EXPECT_EQ(countSent("00 47 46", second.path()), 2);
 
     // Polling off, and the second unit's replies all shown: it answers in
     // order, so a report of the test's own comes after them.
-    auto* signal = Control<QLabel>("lbGSMSignal");
-    std::vector<std::uint8_t> status(65, 0);
-    status[1] = 0x47;
-    status[2] = 0x53;
-    status[4] = 0xEE;
-    Control<QCheckBox>("cbGetStatusAuto")->setChecked(false);
-    Platform.sendInput(second.path(), status);
-    ASSERT_TRUE(PumpUntil([&] { return signal->text() == "GSM Signal [RSSI: 238]"; }));
+    auto* signal = control<QLabel>("lbGSMSignal");
+    std::vector<std::uint8_t> status = reportOf("00 47 53 00 EE");
+    control<QCheckBox>("cbGetStatusAuto")->setChecked(false);
+    platform.sendInput(second.path(), status);
+    ASSERT_TRUE(pumpUntil([&] { return signal->text() == "GSM Signal [RSSI: 238]"; }));
 
     second.unit().behaviour().dropAllReplies = true;
-    Platform.clearTranscript();
-    Control<QPushButton>("btGetStatus")->click();
-    EXPECT_EQ(Sent(second.path()), std::vector<std::string>{Padded("00 47 53")});
-    EXPECT_TRUE(Sent(first.path()).empty());
+    platform.clearTranscript();
+    control<QPushButton>("btGetStatus")->click();
+    EXPECT_EQ(sent(second.path()), std::vector<std::string>{reportHex("00 47 53")});
+    EXPECT_TRUE(sent(first.path()).empty());
 
     // Replies of the first unit are dispatched as well.
     status[4] = 7;
-    Platform.sendInput(first.path(), status);
-    EXPECT_TRUE(PumpUntil([&] { return signal->text() == "GSM Signal [RSSI: 7]"; }));
+    platform.sendInput(first.path(), status);
+    EXPECT_TRUE(pumpUntil([&] { return signal->text() == "GSM Signal [RSSI: 7]"; }));
 }
 
 // Only a product string that holds "Brevalon 8" exactly, anywhere, makes a
 // device the unit; a device without one is named by its IDs.
 TEST_F(StartupTest, DevicesAreNamedAndMatchedByTheirProductString) {
-    Platform.plug(keyboardDevice("longer", "My Brevalon 89"));
-    Platform.plug(keyboardDevice("lower", "brevalon 8"));
-    Platform.plug(keyboardDevice("ids"));
+    platform.plug(keyboardDevice("longer", "My Brevalon 89"));
+    platform.plug(keyboardDevice("lower", "brevalon 8"));
+    platform.plug(keyboardDevice("ids"));
     SimDeviceDescription withSerial = keyboardDevice("serial", std::nullopt, 0x1234, 0xABCD);
     withSerial.serial = simText("K-7");
-    Platform.plug(withSerial);
-    SimUnitDevice& unit = AddUnit("X1");
-    Start();
+    platform.plug(withSerial);
+    SimUnitDevice& unit = addUnit("X1");
+    start();
 
-    EXPECT_EQ(Items(Control<QListWidget>("DevListBox")),
+    EXPECT_EQ(items(control<QListWidget>("DevListBox")),
               (QStringList{"My Brevalon 89", "brevalon 8", "Device VID=0001 PID=00AB",
                            "Device VID=1234 PID=ABCD (Serial=K-7)", "Brevalon 8 (Serial=X1)"}));
     // A matching device is sent "GF" in as many bytes as its output report has.
-    EXPECT_EQ(CountSent("00 47", "longer"), 2);
-    EXPECT_EQ(Sent("longer")[0], "00 47");
-    EXPECT_TRUE(Sent("lower").empty());
-    EXPECT_TRUE(Sent("ids").empty());
-    EXPECT_TRUE(Sent("serial").empty());
-    EXPECT_EQ(CountSent(Padded("00 47 46"), unit.path()), 2);
+    EXPECT_EQ(countSent("00 47", "longer"), 2);
+    EXPECT_EQ(sent("longer")[0], "00 47");
+    EXPECT_TRUE(sent("lower").empty());
+    EXPECT_TRUE(sent("ids").empty());
+    EXPECT_TRUE(sent("serial").empty());
+    EXPECT_EQ(countSent(reportHex("00 47 46"), unit.path()), 2);
 }
 
 TEST_F(StartupTest, RemovalLeavesNoDeviceAndArrivalConnectsAgain) {
-    SimUnitDevice& unit = AddUnit("S1");
-    Start();
-    auto* automatic = Control<QCheckBox>("cbGetStatusAuto");
+    SimUnitDevice& unit = addUnit("S1");
+    start();
+    auto* automatic = control<QCheckBox>("cbGetStatusAuto");
 
     unit.unplug();
-    ASSERT_TRUE(PumpUntil([&] { return History().size() == 2; }));
-    EXPECT_EQ(History(), (QStringList{"Arrival of Brevalon 8 (Serial=S1)",
+    ASSERT_TRUE(pumpUntil([&] { return history().size() == 2; }));
+    EXPECT_EQ(history(), (QStringList{"Arrival of Brevalon 8 (Serial=S1)",
                                       "Removal of Brevalon 8 (Serial=S1)"}));
-    EXPECT_EQ(Control<QListWidget>("HistoryListBox")->currentRow(), 1);
-    EXPECT_TRUE(Items(Control<QListWidget>("DevListBox")).isEmpty());
+    EXPECT_EQ(control<QListWidget>("HistoryListBox")->currentRow(), 1);
+    EXPECT_TRUE(items(control<QListWidget>("DevListBox")).isEmpty());
     EXPECT_FALSE(automatic->isChecked());
-    EXPECT_FALSE(Main().hasCurrentDevice());
-    Main().Timer1Timer();
-    EXPECT_EQ(StatusPanel(1), "Uredjaj NIJE prisutan");
-    EXPECT_FALSE(Control<QFrame>("sPanel1")->isEnabled());
+    EXPECT_FALSE(mainForm().hasCurrentDevice());
+    tick();
+    EXPECT_EQ(statusPanel(1), "Uredjaj NIJE prisutan");
+    EXPECT_FALSE(control<QFrame>("sPanel1")->isEnabled());
 
     // Every command does nothing now, whatever the user answers.
-    Platform.clearTranscript();
+    platform.clearTranscript();
     automatic->setChecked(true);
-    Dialogs->answer(DialogService::Answer::Yes);
+    dialogs->answer(DialogService::Answer::Yes);
     bool dialogOpened = false;
-    QTimer::singleShot(0, &Main(), [&dialogOpened] {
+    QTimer::singleShot(0, &mainForm(), [&dialogOpened] {
         if (QWidget* dialog = QApplication::activeModalWidget()) {
             dialogOpened = true;
             dialog->close();
@@ -162,21 +158,21 @@ TEST_F(StartupTest, RemovalLeavesNoDeviceAndArrivalConnectsAgain) {
     });
     for (const char* button :
          {"btGetStatus", "btFirmwareInfo", "btRele1Togle", "btResetToBoot", "btHIDInfo"}) {
-        Control<QPushButton>(button)->click();
+        control<QPushButton>(button)->click();
     }
-    Main().Timer1Timer();
-    PumpFor(50);
-    EXPECT_TRUE(Sent().empty());
+    tick();
+    pumpFor(50);
+    EXPECT_TRUE(sent().empty());
     EXPECT_FALSE(dialogOpened);
     // The boot question is asked all the same.
-    EXPECT_EQ(Dialogs->texts(),
+    EXPECT_EQ(dialogs->texts(),
               QStringList{"Da li zaista zelite da pokrenete BOOT mod na uredjaju? Ovaj mod je "
                           "potreban samo pri nadogradnji firmware-a uredjaja!"});
 
     unit.plug();
-    ASSERT_TRUE(PumpUntil([&] { return History().size() == 3; }));
-    EXPECT_EQ(History().last(), "Arrival of Brevalon 8 (Serial=S1)");
-    EXPECT_TRUE(Main().hasCurrentDevice());
+    ASSERT_TRUE(pumpUntil([&] { return history().size() == 3; }));
+    EXPECT_EQ(history().last(), "Arrival of Brevalon 8 (Serial=S1)");
+    EXPECT_TRUE(mainForm().hasCurrentDevice());
     EXPECT_TRUE(automatic->isChecked());
-    EXPECT_EQ(Sent(unit.path()).front(), Padded("00 47 46"));
+    EXPECT_EQ(sent(unit.path()).front(), reportHex("00 47 46"));
 }

@@ -10,8 +10,6 @@
 #include <QTimer>
 
 #include <chrono>
-#include <cstdint>
-#include <vector>
 
 namespace {
 
@@ -20,8 +18,9 @@ const QString NoAnswer = "Nema odgovora iz uredjaja!";
 class WaitTest : public AppFixture {
 protected:
     // Counts the ticks of the main window's timer from now on.
-    void CountTicks() {
-        QObject::connect(Control<QTimer>("Timer1"), &QTimer::timeout, &Main(), [this] { ++ticks; });
+    void countTicks() {
+        QObject::connect(control<QTimer>("Timer1"), &QTimer::timeout, &mainForm(),
+                         [this] { ++ticks; });
     }
 
     int ticks = 0;
@@ -30,80 +29,77 @@ protected:
 }  // namespace
 
 TEST_F(WaitTest, AWaitWithoutAcknowledgementEndsAfterTenTicks) {
-    Start();
-    CountTicks();
+    start();
+    countTicks();
     const bool waitForOk = true;
-    EXPECT_FALSE(Main().waitForAcknowledge(waitForOk));
+    EXPECT_FALSE(mainForm().waitForAcknowledge(waitForOk));
     EXPECT_EQ(ticks, 10);
-    EXPECT_EQ(Dialogs->texts(), QStringList{NoAnswer});
+    EXPECT_EQ(dialogs->texts(), QStringList{NoAnswer});
 }
 
 TEST_F(WaitTest, AWaitEndsWhenItsFlagIsCleared) {
-    Start();
-    CountTicks();
+    start();
+    countTicks();
     bool waitForOk = true;
-    QTimer::singleShot(250, &Main(), [&waitForOk] { waitForOk = false; });
-    EXPECT_TRUE(Main().waitForAcknowledge(waitForOk));
+    QTimer::singleShot(250, &mainForm(), [&waitForOk] { waitForOk = false; });
+    EXPECT_TRUE(mainForm().waitForAcknowledge(waitForOk));
     EXPECT_LT(ticks, 10);
-    EXPECT_TRUE(Dialogs->texts().isEmpty());
+    EXPECT_TRUE(dialogs->texts().isEmpty());
 }
 
 // An acknowledgement handled in the same pass of the event loop as the tick
 // that ends the countdown still counts as one.
 TEST_F(WaitTest, AnAcknowledgementWithTheLastTickStillCounts) {
-    Start();
-    CountTicks();
+    start();
+    countTicks();
     bool waitForOk = true;
-    QObject::connect(Control<QTimer>("Timer1"), &QTimer::timeout, &Main(), [&] {
+    QObject::connect(control<QTimer>("Timer1"), &QTimer::timeout, &mainForm(), [&] {
         if (ticks == 10) {
             waitForOk = false;
         }
     });
-    EXPECT_TRUE(Main().waitForAcknowledge(waitForOk));
+    EXPECT_TRUE(mainForm().waitForAcknowledge(waitForOk));
     EXPECT_EQ(ticks, 10);
-    EXPECT_TRUE(Dialogs->texts().isEmpty());
+    EXPECT_TRUE(dialogs->texts().isEmpty());
 }
 
 // A second window's wait inside the first re-arms the shared countdown; when
 // it times out, the first one times out at its next check, without a tick.
 TEST_F(WaitTest, NestedWaitsShareTheCountdown) {
-    Start();
-    CountTicks();
+    start();
+    countTicks();
     const bool outer = true;
     const bool inner = true;
     bool innerAcknowledged = true;
     int ticksWhenInnerEnded = -1;
-    QTimer::singleShot(250, &Main(), [&] {
-        innerAcknowledged = Main().waitForAcknowledge(inner);
+    QTimer::singleShot(250, &mainForm(), [&] {
+        innerAcknowledged = mainForm().waitForAcknowledge(inner);
         ticksWhenInnerEnded = ticks;
     });
-    EXPECT_FALSE(Main().waitForAcknowledge(outer));
+    EXPECT_FALSE(mainForm().waitForAcknowledge(outer));
     EXPECT_FALSE(innerAcknowledged);
     EXPECT_GT(ticksWhenInnerEnded, 10);
     EXPECT_EQ(ticks, ticksWhenInnerEnded);
-    EXPECT_EQ(Dialogs->texts(), (QStringList{NoAnswer, NoAnswer}));
+    EXPECT_EQ(dialogs->texts(), (QStringList{NoAnswer, NoAnswer}));
 }
 
 // Acknowledgements carry no number: the first number's, arriving after its
 // wait timed out, ends the wait for the second number.
 TEST_F(WaitTest, ALateAcknowledgementEndsTheNextWaitOfItsWindow) {
-    SimUnitDevice& unit = AddUnit("S1");
+    SimUnitDevice& unit = addUnit("S1");
     unit.unit().behaviour().neverAcknowledge = true;
-    Start();
-    Control<QCheckBox>("cbGetStatusAuto")->setChecked(false);
-    QWidget* numbers = Window("TfrmGSMNumbers");
+    start();
+    control<QCheckBox>("cbGetStatusAuto")->setChecked(false);
+    QWidget* numbers = windowOf("TfrmGSMNumbers");
     for (int k = 1; k <= 6; ++k) {
-        Control<QLineEdit>(numbers, QStringLiteral("edGSMN%1").arg(k).toLatin1().constData())
+        control<QLineEdit>(numbers, QStringLiteral("edGSMN%1").arg(k).toLatin1().constData())
             ->setText(QStringLiteral("06400000%1").arg(k));
     }
 
     // Due halfway through the second wait: each wait lasts 0.9 to 1 s.
-    std::vector<std::uint8_t> acknowledgement(65, 0);
-    acknowledgement[1] = 0x53;
-    acknowledgement[2] = 0x4E;
-    Platform.sendInput(unit.path(), acknowledgement, std::chrono::milliseconds(1500));
-    Control<QPushButton>(numbers, "btGSMNWrite")->click();
+    platform.sendInput(unit.path(), reportOf("00 53 4E"), std::chrono::milliseconds(1500));
+    control<QPushButton>(numbers, "btGSMNWrite")->click();
 
-    EXPECT_EQ(CountSent("00 53 4E"), 6);
-    EXPECT_EQ(Dialogs->texts(), QStringList(5, NoAnswer));
+    EXPECT_EQ(countSent("00 53 4E"), 6);
+    EXPECT_EQ(dialogs->texts(), QStringList(5, NoAnswer));
 }

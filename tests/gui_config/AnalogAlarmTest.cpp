@@ -13,25 +13,25 @@ class AnalogAlarmTest : public ConfigFixture {
 protected:
     void SetUp() override {
         ConfigFixture::SetUp();
-        window = OpenWindow("TfrmAlarmi");
+        window = openWindow("TfrmAlarmi");
     }
-    void Fill(const QString& maximum, const QString& minimum, const QString& repeat = "300",
+    void fill(const QString& maximum, const QString& minimum, const QString& repeat = "300",
               const QString& count = "3") {
-        Type(window, "edANAlarmMaxVal", maximum);
-        Type(window, "edANAlarmMinVal", minimum);
-        Type(window, "edANVremePonavljanja", repeat);
-        Type(window, "edMaxSMSForSendind", count);
+        type(window, "edANAlarmMaxVal", maximum);
+        type(window, "edANAlarmMinVal", minimum);
+        type(window, "edANVremePonavljanja", repeat);
+        type(window, "edMaxSMSForSendind", count);
     }
-    void Write() {
-        Dialogs->clear();
-        Click(window, "btSetAnalogAlarmSettings");
+    void write() {
+        dialogs->clear();
+        click(window, "btSetAnalogAlarmSettings");
     }
-    void Read() {
-        Click(window, "btGetAnalogAlarmSettings");
-        Settle();
+    void read() {
+        click(window, "btGetAnalogAlarmSettings");
+        settle();
     }
-    QCheckBox* Box(const char* name) const { return Control<QCheckBox>(window, name); }
-    QString Text(const char* name) const { return Edit(window, name)->text(); }
+    QCheckBox* box(const char* name) const { return control<QCheckBox>(window, name); }
+    QString text(const char* name) const { return edit(window, name)->text(); }
 
     QWidget* window = nullptr;
 };
@@ -46,37 +46,37 @@ TEST_F(AnalogAlarmTest, WriteSendsTheLimitsTimes10000) {
         {"1.0001", "1", "00 53 41 41 00 00 27 11 00 00 27 10 01 2C 03 01 00"},
         {"214748.3647", "-214748.3648", "00 53 41 41 7F FF FF FF 80 00 00 00 01 2C 03 01 00"},
     };
-    Box("cbAN1AlarmOn")->setChecked(true);
+    box("cbAN1AlarmOn")->setChecked(true);
     std::vector<std::string> expected;
     for (const Case& c : cases) {
-        Fill(c.maximum, c.minimum);
-        Write();
-        EXPECT_TRUE(Dialogs->calls().empty()) << c.maximum.toStdString();
-        expected.push_back(Padded(c.sent));
+        fill(c.maximum, c.minimum);
+        write();
+        EXPECT_TRUE(dialogs->calls().empty()) << c.maximum.toStdString();
+        expected.push_back(reportHex(c.sent));
     }
-    Box("cbAN1AlarmOn")->setChecked(false);
-    Box("cbCustomANAlarmSMSs")->setChecked(true);
-    Fill("0.0001", "0", "65535", "255");
-    Write();
-    expected.push_back(Padded("00 53 41 41 00 00 00 01 00 00 00 00 FF FF FF 00 01"));
-    Settle();
-    EXPECT_EQ(SentWith("00 53 41"), expected);
-    EXPECT_EQ(Unit().analogAlarm(), (UnitAnalogAlarm{1, 0, 65535, 255, 0, 1}));
+    box("cbAN1AlarmOn")->setChecked(false);
+    box("cbCustomANAlarmSMSs")->setChecked(true);
+    fill("0.0001", "0", "65535", "255");
+    write();
+    expected.push_back(reportHex("00 53 41 41 00 00 00 01 00 00 00 00 FF FF FF 00 01"));
+    settle();
+    EXPECT_EQ(sentWith("00 53 41"), expected);
+    EXPECT_EQ(unit().analogAlarm(), (UnitAnalogAlarm{1, 0, 65535, 255, 0, 1}));
 }
 
 TEST_F(AnalogAlarmTest, TheMaximumMustLieAboveTheMinimum) {
     const std::pair<QString, QString> cases[] = {
         {"1.00004", "1.00003"}, {"5", "5"}, {"-1", "2"}, {"0.00005", "0"}};
     for (const auto& [maximum, minimum] : cases) {
-        Fill(maximum, minimum);
-        Write();
-        EXPECT_EQ(Dialogs->texts(),
+        fill(maximum, minimum);
+        write();
+        EXPECT_EQ(dialogs->texts(),
                   QStringList{QStringLiteral("Maximalna vrednost mora biti VECA od Minimalne!")})
             << maximum.toStdString();
-        EXPECT_EQ(Text("edANAlarmMaxVal"), maximum);
+        EXPECT_EQ(text("edANAlarmMaxVal"), maximum);
     }
-    Settle();
-    EXPECT_TRUE(SentWith("00 53 41").empty());
+    settle();
+    EXPECT_TRUE(sentWith("00 53 41").empty());
 }
 
 TEST_F(AnalogAlarmTest, NumbersThatDoNotFitOrAreNoNumbersAreRefused) {
@@ -98,66 +98,66 @@ TEST_F(AnalogAlarmTest, NumbersThatDoNotFitOrAreNoNumbersAreRefused) {
         {"edANVremePonavljanja", "", "'' is not a valid integer value"},
     };
     for (const Case& c : cases) {
-        Fill("10", "1");
-        Type(window, c.edit, c.text);
-        Write();
-        EXPECT_EQ(Dialogs->texts(), QStringList{c.message}) << c.text.toStdString();
-        EXPECT_EQ(Text(c.edit), c.text);
+        fill("10", "1");
+        type(window, c.edit, c.text);
+        write();
+        EXPECT_EQ(dialogs->texts(), QStringList{c.message}) << c.text.toStdString();
+        EXPECT_EQ(text(c.edit), c.text);
     }
-    Settle();
-    EXPECT_TRUE(SentWith("00 53 41").empty());
+    settle();
+    EXPECT_TRUE(sentWith("00 53 41").empty());
 }
 
 TEST_F(AnalogAlarmTest, ReadShowsTheSettingsOfTheUnit) {
-    Unit().setAnalogAlarm({-1, -30000, 300, 5, 7, 1});
-    Read();
-    EXPECT_EQ(SentWith("00 47 41"), PaddedAll({"00 47 41 41"}));
-    EXPECT_EQ(Text("edANAlarmMaxVal"), QStringLiteral("-0.0001"));
-    EXPECT_EQ(Text("edANAlarmMinVal"), QStringLiteral("-3.0000"));
-    EXPECT_EQ(Text("edANVremePonavljanja"), QStringLiteral("300"));
-    EXPECT_EQ(Text("edMaxSMSForSendind"), QStringLiteral("5"));
-    EXPECT_TRUE(Box("cbAN1AlarmOn")->isChecked());
-    EXPECT_TRUE(Box("cbCustomANAlarmSMSs")->isChecked());
+    unit().setAnalogAlarm({-1, -30000, 300, 5, 7, 1});
+    read();
+    EXPECT_EQ(sentWith("00 47 41"), reportsHex({"00 47 41 41"}));
+    EXPECT_EQ(text("edANAlarmMaxVal"), QStringLiteral("-0.0001"));
+    EXPECT_EQ(text("edANAlarmMinVal"), QStringLiteral("-3.0000"));
+    EXPECT_EQ(text("edANVremePonavljanja"), QStringLiteral("300"));
+    EXPECT_EQ(text("edMaxSMSForSendind"), QStringLiteral("5"));
+    EXPECT_TRUE(box("cbAN1AlarmOn")->isChecked());
+    EXPECT_TRUE(box("cbCustomANAlarmSMSs")->isChecked());
 
     // 2 in the user-texts byte says nothing: the check box stays as it was.
-    Unit().setAnalogAlarm({125000, 0, 0, 0, 0, 2});
-    Read();
-    EXPECT_EQ(Text("edANAlarmMaxVal"), QStringLiteral("12.5000"));
-    EXPECT_EQ(Text("edANAlarmMinVal"), QStringLiteral("0.0000"));
-    EXPECT_FALSE(Box("cbAN1AlarmOn")->isChecked());
-    EXPECT_TRUE(Box("cbCustomANAlarmSMSs")->isChecked());
+    unit().setAnalogAlarm({125000, 0, 0, 0, 0, 2});
+    read();
+    EXPECT_EQ(text("edANAlarmMaxVal"), QStringLiteral("12.5000"));
+    EXPECT_EQ(text("edANAlarmMinVal"), QStringLiteral("0.0000"));
+    EXPECT_FALSE(box("cbAN1AlarmOn")->isChecked());
+    EXPECT_TRUE(box("cbCustomANAlarmSMSs")->isChecked());
 
-    Unit().setAnalogAlarm({125000, 0, 0, 0, 0, 0});
-    Read();
-    EXPECT_FALSE(Box("cbCustomANAlarmSMSs")->isChecked());
+    unit().setAnalogAlarm({125000, 0, 0, 0, 0, 0});
+    read();
+    EXPECT_FALSE(box("cbCustomANAlarmSMSs")->isChecked());
 }
 
 TEST_F(AnalogAlarmTest, ACommaLocaleReadsAndShowsCommas) {
-    UseLocale(QLocale::German, QLocale::Germany);
-    Unit().setAnalogAlarm({125000, -1, 0, 0, 0, 0});
-    Read();
-    EXPECT_EQ(Text("edANAlarmMaxVal"), QStringLiteral("12,5000"));
-    EXPECT_EQ(Text("edANAlarmMinVal"), QStringLiteral("-0,0001"));
+    useLocale(QLocale::German, QLocale::Germany);
+    unit().setAnalogAlarm({125000, -1, 0, 0, 0, 0});
+    read();
+    EXPECT_EQ(text("edANAlarmMaxVal"), QStringLiteral("12,5000"));
+    EXPECT_EQ(text("edANAlarmMinVal"), QStringLiteral("-0,0001"));
 
-    Fill("12,5", "-3");
-    Write();
-    EXPECT_TRUE(Dialogs->calls().empty());
-    Fill("12.5", "-3");
-    Write();
-    EXPECT_EQ(Dialogs->texts(),
+    fill("12,5", "-3");
+    write();
+    EXPECT_TRUE(dialogs->calls().empty());
+    fill("12.5", "-3");
+    write();
+    EXPECT_EQ(dialogs->texts(),
               QStringList{QStringLiteral("'12.5' is not a valid floating point value")});
-    Fill("10", "1", "70000");
-    Write();
-    EXPECT_EQ(Dialogs->texts(),
+    fill("10", "1", "70000");
+    write();
+    EXPECT_EQ(dialogs->texts(),
               QStringList{QStringLiteral("Vrednost mora biti u granicama od 0 do 65535!")});
-    Type(window, "edANAlarmMaxVal", "300000");
-    Write();
-    EXPECT_EQ(Dialogs->texts(),
+    type(window, "edANAlarmMaxVal", "300000");
+    write();
+    EXPECT_EQ(dialogs->texts(),
               QStringList{QStringLiteral(
                   "Vrednost mora biti u granicama od -214748,3648 do 214748,3647!")});
-    Settle();
-    EXPECT_EQ(SentWith("00 53 41"),
-              PaddedAll({"00 53 41 41 00 01 E8 48 FF FF 8A D0 01 2C 03 00 00"}));
+    settle();
+    EXPECT_EQ(sentWith("00 53 41"),
+              reportsHex({"00 53 41 41 00 01 E8 48 FF FF 8A D0 01 2C 03 00 00"}));
 }
 
 }  // namespace

@@ -21,19 +21,19 @@ protected:
     void TearDown() override;
 
     // Shows the window of class `className` as the main window's button does.
-    QWidget* OpenWindow(const char* className);
+    QWidget* openWindow(const char* className);
     // Replaces the text of the edit `name` by typing `text`.
-    void Type(QWidget* window, const char* name, const QString& text);
-    QLineEdit* Edit(QWidget* window, const char* name) const;
+    void type(QWidget* window, const char* name, const QString& text);
+    QLineEdit* edit(QWidget* window, const char* name) const;
     // A left click on the control `name`.
-    void Click(QWidget* window, const char* name);
+    void click(QWidget* window, const char* name);
     // Makes `locale` the user's locale for the rest of the test.
-    static void UseLocale(QLocale::Language language, QLocale::Territory territory);
+    static void useLocale(QLocale::Language language, QLocale::Territory territory);
 
     // Runs `action` on the user-interface thread once, soon after the first
     // request starting with `head` has been written: inside the wait that
     // follows it, when the request was an acknowledged write.
-    void WhenSent(const std::string& head, std::function<void()> action);
+    void whenSent(const std::string& head, std::function<void()> action);
 
 private:
     QLocale previousLocale_;

@@ -12,65 +12,64 @@ class DigitalTriggersTest : public ConfigFixture {
 protected:
     void SetUp() override {
         ConfigFixture::SetUp();
-        window = OpenWindow("TfrmAlarmi");
+        window = openWindow("TfrmAlarmi");
     }
-    QCheckBox* Box(const char* name) const { return Control<QCheckBox>(window, name); }
-    QString Text(const char* name) const { return Edit(window, name)->text(); }
+    QCheckBox* box(const char* name) const { return control<QCheckBox>(window, name); }
+    QString text(const char* name) const { return edit(window, name)->text(); }
 
     QWidget* window = nullptr;
 };
 
 TEST_F(DigitalTriggersTest, ReadFillsTheControls) {
-    Unit().setDigitalTriggers({{0, 1, 0}, {5, 0, 200}, 1});
-    Click(window, "btnGetDINTrigers");
-    ASSERT_TRUE(PumpUntil([&] { return Text("edDebounceDelayDIN3") == QStringLiteral("200"); }));
-    EXPECT_EQ(SentWith("00 47 41"), PaddedAll({"00 47 41 44"}));
-    EXPECT_FALSE(Box("cbDINTr1")->isChecked());
-    EXPECT_TRUE(Box("cbDINTr2")->isChecked());
-    EXPECT_FALSE(Box("cbDINTr3")->isChecked());
-    EXPECT_EQ(Text("edDebounceDelayDIN1"), QStringLiteral("5"));
-    EXPECT_EQ(Text("edDebounceDelayDIN2"), QStringLiteral("0"));
-    EXPECT_TRUE(Box("cbDinsAllEnabled")->isChecked());
+    unit().setDigitalTriggers({{0, 1, 0}, {5, 0, 200}, 1});
+    click(window, "btnGetDINTrigers");
+    ASSERT_TRUE(pumpUntil([&] { return text("edDebounceDelayDIN3") == QStringLiteral("200"); }));
+    EXPECT_EQ(sentWith("00 47 41"), reportsHex({"00 47 41 44"}));
+    EXPECT_FALSE(box("cbDINTr1")->isChecked());
+    EXPECT_TRUE(box("cbDINTr2")->isChecked());
+    EXPECT_FALSE(box("cbDINTr3")->isChecked());
+    EXPECT_EQ(text("edDebounceDelayDIN1"), QStringLiteral("5"));
+    EXPECT_EQ(text("edDebounceDelayDIN2"), QStringLiteral("0"));
+    EXPECT_TRUE(box("cbDinsAllEnabled")->isChecked());
 }
 
 TEST_F(DigitalTriggersTest, RepliesAreReadBitByBit) {
     struct Case {
-        std::uint8_t mask, d1, d2, d3, all;
+        const char* reply;  // the enable bits, the three delays, the "all" flag
         bool tr1, tr2, tr3, allEnabled;
         const char *t1, *t2, *t3;
     };
     const Case cases[] = {
-        {0x05, 0, 10, 255, 1, true, false, true, true, "0", "10", "255"},
-        {0xF8, 1, 2, 3, 2, false, false, false, false, "1", "2", "3"},
-        {0x02, 9, 9, 9, 0, false, true, false, false, "9", "9", "9"},
+        {"00 47 41 00 44 05 00 0A FF 01", true, false, true, true, "0", "10", "255"},
+        {"00 47 41 00 44 F8 01 02 03 02", false, false, false, false, "1", "2", "3"},
+        {"00 47 41 00 44 02 09 09 09 00", false, true, false, false, "9", "9", "9"},
     };
     for (const Case& c : cases) {
-        Inject(ReplyOf('G', 'A',
-                       {{4, 'D'}, {5, c.mask}, {6, c.d1}, {7, c.d2}, {8, c.d3}, {9, c.all}}));
-        Settle();
-        SCOPED_TRACE(c.mask);
-        EXPECT_EQ(Box("cbDINTr1")->isChecked(), c.tr1);
-        EXPECT_EQ(Box("cbDINTr2")->isChecked(), c.tr2);
-        EXPECT_EQ(Box("cbDINTr3")->isChecked(), c.tr3);
-        EXPECT_EQ(Box("cbDinsAllEnabled")->isChecked(), c.allEnabled);
-        EXPECT_EQ(Text("edDebounceDelayDIN1"), QString::fromLatin1(c.t1));
-        EXPECT_EQ(Text("edDebounceDelayDIN2"), QString::fromLatin1(c.t2));
-        EXPECT_EQ(Text("edDebounceDelayDIN3"), QString::fromLatin1(c.t3));
+        inject(reportOf(c.reply));
+        settle();
+        SCOPED_TRACE(c.reply);
+        EXPECT_EQ(box("cbDINTr1")->isChecked(), c.tr1);
+        EXPECT_EQ(box("cbDINTr2")->isChecked(), c.tr2);
+        EXPECT_EQ(box("cbDINTr3")->isChecked(), c.tr3);
+        EXPECT_EQ(box("cbDinsAllEnabled")->isChecked(), c.allEnabled);
+        EXPECT_EQ(text("edDebounceDelayDIN1"), QString::fromLatin1(c.t1));
+        EXPECT_EQ(text("edDebounceDelayDIN2"), QString::fromLatin1(c.t2));
+        EXPECT_EQ(text("edDebounceDelayDIN3"), QString::fromLatin1(c.t3));
     }
 }
 
 TEST_F(DigitalTriggersTest, WriteSendsEnablesDelaysAndTheAllFlag) {
-    Box("cbDINTr2")->setChecked(true);
-    Type(window, "edDebounceDelayDIN1", QStringLiteral("0"));
-    Type(window, "edDebounceDelayDIN2", QStringLiteral("25"));
-    Type(window, "edDebounceDelayDIN3", QStringLiteral("255"));
+    box("cbDINTr2")->setChecked(true);
+    type(window, "edDebounceDelayDIN1", QStringLiteral("0"));
+    type(window, "edDebounceDelayDIN2", QStringLiteral("25"));
+    type(window, "edDebounceDelayDIN3", QStringLiteral("255"));
 
-    Click(window, "btnSetDINTrigers");
-    Settle();
+    click(window, "btnSetDINTrigers");
+    settle();
 
-    EXPECT_EQ(SentWith("00 53 41"), PaddedAll({"00 53 41 44 00 01 00 00 19 FF 00"}));
-    EXPECT_TRUE(Dialogs->calls().empty());
-    EXPECT_EQ(Unit().digitalTriggers(), (UnitDigitalTriggers{{0, 1, 0}, {0, 25, 255}, 0}));
+    EXPECT_EQ(sentWith("00 53 41"), reportsHex({"00 53 41 44 00 01 00 00 19 FF 00"}));
+    EXPECT_TRUE(dialogs->calls().empty());
+    EXPECT_EQ(unit().digitalTriggers(), (UnitDigitalTriggers{{0, 1, 0}, {0, 25, 255}, 0}));
 }
 
 TEST_F(DigitalTriggersTest, ADelayThatIsNoByteIsRefused) {
@@ -93,20 +92,20 @@ TEST_F(DigitalTriggersTest, ADelayThatIsNoByteIsRefused) {
         SCOPED_TRACE(c.text.toStdString());
         for (const char* name :
              {"edDebounceDelayDIN1", "edDebounceDelayDIN2", "edDebounceDelayDIN3"}) {
-            Type(window, name, QStringLiteral("10"));
+            type(window, name, QStringLiteral("10"));
         }
-        Type(window, c.edit, c.text);
-        Dialogs->clear();
-        Click(window, "btnSetDINTrigers");
-        EXPECT_EQ(Dialogs->texts(), QStringList{c.message});
-        EXPECT_EQ(Text(c.edit), c.text);
+        type(window, c.edit, c.text);
+        dialogs->clear();
+        click(window, "btnSetDINTrigers");
+        EXPECT_EQ(dialogs->texts(), QStringList{c.message});
+        EXPECT_EQ(text(c.edit), c.text);
         if (c.focused) {
-            EXPECT_EQ(window->focusWidget(), Edit(window, c.edit));
-            EXPECT_EQ(Edit(window, c.edit)->selectedText(), c.text);
+            EXPECT_EQ(window->focusWidget(), edit(window, c.edit));
+            EXPECT_EQ(edit(window, c.edit)->selectedText(), c.text);
         }
     }
-    Settle();
-    EXPECT_TRUE(SentWith("00 53 41").empty());
+    settle();
+    EXPECT_TRUE(sentWith("00 53 41").empty());
 }
 
 }  // namespace

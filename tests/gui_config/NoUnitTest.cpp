@@ -13,26 +13,26 @@ class NoUnitTest : public ConfigFixture {
 protected:
     void SetUp() override {
         ConfigFixture::SetUp();
-        Unit().live().fixedRaw[0] = 777;
-        ASSERT_TRUE(PumpUntil([this] { return Main().ADRawCH1() == 777; }));
-        Units.front()->unplug();
-        ASSERT_TRUE(PumpUntil([this] { return !Main().hasCurrentDevice(); }));
-        Platform.clearTranscript();
+        unit().live().fixedRaw[0] = 777;
+        ASSERT_TRUE(pumpUntil([this] { return mainForm().ADRawCH1() == 777; }));
+        units.front()->unplug();
+        ASSERT_TRUE(pumpUntil([this] { return !mainForm().hasCurrentDevice(); }));
+        platform.clearTranscript();
     }
 };
 
 TEST_F(NoUnitTest, ButtonsThatTalkToTheUnitDoNothing) {
-    QWidget* gsm = OpenWindow("TfrmGSMNumbers");
-    QWidget* alarmi = OpenWindow("TfrmAlarmi");
-    QWidget* ad = OpenWindow("TfrmADSettings");
-    Type(gsm, "edGSMN1", "\u010D");
-    Type(alarmi, "edSMSDIN1_UP", "\u010D");
-    Type(alarmi, "edSMSAlarmMax", "\u010D");
-    Type(ad, "edSMSAnalog1", "\u010D");
-    Type(alarmi, "edDebounceDelayDIN1", "300");
-    Type(alarmi, "edANAlarmMaxVal", "1");
-    Type(alarmi, "edANAlarmMinVal", "2");
-    Type(ad, "edADRawOffsetCh1", "40000");
+    QWidget* gsm = openWindow("TfrmGSMNumbers");
+    QWidget* alarmi = openWindow("TfrmAlarmi");
+    QWidget* ad = openWindow("TfrmADSettings");
+    type(gsm, "edGSMN1", "\u010D");
+    type(alarmi, "edSMSDIN1_UP", "\u010D");
+    type(alarmi, "edSMSAlarmMax", "\u010D");
+    type(ad, "edSMSAnalog1", "\u010D");
+    type(alarmi, "edDebounceDelayDIN1", "300");
+    type(alarmi, "edANAlarmMaxVal", "1");
+    type(alarmi, "edANAlarmMinVal", "2");
+    type(ad, "edADRawOffsetCh1", "40000");
 
     const std::pair<QWidget*, const char*> buttons[] = {
         {gsm, "btGSMNRead"},
@@ -51,21 +51,21 @@ TEST_F(NoUnitTest, ButtonsThatTalkToTheUnitDoNothing) {
         {ad, "sBitBtn2"},
     };
     for (const auto& [window, name] : buttons) {
-        Click(window, name);
+        click(window, name);
     }
-    PumpFor(300);
-    EXPECT_TRUE(Sent().empty());
-    EXPECT_TRUE(Dialogs->calls().empty());
+    pumpFor(300);
+    EXPECT_TRUE(sent().empty());
+    EXPECT_TRUE(dialogs->calls().empty());
 
-    Type(ad, "edADZerro", "100");
-    Type(ad, "edADFullScale", "1100");
-    Type(ad, "edVrednostPriFS", "50");
-    Click(ad, "btADCalcKN");
-    EXPECT_EQ(Edit(ad, "edKoefKCh1")->text(), QStringLiteral("0.05"));
-    EXPECT_EQ(Edit(ad, "edADRawOffsetCh1")->text(), QStringLiteral("-100"));
+    type(ad, "edADZerro", "100");
+    type(ad, "edADFullScale", "1100");
+    type(ad, "edVrednostPriFS", "50");
+    click(ad, "btADCalcKN");
+    EXPECT_EQ(edit(ad, "edKoefKCh1")->text(), QStringLiteral("0.05"));
+    EXPECT_EQ(edit(ad, "edADRawOffsetCh1")->text(), QStringLiteral("-100"));
     // The reading the last status reply left.
-    Click(ad, "btADZerro");
-    EXPECT_EQ(Edit(ad, "edADZerro")->text(), QStringLiteral("777"));
+    click(ad, "btADZerro");
+    EXPECT_EQ(edit(ad, "edADZerro")->text(), QStringLiteral("777"));
 }
 
 }  // namespace

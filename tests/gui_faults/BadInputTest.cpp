@@ -75,14 +75,14 @@ const Number AsFixedPoint[] = {
     {Read::Invalid},  {Read::OutOfRange},      {Read::Value, 70000},
 };
 
-std::vector<std::string> GsmRequests(int index) {
+std::vector<std::string> gsmRequests(int index) {
     std::vector<std::string> requests;
     for (int k = 0; k < 6; ++k) {
         requests.push_back("00 53 4E 0" + std::to_string(k) + (k == index ? " %" : ""));
     }
     return requests;
 }
-std::vector<std::string> SmsGroupRequests(int slot) {
+std::vector<std::string> smsGroupRequests(int slot) {
     std::vector<std::string> requests;
     for (int k = 0; k < 6; ++k) {
         requests.push_back("00 53 50 0" + std::to_string(k) + (k == slot ? " %" : ""));
@@ -105,17 +105,17 @@ const std::string AlarmRepeat = "00 53 41 41 00 00 4E 20 00 00 27 10 % 00 00 00"
 const std::string AlarmCount = "00 53 41 41 00 00 4E 20 00 00 27 10 00 00 % 00 00";
 const std::string Zeros4 = "00 00 00 00";
 
-std::vector<EditCase> AllEdits() {
+std::vector<EditCase> allEdits() {
     std::vector<EditCase> all;
     for (int k = 0; k < 6; ++k) {
         all.push_back(
-            {Gsm, GsmEdits[k], "btGSMNWrite", "00 53 4E", Kind::Text, 0, 0, 15, GsmRequests(k)});
+            {Gsm, GsmEdits[k], "btGSMNWrite", "00 53 4E", Kind::Text, 0, 0, 15, gsmRequests(k)});
     }
     const char* const group[] = {"edSMSDIN1_UP", "edSMSDIN2_UP", "edSMSDIN3_UP",
                                  "edSMSDIN1_DN", "edSMSDIN2_DN", "edSMSDIN3_DN"};
     for (int slot = 0; slot < 6; ++slot) {
         all.push_back({Alarmi, group[slot], "SetSMSs", "00 53 50", Kind::Text, 0, 0, 30,
-                       SmsGroupRequests(slot)});
+                       smsGroupRequests(slot)});
     }
     all.push_back({AD,
                    "edSMSAnalog1",
@@ -286,32 +286,26 @@ std::vector<EditCase> AllEdits() {
     return all;
 }
 
-std::string Hex(std::uint8_t byte) {
-    const char* digits = "0123456789ABCDEF";
-    return {digits[byte >> 4], digits[byte & 15]};
-}
-
 // `value` big-endian in `width` bytes, two's complement.
-std::string BigEndian(std::int64_t value, int width) {
-    std::string hex;
+std::string bigEndian(std::int64_t value, int width) {
+    std::vector<std::uint8_t> bytes;
     for (int k = width - 1; k >= 0; --k) {
-        hex += (hex.empty() ? "" : " ") + Hex(std::uint8_t(std::uint64_t(value) >> (8 * k)));
+        bytes.push_back(std::uint8_t(std::uint64_t(value) >> (8 * k)));
     }
-    return hex;
+    return hexOf(bytes);
 }
 
 // The first `width` characters (all below U+0100), one byte each; with
 // `pad`, zeros up to `width`.
-std::string TextBytes(const QString& text, int width, bool pad) {
-    std::string hex;
+std::string textBytes(const QString& text, int width, bool pad) {
+    std::vector<std::uint8_t> bytes;
     for (int k = 0; k < width && (pad || k < text.size()); ++k) {
-        hex += (hex.empty() ? "" : " ") +
-               Hex(k < text.size() ? std::uint8_t(text[k].unicode()) : std::uint8_t(0));
+        bytes.push_back(k < text.size() ? std::uint8_t(text[k].unicode()) : std::uint8_t(0));
     }
-    return hex;
+    return hexOf(bytes);
 }
 
-std::string Fill(const std::string& request, const std::string& value) {
+std::string fill(const std::string& request, const std::string& value) {
     std::string line = request;
     const auto at = line.find('%');
     if (at != std::string::npos) {
@@ -332,64 +326,64 @@ protected:
     void SetUp() override {
         previousLocale = QLocale();
         QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-        StartWithUnit();
-        Control<QCheckBox>("cbGetStatusAuto")->setChecked(false);
-        Open(Window(GetParam().window));
+        startWithUnit();
+        control<QCheckBox>("cbGetStatusAuto")->setChecked(false);
+        open(windowOf(GetParam().window));
         // The phonebook's controls work only while the unit's call function is on.
-        Unit().setCallFunction(1);
-        QTest::mouseClick(Control<QWidget>("btGetStatus"), Qt::LeftButton);
-        ASSERT_TRUE(PumpUntil(
-            [this] { return Control<QWidget>(Window(Pb), "panCallNumbers")->isEnabled(); }));
-        Settle();
+        unit().setCallFunction(1);
+        QTest::mouseClick(control<QWidget>("btGetStatus"), Qt::LeftButton);
+        ASSERT_TRUE(pumpUntil(
+            [this] { return control<QWidget>(windowOf(Pb), "panCallNumbers")->isEnabled(); }));
+        settle();
     }
     void TearDown() override { QLocale::setDefault(previousLocale); }
 
-    QLineEdit* Edit(const char* window, const char* name) const {
-        return Control<QLineEdit>(Window(window), name);
+    QLineEdit* edit(const char* window, const char* name) const {
+        return control<QLineEdit>(windowOf(window), name);
     }
     // Every other edit the button reads holds a valid value.
-    void ResetWindow() {
+    void resetWindow() {
         for (int k = 1; k <= 6; ++k) {
-            Edit(Gsm, ("edGSMN" + std::to_string(k)).c_str())->clear();
+            edit(Gsm, ("edGSMN" + std::to_string(k)).c_str())->clear();
         }
         for (const char* name :
              {"edSMSDIN1_UP", "edSMSDIN2_UP", "edSMSDIN3_UP", "edSMSDIN1_DN", "edSMSDIN2_DN",
               "edSMSDIN3_DN", "edSMSAlarmMax", "edSMSAlarmMin", "edSMSAlarmNormalizacija"}) {
-            Edit(Alarmi, name)->clear();
+            edit(Alarmi, name)->clear();
         }
-        Edit(AD, "edSMSAnalog1")->clear();
-        Edit(Pb, "edCallNmbrField")->setText("3");
-        Edit(Pb, "edGSMCallNumber")->setText("064");
-        Edit(Pb, "edCallNapomena")->clear();
-        Control<QCheckBox>(Window(Pb), "cbCallNmbrAktivan")->setChecked(false);
+        edit(AD, "edSMSAnalog1")->clear();
+        edit(Pb, "edCallNmbrField")->setText("3");
+        edit(Pb, "edGSMCallNumber")->setText("064");
+        edit(Pb, "edCallNapomena")->clear();
+        control<QCheckBox>(windowOf(Pb), "cbCallNmbrAktivan")->setChecked(false);
         for (const char* name :
              {"edDebounceDelayDIN1", "edDebounceDelayDIN2", "edDebounceDelayDIN3",
               "edANVremePonavljanja", "edMaxSMSForSendind"}) {
-            Edit(Alarmi, name)->setText("0");
+            edit(Alarmi, name)->setText("0");
         }
         for (const char* name : {"cbDINTr1", "cbDINTr2", "cbDINTr3", "cbDinsAllEnabled",
                                  "cbAN1AlarmOn", "cbCustomANAlarmSMSs"}) {
-            Control<QCheckBox>(Window(Alarmi), name)->setChecked(false);
+            control<QCheckBox>(windowOf(Alarmi), name)->setChecked(false);
         }
-        Edit(Alarmi, "edANAlarmMaxVal")->setText("2");
-        Edit(Alarmi, "edANAlarmMinVal")->setText("1");
+        edit(Alarmi, "edANAlarmMaxVal")->setText("2");
+        edit(Alarmi, "edANAlarmMinVal")->setText("1");
         for (const char* name : {"edKoefKCh1", "edKoefNCh1", "edKoefKCh2", "edKoefNCh2",
                                  "edADRawOffsetCh1", "edADRawOffsetCh2"}) {
-            Edit(AD, name)->setText("0");
+            edit(AD, name)->setText("0");
         }
         for (const char* name : {"cbUseVoltageOUTCH1", "cbUseVoltageOUTCH2"}) {
-            Control<QCheckBox>(Window(AD), name)->setChecked(false);
+            control<QCheckBox>(windowOf(AD), name)->setChecked(false);
         }
     }
 
     // What `input` must lead to: the requests, or the one message.
-    std::pair<std::vector<std::string>, QString> Expected(const QString& text, Number integer,
+    std::pair<std::vector<std::string>, QString> expected(const QString& text, Number integer,
                                                           Number fixed) const {
         const EditCase& c = GetParam();
         auto sent = [&](const std::string& value) {
             std::vector<std::string> lines;
             for (const std::string& request : c.requests) {
-                lines.push_back(Padded(Fill(request, value)));
+                lines.push_back(reportHex(fill(request, value)));
             }
             return std::pair{lines, QString()};
         };
@@ -409,7 +403,7 @@ protected:
                     return refused(QString());
                 }
                 const bool midRecord = c.requests.front().find('%') + 1 < c.requests.front().size();
-                return sent(TextBytes(text, c.width, midRecord));
+                return sent(textBytes(text, c.width, midRecord));
             }
             case Kind::FixedPoint: {
                 const Number n = fixed;
@@ -426,7 +420,7 @@ protected:
                 if (std::string(c.edit) == "edANAlarmMinVal" && n.value >= 20000) {
                     return refused("Maximalna vrednost mora biti VECA od Minimalne!");
                 }
-                return sent(BigEndian(n.value, c.width));
+                return sent(bigEndian(n.value, c.width));
             }
             case Kind::RecordNumber:
                 if (text.isEmpty()) {
@@ -441,7 +435,7 @@ protected:
                 if (n.read == Read::OutOfRange || n.value < c.min || n.value > c.max) {
                     return refused(range.arg(c.min).arg(c.max));
                 }
-                return sent(BigEndian(n.value - (c.kind == Kind::RecordNumber ? 1 : 0), c.width));
+                return sent(bigEndian(n.value - (c.kind == Kind::RecordNumber ? 1 : 0), c.width));
             }
             case Kind::RelayTicks: {
                 // Read as any 32-bit integer first, then held to its limits.
@@ -452,7 +446,7 @@ protected:
                 if (n.value < c.min || n.value > c.max) {
                     return refused("Period mora biti u granicama od 1 do 250!");
                 }
-                return sent(BigEndian(n.value, c.width));
+                return sent(bigEndian(n.value, c.width));
             }
         }
         return {};
@@ -460,18 +454,18 @@ protected:
 
     // Types `text` into the edit, presses the button and compares what went
     // out and what was shown with what `text` reads as.
-    void Check(const QString& text, Number integer, Number fixed) {
+    void check(const QString& text, Number integer, Number fixed) {
         SCOPED_TRACE(text.toStdString());
         const EditCase& c = GetParam();
-        ResetWindow();
-        Edit(c.window, c.edit)->setText(text);
-        Platform.clearTranscript();
-        Dialogs->clear();
-        QTest::mouseClick(Control<QWidget>(Window(c.window), c.button), Qt::LeftButton);
-        Settle();
-        const auto [requests, message] = Expected(text, integer, fixed);
-        EXPECT_EQ(SentWith(c.head), requests);
-        EXPECT_EQ(Dialogs->texts(), message.isEmpty() ? QStringList() : QStringList{message});
+        resetWindow();
+        edit(c.window, c.edit)->setText(text);
+        platform.clearTranscript();
+        dialogs->clear();
+        QTest::mouseClick(control<QWidget>(windowOf(c.window), c.button), Qt::LeftButton);
+        settle();
+        const auto [requests, message] = expected(text, integer, fixed);
+        EXPECT_EQ(sentWith(c.head), requests);
+        EXPECT_EQ(dialogs->texts(), message.isEmpty() ? QStringList() : QStringList{message});
     }
 
     QLocale previousLocale;
@@ -479,20 +473,20 @@ protected:
 
 TEST_P(BadInputTest, EachInputIsSentAsTypedOrRefused) {
     for (int input = 0; input < int(std::size(Inputs)); ++input) {
-        Check(Inputs[input], AsInteger[input], AsFixedPoint[input]);
+        check(Inputs[input], AsInteger[input], AsFixedPoint[input]);
     }
     if (GetParam().kind != Kind::FixedPoint) {
         return;
     }
     // Where the decimal separator is a comma, the full stop is the other one.
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
-    Check("2,5", {}, {Read::Value, 25000});
-    Check("-0,0001", {}, {Read::Value, -1});
-    Check("2.5", {}, {Read::Invalid});
-    Check("1.000", {}, {Read::Invalid});
+    check("2,5", {}, {Read::Value, 25000});
+    check("-0,0001", {}, {Read::Value, -1});
+    check("2.5", {}, {Read::Invalid});
+    check("1.000", {}, {Read::Invalid});
 }
 
-INSTANTIATE_TEST_SUITE_P(EveryEditSentToTheUnit, BadInputTest, ::testing::ValuesIn(AllEdits()),
+INSTANTIATE_TEST_SUITE_P(EveryEditSentToTheUnit, BadInputTest, ::testing::ValuesIn(allEdits()),
                          [](const ::testing::TestParamInfo<EditCase>& info) {
                              return std::string(info.param.edit);
                          });

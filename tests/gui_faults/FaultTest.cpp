@@ -11,7 +11,6 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTest>
-#include <QTimer>
 
 #include <algorithm>
 #include <memory>
@@ -68,7 +67,7 @@ struct Scenario {
     std::pair<Fault, const char*> fault;
 };
 
-std::vector<Scenario> AllScenarios() {
+std::vector<Scenario> allScenarios() {
     std::vector<Scenario> all;
     for (const Operation& operation : Operations) {
         for (const auto& fault : Faults) {
@@ -85,10 +84,10 @@ const char* const SmsEdits[] = {
 const int PhonebookRows[] = {0, 49, 99};
 
 // Values that differ between the faulty run (1) and the repeat (2).
-std::string Number(int run, int k) {
+std::string number(int run, int k) {
     return "06" + std::to_string(run) + "55500" + std::to_string(k);
 }
-std::string SmsText(int run, int slot) {
+std::string smsText(int run, int slot) {
     return "Poruka " + std::to_string(run) + "/" + std::to_string(slot);
 }
 
@@ -99,105 +98,101 @@ void PrintTo(const Scenario& s, std::ostream* out) {
 class FaultTest : public ServiceFixture, public ::testing::WithParamInterface<Scenario> {
 protected:
     void SetUp() override {
-        StartWithUnit();
-        StopPolling();
-        QObject::connect(&ticks, &QTimer::timeout, &Main(), [this] { Main().Timer1Timer(); });
+        startWithUnit();
+        stopPolling();
         // The phonebook's controls work only while the unit's call function is on.
-        Unit().setCallFunction(1);
-        QTest::mouseClick(Control<QWidget>("btGetStatus"), Qt::LeftButton);
-        ASSERT_TRUE(PumpUntil([this] {
-            return Control<QWidget>(Window("TfrmCallPhonebook"), "panCallNumbers")->isEnabled();
+        unit().setCallFunction(1);
+        QTest::mouseClick(control<QWidget>("btGetStatus"), Qt::LeftButton);
+        ASSERT_TRUE(pumpUntil([this] {
+            return control<QWidget>(windowOf("TfrmCallPhonebook"), "panCallNumbers")->isEnabled();
         }));
-        Mark();
+        mark();
         for (const char* window : {"TfrmGSMNumbers", "TfrmAlarmi", "TfrmADSettings",
                                    "TfrmCallPhonebook", "TfrmMemory", "TfrmIzlazi"}) {
-            Open(Window(window));
+            open(windowOf(window));
         }
     }
-    void TearDown() override {
-        ticks.stop();
-        Platform.setTranscriptObserver(nullptr);
-    }
+    void TearDown() override { platform.setTranscriptObserver(nullptr); }
 
-    void StopPolling() { Control<QCheckBox>("cbGetStatusAuto")->setChecked(false); }
+    void stopPolling() { control<QCheckBox>("cbGetStatusAuto")->setChecked(false); }
 
-    QWidget* OperationWindow() const {
+    QWidget* operationWindow() const {
         const char* window = GetParam().operation.window;
-        return window == nullptr ? static_cast<QWidget*>(&Main()) : Window(window);
+        return window == nullptr ? static_cast<QWidget*>(&mainForm()) : windowOf(window);
     }
-    QWidget* Button() const {
-        return Control<QWidget>(OperationWindow(), GetParam().operation.button);
+    QWidget* button() const {
+        return control<QWidget>(operationWindow(), GetParam().operation.button);
     }
-    QLineEdit* Edit(const char* window, const char* name) const {
-        return Control<QLineEdit>(Window(window), name);
+    QLineEdit* edit(const char* window, const char* name) const {
+        return control<QLineEdit>(windowOf(window), name);
     }
-    QLineEdit* SmsEdit(int slot) const {
-        return Edit(slot == 6 ? "TfrmADSettings" : "TfrmAlarmi", SmsEdits[slot]);
+    QLineEdit* smsEdit(int slot) const {
+        return edit(slot == 6 ? "TfrmADSettings" : "TfrmAlarmi", SmsEdits[slot]);
     }
-    bool GaugeHidden(const char* window, const char* name) const {
-        return Control<QWidget>(Window(window), name)->isHidden();
+    bool gaugeHidden(const char* window, const char* name) const {
+        return control<QWidget>(windowOf(window), name)->isHidden();
     }
 
-    std::size_t UnitCount(bool toUnit) {
-        const auto& transcript = Unit().transcript();
+    std::size_t unitCount(bool toUnit) {
+        const auto& transcript = unit().transcript();
         return std::size_t(std::count_if(transcript.begin(), transcript.end(),
                                          [&](const auto& e) { return e.toUnit == toUnit; }));
     }
-    // The unit's replies that reached the tool; the marks Settle() injects are not the unit's.
-    std::size_t Delivered() const {
-        const auto received = Received(Units.front()->path());
-        return std::size_t(std::count_if(received.begin(), received.end(), [](const auto& line) {
+    // The unit's replies that reached the tool; the marks settle() injects are not the unit's.
+    std::size_t delivered() const {
+        const auto lines = received(units.front()->path());
+        return std::size_t(std::count_if(lines.begin(), lines.end(), [](const auto& line) {
             return !line.starts_with("00 47 4F");
         }));
     }
     // From here on every reply the unit makes is counted until it is
     // delivered; one made while the tool was still opening the unit may have
     // reached no reader.
-    void Mark() {
-        PumpFor(50);
-        madeMark = UnitCount(false);
-        deliveredMark = Delivered();
+    void mark() {
+        pumpFor(50);
+        madeMark = unitCount(false);
+        deliveredMark = delivered();
     }
-    bool ReadGaugesHidden() const {
-        return GaugeHidden("TfrmGSMNumbers", "sGauge1") &&
-               GaugeHidden("TfrmAlarmi", "gaSMSGauge1") &&
-               GaugeHidden("TfrmAlarmi", "gaSMSGauge2") &&
-               GaugeHidden("TfrmCallPhonebook", "sGauge1") && GaugeHidden("TfrmMemory", "sGauge1");
+    bool readGaugesHidden() const {
+        return gaugeHidden("TfrmGSMNumbers", "sGauge1") &&
+               gaugeHidden("TfrmAlarmi", "gaSMSGauge1") &&
+               gaugeHidden("TfrmAlarmi", "gaSMSGauge2") &&
+               gaugeHidden("TfrmCallPhonebook", "sGauge1") && gaugeHidden("TfrmMemory", "sGauge1");
     }
     // Waits until every reply the unit made since the mark has been
     // dispatched, nothing more follows, and no read chain waits any more.
-    void Quiesce() {
+    void quiesce() {
         std::size_t made = 0;
         do {
-            made = UnitCount(false);
+            made = unitCount(false);
             if (GetParam().fault.first == Fault::Duplicate && !healthy) {
                 // Each copy advances a chain and sends a request, more than
                 // the input buffers hold: wait until the flood has passed.
-                std::size_t delivered = 0;
+                std::size_t before = 0;
                 do {
-                    delivered = Delivered();
-                    PumpFor(50);
-                } while (Delivered() != delivered);
+                    before = delivered();
+                    pumpFor(50);
+                } while (delivered() != before);
                 continue;
             }
-            ASSERT_TRUE(PumpUntil([&] { return Delivered() - deliveredMark >= made - madeMark; }));
-            if (Units.front()->plugged() && Main().hasCurrentDevice()) {
-                Settle();
+            ASSERT_TRUE(pumpUntil([&] { return delivered() - deliveredMark >= made - madeMark; }));
+            if (units.front()->plugged() && mainForm().hasCurrentDevice()) {
+                settle();
             } else {
-                PumpFor(20);
+                pumpFor(20);
             }
-        } while (UnitCount(false) != made);
-        ASSERT_TRUE(PumpUntil(
-            [&] { return Memory().ReceiveMemoryPacketTimeOut() == 0 && ReadGaugesHidden(); }));
+        } while (unitCount(false) != made);
+        ASSERT_TRUE(pumpUntil(
+            [&] { return memoryForm().ReceiveMemoryPacketTimeOut() == 0 && readGaugesHidden(); }));
         // A watchdog's message comes once its tick has returned.
-        PumpFor(5);
+        pumpFor(5);
     }
 
-    void Arm() {
+    void arm() {
         const Operation& operation = GetParam().operation;
         const Fault fault = GetParam().fault.first;
-        const std::string path = Units.front()->path();
-        UnitBehaviour& behaviour = Unit().behaviour();
+        const std::string path = units.front()->path();
+        UnitBehaviour& behaviour = unit().behaviour();
         switch (fault) {
             case Fault::Duplicate:
                 behaviour.duplicateReplies = true;
@@ -211,7 +206,7 @@ protected:
                 return;
             case Fault::WriteFails:
                 if (operation.middle == 1) {
-                    Platform.failWrites(path, SimErrorGenFailure, 1);
+                    platform.failWrites(path, SimErrorGenFailure, 1);
                 }
                 break;
             default:
@@ -220,22 +215,22 @@ protected:
         // The others hit the operation's middle request; the observer runs on
         // the writing thread before the unit handles the request.
         auto seen = std::make_shared<int>(0);
-        Platform.setTranscriptObserver(
+        platform.setTranscriptObserver(
             [this, fault, path, seen, middle = operation.middle](const SimTranscriptLine& line) {
                 if (line.direction != '>' || line.path != path) {
                     return;
                 }
                 ++*seen;
-                UnitBehaviour& b = Unit().behaviour();
+                UnitBehaviour& b = unit().behaviour();
                 switch (fault) {
                     case Fault::Unplug:
                         if (*seen == middle) {
-                            b.unplugAtRequest = std::uint32_t(UnitCount(true) + 1);
+                            b.unplugAtRequest = std::uint32_t(unitCount(true) + 1);
                         }
                         break;
                     case Fault::DropReply:
                         if (*seen == middle) {
-                            b.dropNthReply = std::uint32_t(UnitCount(false) + 1);
+                            b.dropNthReply = std::uint32_t(unitCount(false) + 1);
                         }
                         break;
                     case Fault::Delay:
@@ -243,7 +238,7 @@ protected:
                         break;
                     case Fault::WriteFails:
                         if (*seen == middle - 1) {
-                            Platform.failWrites(path, SimErrorGenFailure, 1);
+                            platform.failWrites(path, SimErrorGenFailure, 1);
                         }
                         break;
                     default:
@@ -252,120 +247,119 @@ protected:
             });
     }
 
-    void Prepare(int run) {
+    void prepare(int run) {
         switch (GetParam().operation.op) {
             case Op::Status:
-                Unit().live().smsSent = std::uint16_t(1000 * run + 7);
+                unit().live().smsSent = std::uint16_t(1000 * run + 7);
                 break;
             case Op::GsmRead:
                 for (int k = 0; k < 6; ++k) {
-                    Unit().setGsmNumber(k, Number(run, k));
-                    Edit("TfrmGSMNumbers", GsmEdit(k).c_str())->clear();
+                    unit().setGsmNumber(k, number(run, k));
+                    edit("TfrmGSMNumbers", gsmEdit(k).c_str())->clear();
                 }
                 break;
             case Op::SmsRead:
                 for (int slot = 0; slot < 10; ++slot) {
-                    Unit().setSmsText(slot, SmsText(run, slot));
-                    SmsEdit(slot)->clear();
+                    unit().setSmsText(slot, smsText(run, slot));
+                    smsEdit(slot)->clear();
                 }
                 break;
             case Op::PhonebookRead:
                 for (int row : PhonebookRows) {
-                    Unit().setPhonebookRecord(row,
-                                              {Number(run, row), "N" + std::to_string(run), 1});
+                    unit().setPhonebookRecord(row,
+                                              {number(run, row), "N" + std::to_string(run), 1});
                 }
                 break;
             case Op::MemoryRead:
-                Unit().setGsmNumber(0, Number(run, 0));
+                unit().setGsmNumber(0, number(run, 0));
                 break;
             case Op::GsmWrite:
                 for (int k = 0; k < 6; ++k) {
-                    Edit("TfrmGSMNumbers", GsmEdit(k).c_str())
-                        ->setText(QString::fromStdString(Number(run, k)));
+                    edit("TfrmGSMNumbers", gsmEdit(k).c_str())
+                        ->setText(QString::fromStdString(number(run, k)));
                 }
                 break;
             case Op::SmsWrite:
                 for (int slot = 0; slot < 6; ++slot) {
-                    SmsEdit(slot)->setText(QString::fromStdString(SmsText(run, slot)));
+                    smsEdit(slot)->setText(QString::fromStdString(smsText(run, slot)));
                 }
                 break;
             case Op::PbWrite:
-                Edit("TfrmCallPhonebook", "edCallNmbrField")->setText("5");
-                Edit("TfrmCallPhonebook", "edGSMCallNumber")
-                    ->setText(QString::fromStdString(Number(run, 4)));
-                Edit("TfrmCallPhonebook", "edCallNapomena")
+                edit("TfrmCallPhonebook", "edCallNmbrField")->setText("5");
+                edit("TfrmCallPhonebook", "edGSMCallNumber")
+                    ->setText(QString::fromStdString(number(run, 4)));
+                edit("TfrmCallPhonebook", "edCallNapomena")
                     ->setText(QStringLiteral("N%1").arg(run));
-                Control<QCheckBox>(Window("TfrmCallPhonebook"), "cbCallNmbrAktivan")
+                control<QCheckBox>(windowOf("TfrmCallPhonebook"), "cbCallNmbrAktivan")
                     ->setChecked(true);
                 break;
         }
     }
 
     // Whether the operation did all it should have, with run's values.
-    void ExpectSucceeded(int run) {
+    void expectSucceeded(int run) {
         auto text = [](QLineEdit* edit) { return edit->text().toStdString(); };
         switch (GetParam().operation.op) {
             case Op::Status:
-                EXPECT_EQ(Control<QLabel>("lbSMSTx")->text(), QString::number(1000 * run + 7));
+                EXPECT_EQ(control<QLabel>("lbSMSTx")->text(), QString::number(1000 * run + 7));
                 break;
             case Op::GsmRead:
                 for (int k = 0; k < 6; ++k) {
-                    EXPECT_EQ(text(Edit("TfrmGSMNumbers", GsmEdit(k).c_str())), Number(run, k));
+                    EXPECT_EQ(text(edit("TfrmGSMNumbers", gsmEdit(k).c_str())), number(run, k));
                 }
-                EXPECT_TRUE(GaugeHidden("TfrmGSMNumbers", "sGauge1"));
+                EXPECT_TRUE(gaugeHidden("TfrmGSMNumbers", "sGauge1"));
                 break;
             case Op::SmsRead:
                 for (int slot = 0; slot < 10; ++slot) {
-                    EXPECT_EQ(text(SmsEdit(slot)), SmsText(run, slot));
+                    EXPECT_EQ(text(smsEdit(slot)), smsText(run, slot));
                 }
-                EXPECT_TRUE(GaugeHidden("TfrmAlarmi", "gaSMSGauge1"));
+                EXPECT_TRUE(gaugeHidden("TfrmAlarmi", "gaSMSGauge1"));
                 break;
             case Op::PhonebookRead: {
-                auto* grid = Control<TGrid>(Window("TfrmCallPhonebook"), "Grid1");
+                auto* grid = control<TGrid>(windowOf("TfrmCallPhonebook"), "Grid1");
                 for (int row : PhonebookRows) {
-                    EXPECT_EQ(grid->cell(0, row).toStdString(), Number(run, row));
+                    EXPECT_EQ(grid->cell(0, row).toStdString(), number(run, row));
                     EXPECT_EQ(grid->cell(1, row), QStringLiteral("N%1").arg(run));
                     EXPECT_EQ(grid->cell(2, row), QStringLiteral("AKTIVAN"));
                 }
-                EXPECT_TRUE(GaugeHidden("TfrmCallPhonebook", "sGauge1"));
+                EXPECT_TRUE(gaugeHidden("TfrmCallPhonebook", "sGauge1"));
                 break;
             }
             case Op::MemoryRead:
-                EXPECT_TRUE(std::equal(Unit().memory().begin(), Unit().memory().end(),
-                                       Main().MemSaveBuffer().begin(),
-                                       Main().MemSaveBuffer().end()));
-                EXPECT_TRUE(GaugeHidden("TfrmMemory", "sGauge1"));
+                EXPECT_TRUE(std::equal(unit().memory().begin(), unit().memory().end(),
+                                       mainForm().MemSaveBuffer().begin(),
+                                       mainForm().MemSaveBuffer().end()));
+                EXPECT_TRUE(gaugeHidden("TfrmMemory", "sGauge1"));
                 break;
             case Op::GsmWrite:
                 for (int k = 0; k < 6; ++k) {
-                    EXPECT_EQ(Unit().gsmNumber(k), Number(run, k));
+                    EXPECT_EQ(unit().gsmNumber(k), number(run, k));
                 }
-                EXPECT_TRUE(GaugeHidden("TfrmGSMNumbers", "sGauge1"));
+                EXPECT_TRUE(gaugeHidden("TfrmGSMNumbers", "sGauge1"));
                 break;
             case Op::SmsWrite:
                 for (int slot = 0; slot < 6; ++slot) {
-                    EXPECT_EQ(Unit().smsText(slot), SmsText(run, slot));
+                    EXPECT_EQ(unit().smsText(slot), smsText(run, slot));
                 }
-                EXPECT_TRUE(GaugeHidden("TfrmAlarmi", "gaSMSGauge1"));
+                EXPECT_TRUE(gaugeHidden("TfrmAlarmi", "gaSMSGauge1"));
                 break;
             case Op::PbWrite: {
-                const UnitPhonebookRecord stored{Number(run, 4), "N" + std::to_string(run), 1};
-                EXPECT_EQ(Unit().phonebookRecord(4), stored);
-                auto* grid = Control<TGrid>(Window("TfrmCallPhonebook"), "Grid1");
-                EXPECT_EQ(grid->cell(0, 4).toStdString(), Number(run, 4));
+                const UnitPhonebookRecord stored{number(run, 4), "N" + std::to_string(run), 1};
+                EXPECT_EQ(unit().phonebookRecord(4), stored);
+                auto* grid = control<TGrid>(windowOf("TfrmCallPhonebook"), "Grid1");
+                EXPECT_EQ(grid->cell(0, 4).toStdString(), number(run, 4));
                 break;
             }
         }
     }
 
-    static std::string GsmEdit(int k) { return "edGSMN" + std::to_string(k + 1); }
+    static std::string gsmEdit(int k) { return "edGSMN" + std::to_string(k + 1); }
 
-    void Run() {
-        QTest::mouseClick(Button(), Qt::LeftButton);
-        Quiesce();
+    void run() {
+        QTest::mouseClick(button(), Qt::LeftButton);
+        quiesce();
     }
 
-    QTimer ticks;
     bool healthy = false;
     std::size_t madeMark = 0;
     std::size_t deliveredMark = 0;
@@ -374,38 +368,38 @@ protected:
 TEST_P(FaultTest, TheToolRecoversAndTheRepeatSucceeds) {
     const Operation& operation = GetParam().operation;
     const Fault fault = GetParam().fault.first;
-    Prepare(1);
-    Arm();
+    prepare(1);
+    arm();
     // The main window's tick, fast, so that the waits and watchdogs that a
     // fault leaves waiting in vain end soon. Duplicates leave none, and a
     // wait ten fast ticks long could end before a loaded machine delivers.
     if (fault != Fault::Duplicate) {
-        ticks.start(1);
+        runTicks(1);
     }
-    QTest::mouseClick(Button(), Qt::LeftButton);
+    QTest::mouseClick(button(), Qt::LeftButton);
     if (fault == Fault::Unplug) {
-        ASSERT_TRUE(PumpUntil([this] { return !Main().hasCurrentDevice(); }));
+        ASSERT_TRUE(pumpUntil([this] { return !mainForm().hasCurrentDevice(); }));
     }
-    Quiesce();
+    quiesce();
 
     // The link's failures are in the history; nothing else failed there.
-    const QStringList history = History();
+    const QStringList lines = history();
     const bool unplugged = fault == Fault::Unplug;
-    EXPECT_EQ(history.contains(WriteFailed), fault == Fault::WriteFails)
-        << history.join('\n').toStdString();
-    EXPECT_EQ(history.filter("WRITE ERROR").size(), fault == Fault::WriteFails ? 1 : 0);
+    EXPECT_EQ(lines.contains(WriteFailed), fault == Fault::WriteFails)
+        << lines.join('\n').toStdString();
+    EXPECT_EQ(lines.filter("WRITE ERROR").size(), fault == Fault::WriteFails ? 1 : 0);
     if (unplugged) {
         // The request it left on was the last the unit saw.
-        EXPECT_FALSE(Units.front()->plugged());
-        EXPECT_FALSE(Main().hasCurrentDevice());
-        EXPECT_EQ(UnitCount(true), Unit().behaviour().unplugAtRequest);
-        EXPECT_FALSE(history.filter(QRegularExpression("^Removal of .*Brevalon 8")).isEmpty())
-            << history.join('\n').toStdString();
+        EXPECT_FALSE(units.front()->plugged());
+        EXPECT_FALSE(mainForm().hasCurrentDevice());
+        EXPECT_EQ(unitCount(true), unit().behaviour().unplugAtRequest);
+        EXPECT_FALSE(lines.filter(QRegularExpression("^Removal of .*Brevalon 8")).isEmpty())
+            << lines.join('\n').toStdString();
     }
 
     // Only the messages of a wait that timed out or of a read chain's
     // watchdog; a status request is not waited for.
-    const QStringList texts = Dialogs->texts();
+    const QStringList texts = dialogs->texts();
     if (fault == Fault::Duplicate || operation.op == Op::Status) {
         EXPECT_TRUE(texts.isEmpty()) << texts.join('\n').toStdString();
     } else if (operation.write) {
@@ -416,31 +410,31 @@ TEST_P(FaultTest, TheToolRecoversAndTheRepeatSucceeds) {
     } else {
         EXPECT_EQ(texts, QStringList{NoAnswer});
     }
-    EXPECT_TRUE(Button()->isEnabled());
-    EXPECT_TRUE(ReadGaugesHidden());
+    EXPECT_TRUE(button()->isEnabled());
+    EXPECT_TRUE(readGaugesHidden());
     if (operation.op == Op::MemoryRead) {
-        EXPECT_TRUE(Control<QWidget>(Window("TfrmMemory"), "btSaveBin")->isEnabled());
+        EXPECT_TRUE(control<QWidget>(windowOf("TfrmMemory"), "btSaveBin")->isEnabled());
     }
 
     // A healthy unit again, at the real tick: the same operation succeeds.
-    ticks.stop();
-    Platform.setTranscriptObserver(nullptr);
-    Unit().behaviour() = UnitBehaviour{};
+    runTicks();
+    platform.setTranscriptObserver(nullptr);
+    unit().behaviour() = UnitBehaviour{};
     healthy = true;
     if (unplugged) {
-        Units.front()->plug();
-        WaitForUnit();
-        StopPolling();
+        units.front()->plug();
+        waitForUnit();
+        stopPolling();
     }
-    Mark();
-    Dialogs->clear();
-    Prepare(2);
-    Run();
-    ExpectSucceeded(2);
-    EXPECT_TRUE(Dialogs->texts().isEmpty()) << Dialogs->texts().join('\n').toStdString();
+    mark();
+    dialogs->clear();
+    prepare(2);
+    run();
+    expectSucceeded(2);
+    EXPECT_TRUE(dialogs->texts().isEmpty()) << dialogs->texts().join('\n').toStdString();
 }
 
-INSTANTIATE_TEST_SUITE_P(EveryChainAndFault, FaultTest, ::testing::ValuesIn(AllScenarios()),
+INSTANTIATE_TEST_SUITE_P(EveryChainAndFault, FaultTest, ::testing::ValuesIn(allScenarios()),
                          [](const ::testing::TestParamInfo<Scenario>& info) {
                              return std::string(info.param.operation.name) + "_" +
                                     info.param.fault.second;

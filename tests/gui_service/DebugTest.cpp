@@ -14,17 +14,17 @@ const QString TestSmsQuestion =
 
 class DebugTest : public ServiceFixture {
 protected:
-    void Open() {
-        window = Window("TfrmDebug");
-        ServiceFixture::Open(window);
+    void open() {
+        window = windowOf("TfrmDebug");
+        ServiceFixture::open(window);
     }
-    QLineEdit* Edit(int n) const {
-        return Control<QLineEdit>(window, QStringLiteral("sEdit%1").arg(n).toLatin1().constData());
+    QLineEdit* edit(int n) const {
+        return control<QLineEdit>(window, QStringLiteral("sEdit%1").arg(n).toLatin1().constData());
     }
-    QStringList Values() const {
+    QStringList values() const {
         QStringList values;
         for (int n : {1, 2, 3, 4, 5, 6, 7, 9}) {
-            values << Edit(n)->text();
+            values << edit(n)->text();
         }
         return values;
     }
@@ -33,22 +33,22 @@ protected:
 };
 
 TEST_F(DebugTest, ShowsTheStateValuesOfEachStatusReply) {
-    StartWithUnit();
-    Open();
+    startWithUnit();
+    open();
     // Status bytes 55 to 61 and 64.
-    Unit().live().stateValues = {5, 1, 2, 3, 4, 6, 7, 255};
-    ASSERT_TRUE(PumpUntil([&] { return Edit(9)->text() == "255"; }));
-    EXPECT_EQ(Values(), QStringList({"5", "1", "2", "3", "4", "6", "7", "255"}));
-    EXPECT_EQ(Edit(8)->text(), "STATE_GSM_SIGNAL");
+    unit().live().stateValues = {5, 1, 2, 3, 4, 6, 7, 255};
+    ASSERT_TRUE(pumpUntil([&] { return edit(9)->text() == "255"; }));
+    EXPECT_EQ(values(), QStringList({"5", "1", "2", "3", "4", "6", "7", "255"}));
+    EXPECT_EQ(edit(8)->text(), "STATE_GSM_SIGNAL");
 
-    Unit().live().stateValues = {0, 1, 2, 3, 4, 6, 7, 0};
-    ASSERT_TRUE(PumpUntil([&] { return Edit(1)->text() == "0"; }));
-    EXPECT_EQ(Edit(8)->text(), "STATE_GSM_SIGNAL");
+    unit().live().stateValues = {0, 1, 2, 3, 4, 6, 7, 0};
+    ASSERT_TRUE(pumpUntil([&] { return edit(1)->text() == "0"; }));
+    EXPECT_EQ(edit(8)->text(), "STATE_GSM_SIGNAL");
 }
 
 TEST_F(DebugTest, NamesTheStateTypedIntoTheFirstEdit) {
-    Start();
-    Open();
+    start();
+    open();
     struct Case {
         const char* typed;
         const char* name;
@@ -66,40 +66,40 @@ TEST_F(DebugTest, NamesTheStateTypedIntoTheFirstEdit) {
         {"9", "STATE_GSM_SIM_CARD"},
     };
     for (const Case& c : cases) {
-        Edit(1)->clear();
-        QTest::keyClicks(Edit(1), QString::fromLatin1(c.typed));
-        EXPECT_EQ(Edit(8)->text(), QLatin1String(c.name)) << '"' << c.typed << '"';
+        edit(1)->clear();
+        QTest::keyClicks(edit(1), QString::fromLatin1(c.typed));
+        EXPECT_EQ(edit(8)->text(), QLatin1String(c.name)) << '"' << c.typed << '"';
     }
 }
 
 TEST_F(DebugTest, SendsTheTestSmsOnlyWhenConfirmed) {
-    StartWithUnit();
-    Open();
-    auto* button = Control<QPushButton>(window, "btSendSMS");
+    startWithUnit();
+    open();
+    auto* button = control<QPushButton>(window, "btSendSMS");
     EXPECT_EQ(button->toolTip(), "Na sve upisane brojeve telefona salje TEST SMS poruku");
 
-    Dialogs->answer(DialogService::Answer::No);
+    dialogs->answer(DialogService::Answer::No);
     QTest::mouseClick(button, Qt::LeftButton);
-    Settle();
-    EXPECT_TRUE(SentWith("00 53 54").empty());
+    settle();
+    EXPECT_TRUE(sentWith("00 53 54").empty());
 
-    Dialogs->answer(DialogService::Answer::Yes);
+    dialogs->answer(DialogService::Answer::Yes);
     QTest::mouseClick(button, Qt::LeftButton);
-    EXPECT_EQ(SentWith("00 53 54"), PaddedAll({"00 53 54 53"}));
-    ASSERT_EQ(Dialogs->calls().size(), 2u);
-    for (const auto& call : Dialogs->calls()) {
+    EXPECT_EQ(sentWith("00 53 54"), reportsHex({"00 53 54 53"}));
+    ASSERT_EQ(dialogs->calls().size(), 2u);
+    for (const auto& call : dialogs->calls()) {
         EXPECT_EQ(call.kind, ScriptedDialogService::Kind::Confirm);
         EXPECT_EQ(call.text, TestSmsQuestion);
     }
 }
 
 TEST_F(DebugTest, AsksButSendsNothingWithoutAUnit) {
-    Start();
-    Open();
-    Dialogs->answer(DialogService::Answer::Yes);
-    QTest::mouseClick(Control<QPushButton>(window, "btSendSMS"), Qt::LeftButton);
-    EXPECT_EQ(Dialogs->texts(), QStringList{TestSmsQuestion});
-    EXPECT_TRUE(Sent().empty());
+    start();
+    open();
+    dialogs->answer(DialogService::Answer::Yes);
+    QTest::mouseClick(control<QPushButton>(window, "btSendSMS"), Qt::LeftButton);
+    EXPECT_EQ(dialogs->texts(), QStringList{TestSmsQuestion});
+    EXPECT_TRUE(sent().empty());
 }
 
 }  // namespace

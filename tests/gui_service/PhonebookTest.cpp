@@ -22,34 +22,34 @@ protected:
     // The tool started with a unit whose call function is on, and the
     // phonebook window open.
     void SetUp() override {
-        AddUnit("SERVICE-1").unit().setCallFunction(1);
-        Start();
-        WaitForUnit();
-        window = Window("TfrmCallPhonebook");
-        Open(window);
-        grid = Control<TGrid>(window, "Grid1");
+        addUnit("SERVICE-1").unit().setCallFunction(1);
+        start();
+        waitForUnit();
+        window = windowOf("TfrmCallPhonebook");
+        open(window);
+        grid = control<TGrid>(window, "Grid1");
     }
 
-    QStringList Row(int row) const {
+    QStringList row(int row) const {
         return {grid->cell(0, row), grid->cell(1, row), grid->cell(2, row)};
     }
-    void Click(const char* button) {
-        QTest::mouseClick(Control<QPushButton>(window, button), Qt::LeftButton);
+    void click(const char* button) {
+        QTest::mouseClick(control<QPushButton>(window, button), Qt::LeftButton);
     }
-    QLineEdit* Edit(const char* name) const { return Control<QLineEdit>(window, name); }
-    QCheckBox* Active() const { return Control<QCheckBox>(window, "cbCallNmbrAktivan"); }
+    QLineEdit* edit(const char* name) const { return control<QLineEdit>(window, name); }
+    QCheckBox* active() const { return control<QCheckBox>(window, "cbCallNmbrAktivan"); }
     // Puts a record into row `row` as a reply for it would.
-    void FillRow(int row, const std::string& number, const std::string& note, std::uint8_t active) {
-        auto reply = ReplyOf('G', 'C', {{4, std::uint8_t(row)}, {28, active}});
-        Put(reply, 5, number);
-        Put(reply, 21, note);
-        Inject(reply);
-        Settle();
+    void fillRow(int row, const std::string& number, const std::string& note, std::uint8_t active) {
+        auto reply = reportWith({{0, "00 47 43"}, {5, '"' + number + '"'}, {21, '"' + note + '"'}});
+        reply[4] = std::uint8_t(row);
+        reply[28] = active;
+        inject(reply);
+        settle();
     }
-    void Type(const char* edit, const QString& text) {
+    void type(const char* name, const QString& text) {
         // As typed; QTest cannot type characters outside ASCII.
-        Edit(edit)->clear();
-        Edit(edit)->insert(text);
+        edit(name)->clear();
+        edit(name)->insert(text);
     }
 
     QWidget* window = nullptr;
@@ -60,117 +60,109 @@ TEST_F(PhonebookTest, ReadsTheHundredRecordsOneAfterEachReply) {
     for (int r = 0; r < 100; ++r) {
         char number[16];
         std::snprintf(number, sizeof number, "0641000%03d", r);
-        Unit().setPhonebookRecord(r, {number, r == 0 ? "Mama" : "", std::uint8_t(r % 2)});
+        unit().setPhonebookRecord(r, {number, r == 0 ? "Mama" : "", std::uint8_t(r % 2)});
     }
-    Unit().setPhonebookRecord(99, {"0123456789ABCDEF", "Tata12", 1});
-    auto* gauge = Control<TGauge>(window, "sGauge1");
+    unit().setPhonebookRecord(99, {"0123456789ABCDEF", "Tata12", 1});
+    auto* gauge = control<TGauge>(window, "sGauge1");
 
-    Click("btnPhonebookRead");
+    click("btnPhonebookRead");
     EXPECT_TRUE(gauge->isVisible());
-    ASSERT_TRUE(PumpUntil([&] { return gauge->isHidden(); }));
-    Settle();
+    ASSERT_TRUE(pumpUntil([&] { return gauge->isHidden(); }));
+    settle();
 
     std::vector<std::string> expected;
     for (int r = 0; r < 100; ++r) {
         char head[32];
         std::snprintf(head, sizeof head, "00 47 43 00 %02X", r);
-        expected.push_back(Padded(head));
+        expected.push_back(reportHex(head));
     }
-    EXPECT_EQ(SentWith("00 47 43"), expected);
-    EXPECT_EQ(Row(0), QStringList({"0641000000", "Mama", "NEAKTIVAN"}));
-    EXPECT_EQ(Row(1), QStringList({"0641000001", "", "AKTIVAN"}));
-    EXPECT_EQ(Row(42), QStringList({"0641000042", "", "NEAKTIVAN"}));
-    EXPECT_EQ(Row(99), QStringList({"0123456789ABCDEF", "Tata12", "AKTIVAN"}));
+    EXPECT_EQ(sentWith("00 47 43"), expected);
+    EXPECT_EQ(row(0), QStringList({"0641000000", "Mama", "NEAKTIVAN"}));
+    EXPECT_EQ(row(1), QStringList({"0641000001", "", "AKTIVAN"}));
+    EXPECT_EQ(row(42), QStringList({"0641000042", "", "NEAKTIVAN"}));
+    EXPECT_EQ(row(99), QStringList({"0123456789ABCDEF", "Tata12", "AKTIVAN"}));
     for (int r = 2; r < 99; ++r) {
         EXPECT_EQ(grid->cell(0, r), QStringLiteral("0641000%1").arg(r, 3, 10, QLatin1Char('0')));
     }
 }
 
 TEST_F(PhonebookTest, ShowsEachReplyInTheRowItNames) {
-    FillRow(7, "0649999999", "Stari", 1);
+    fillRow(7, "0649999999", "Stari", 1);
     struct Case {
         std::vector<std::uint8_t> reply;
         int row;
         QStringList cells;
     };
-    auto emptyNumber = ReplyOf('G', 'C', {{4, 7}, {28, 1}});
-    Put(emptyNumber, 21, "Novi");
-    auto inactive = ReplyOf('G', 'C', {{4, 8}, {28, 2}});
-    Put(inactive, 5, "0641");
-    auto highByteIgnored = ReplyOf('G', 'C', {{3, 1}, {4, 5}, {28, 1}});
-    Put(highByteIgnored, 5, "111");
-    auto fullFields = ReplyOf('G', 'C', {{4, 9}, {27, 'X'}, {28, 1}});
-    Put(fullFields, 5, "0123456789ABCDEF");
-    Put(fullFields, 21, "NOTE12");
+    // Row (bytes 3 and 4), number (from byte 5), note (from byte 21), flag (byte 28).
     const std::vector<Case> cases = {
-        {emptyNumber, 7, {"", "Novi", ""}},
-        {inactive, 8, {"0641", "", "NEAKTIVAN"}},
-        {highByteIgnored, 5, {"111", "", "AKTIVAN"}},
-        {fullFields, 9, {"0123456789ABCDEF", "NOTE12", "AKTIVAN"}},
+        {reportWith({{0, "00 47 43 00 07"}, {21, R"("Novi")"}, {28, "01"}}), 7, {"", "Novi", ""}},
+        {reportWith({{0, R"(00 47 43 00 08 "0641")"}, {28, "02"}}), 8, {"0641", "", "NEAKTIVAN"}},
+        {reportWith({{0, R"(00 47 43 01 05 "111")"}, {28, "01"}}), 5, {"111", "", "AKTIVAN"}},
+        {reportOf(R"(00 47 43 00 09 "0123456789ABCDEF" "NOTE12" "X" 01)"),
+         9,
+         {"0123456789ABCDEF", "NOTE12", "AKTIVAN"}},
     };
     for (const Case& c : cases) {
-        Inject(c.reply);
-        Settle();
-        EXPECT_EQ(Row(c.row), c.cells) << "row " << c.row;
+        inject(c.reply);
+        settle();
+        EXPECT_EQ(row(c.row), c.cells) << "row " << c.row;
     }
-    EXPECT_EQ(Row(6), QStringList({"", "", ""}));
+    EXPECT_EQ(row(6), QStringList({"", "", ""}));
 }
 
 TEST_F(PhonebookTest, AReplyForRecord100FillsNoRowAndTheReadGoesOn) {
-    Unit().behaviour().dropTag = "GC";
-    Click("btnPhonebookRead");
-    ASSERT_TRUE(PumpUntilSent("00 47 43", 1));
-    auto outside = ReplyOf('G', 'C', {{4, 100}, {28, 1}});
-    Put(outside, 5, "999");
-    Inject(outside);
+    unit().behaviour().dropTag = "GC";
+    click("btnPhonebookRead");
+    ASSERT_TRUE(pumpUntilSent("00 47 43", 1));
+    inject(reportWith({{0, R"(00 47 43 00 64 "999")"}, {28, "01"}}));
 
-    ASSERT_TRUE(PumpUntilSent("00 47 43", 2));
-    EXPECT_EQ(SentWith("00 47 43"), PaddedAll({"00 47 43 00 00", "00 47 43 00 01"}));
+    ASSERT_TRUE(pumpUntilSent("00 47 43", 2));
+    EXPECT_EQ(sentWith("00 47 43"), reportsHex({"00 47 43 00 00", "00 47 43 00 01"}));
     for (int r = 0; r < 100; ++r) {
         EXPECT_EQ(grid->cell(0, r), QString()) << "row " << r;
     }
-    EXPECT_TRUE(Control<TGauge>(window, "sGauge1")->isVisible());
+    EXPECT_TRUE(control<TGauge>(window, "sGauge1")->isVisible());
 }
 
 TEST_F(PhonebookTest, SelectingARowFillsTheEditingFields) {
-    FillRow(11, "0641234567", "Posao", 1);
-    FillRow(12, "0651111111", "", 2);
+    fillRow(11, "0641234567", "Posao", 1);
+    fillRow(12, "0651111111", "", 2);
     grid->setCell(2, 13, QStringLiteral("aktivan"));
     grid->setCell(0, 13, QStringLiteral("0662222222"));
 
-    ClickGutter(grid, 11);
-    EXPECT_EQ(Edit("edCallNmbrField")->text(), "12");
-    EXPECT_EQ(Edit("edGSMCallNumber")->text(), "0641234567");
-    EXPECT_EQ(Edit("edCallNapomena")->text(), "Posao");
-    EXPECT_TRUE(Active()->isChecked());
+    clickGutter(grid, 11);
+    EXPECT_EQ(edit("edCallNmbrField")->text(), "12");
+    EXPECT_EQ(edit("edGSMCallNumber")->text(), "0641234567");
+    EXPECT_EQ(edit("edCallNapomena")->text(), "Posao");
+    EXPECT_TRUE(active()->isChecked());
 
-    ClickGutter(grid, 12);
-    EXPECT_EQ(Edit("edCallNmbrField")->text(), "13");
-    EXPECT_EQ(Edit("edCallNapomena")->text(), "");
-    EXPECT_FALSE(Active()->isChecked());
+    clickGutter(grid, 12);
+    EXPECT_EQ(edit("edCallNmbrField")->text(), "13");
+    EXPECT_EQ(edit("edCallNapomena")->text(), "");
+    EXPECT_FALSE(active()->isChecked());
 
-    ClickGutter(grid, 11);
-    ASSERT_TRUE(Active()->isChecked());
-    ClickGutter(grid, 13);
-    EXPECT_EQ(Edit("edGSMCallNumber")->text(), "0662222222");
-    EXPECT_FALSE(Active()->isChecked()) << "only \"AKTIVAN\" in capitals ticks the box";
+    clickGutter(grid, 11);
+    ASSERT_TRUE(active()->isChecked());
+    clickGutter(grid, 13);
+    EXPECT_EQ(edit("edGSMCallNumber")->text(), "0662222222");
+    EXPECT_FALSE(active()->isChecked()) << "only \"AKTIVAN\" in capitals ticks the box";
 }
 
 TEST_F(PhonebookTest, WritesTheSelectedRecordAndReadsItBack) {
-    FillRow(11, "0641234567", "Posao", 1);
-    ClickGutter(grid, 11);
-    Type("edGSMCallNumber", "0657654321");
+    fillRow(11, "0641234567", "Posao", 1);
+    clickGutter(grid, 11);
+    type("edGSMCallNumber", "0657654321");
 
-    Click("btnSetOnePhonebookRecord");
-    ASSERT_TRUE(PumpUntil([&] { return grid->cell(0, 11) == "0657654321"; }));
+    click("btnSetOnePhonebookRecord");
+    ASSERT_TRUE(pumpUntil([&] { return grid->cell(0, 11) == "0657654321"; }));
 
-    EXPECT_EQ(SentWith("00 53 43"),
-              PaddedAll({"00 53 43 00 0B 30 36 35 37 36 35 34 33 32 31 00 00 00 00 00 00 "
-                         "50 6F 73 61 6F 00 00 01"}));
-    EXPECT_EQ(SentWith("00 47 43").back(), Padded("00 47 43 00 0B"));
-    EXPECT_EQ(Row(11), QStringList({"0657654321", "Posao", "AKTIVAN"}));
-    EXPECT_EQ(Unit().phonebookRecord(11), (UnitPhonebookRecord{"0657654321", "Posao", 1}));
-    EXPECT_TRUE(Dialogs->calls().empty());
+    EXPECT_EQ(sentWith("00 53 43"),
+              reportsHex({"00 53 43 00 0B 30 36 35 37 36 35 34 33 32 31 00 00 00 00 00 00 "
+                          "50 6F 73 61 6F 00 00 01"}));
+    EXPECT_EQ(sentWith("00 47 43").back(), reportHex("00 47 43 00 0B"));
+    EXPECT_EQ(row(11), QStringList({"0657654321", "Posao", "AKTIVAN"}));
+    EXPECT_EQ(unit().phonebookRecord(11), (UnitPhonebookRecord{"0657654321", "Posao", 1}));
+    EXPECT_TRUE(dialogs->calls().empty());
 }
 
 TEST_F(PhonebookTest, CutsTheNumberAndTheNoteToWhatTheUnitKeeps) {
@@ -189,23 +181,23 @@ TEST_F(PhonebookTest, CutsTheNumberAndTheNoteToWhatTheUnitKeeps) {
         {"0123456789ABCDEF", "", false,
          "00 53 43 00 02 30 31 32 33 34 35 36 37 38 39 41 42 43 44 45 00"},
     };
-    ClickGutter(grid, 2);
+    clickGutter(grid, 2);
     for (const Case& c : cases) {
-        Platform.clearTranscript();
-        Type("edGSMCallNumber", c.number);
-        Type("edCallNapomena", c.note);
-        Active()->setChecked(c.active);
-        Click("btnSetOnePhonebookRecord");
-        EXPECT_EQ(SentWith("00 53 43"), PaddedAll({c.sent})) << c.number;
+        platform.clearTranscript();
+        type("edGSMCallNumber", c.number);
+        type("edCallNapomena", c.note);
+        active()->setChecked(c.active);
+        click("btnSetOnePhonebookRecord");
+        EXPECT_EQ(sentWith("00 53 43"), reportsHex({c.sent})) << c.number;
     }
 }
 
 TEST_F(PhonebookTest, ANoteLongerThanSixCharactersTurnsRed) {
     const QColor red(255, 0, 0);
     const QColor black(0, 0, 0);
-    auto* note = Edit("edCallNapomena");
+    auto* note = edit("edCallNapomena");
     EXPECT_EQ(note->palette().color(QPalette::Text), black);
-    Type("edCallNapomena", "ABCDEFG");
+    type("edCallNapomena", "ABCDEFG");
     EXPECT_EQ(note->palette().color(QPalette::Text), red);
     QTest::keyClick(note, Qt::Key_Backspace);
     EXPECT_EQ(note->palette().color(QPalette::Text), black);
@@ -227,44 +219,44 @@ TEST_F(PhonebookTest, RefusesWhatCannotBeWritten) {
     };
     for (const Case& c : cases) {
         if (c.select) {
-            ClickGutter(grid, 4);
+            clickGutter(grid, 4);
         }
-        Type("edGSMCallNumber", c.number);
-        Type("edCallNapomena", c.note);
-        Dialogs->clear();
-        Click("btnSetOnePhonebookRecord");
-        EXPECT_EQ(Dialogs->texts(), QStringList{c.message});
+        type("edGSMCallNumber", c.number);
+        type("edCallNapomena", c.note);
+        dialogs->clear();
+        click("btnSetOnePhonebookRecord");
+        EXPECT_EQ(dialogs->texts(), QStringList{c.message});
     }
-    Settle();
-    EXPECT_TRUE(SentWith("00 53 43").empty());
+    settle();
+    EXPECT_TRUE(sentWith("00 53 43").empty());
 }
 
 TEST_F(PhonebookTest, AWriteThatIsNotAcknowledgedShowsTheTimeOutAndReadsNothingBack) {
-    Unit().behaviour().neverAcknowledge = true;
-    ClickGutter(grid, 0);
-    Type("edGSMCallNumber", "064");
+    unit().behaviour().neverAcknowledge = true;
+    clickGutter(grid, 0);
+    type("edGSMCallNumber", "064");
 
-    Click("btnSetOnePhonebookRecord");
-    EXPECT_EQ(Dialogs->texts(), QStringList{NoAnswer});
-    EXPECT_EQ(SentWith("00 53 43").size(), 1u);
-    Settle();
-    EXPECT_TRUE(SentWith("00 47 43").empty());
+    click("btnSetOnePhonebookRecord");
+    EXPECT_EQ(dialogs->texts(), QStringList{NoAnswer});
+    EXPECT_EQ(sentWith("00 53 43").size(), 1u);
+    settle();
+    EXPECT_TRUE(sentWith("00 47 43").empty());
     EXPECT_EQ(grid->cell(0, 0), QString());
 }
 
 TEST_F(PhonebookTest, SwitchesTheCallFunctionAndTheStatusShowsOrHidesThePanel) {
-    QWidget* panel = Control<QWidget>(window, "panCallNumbers");
-    ASSERT_TRUE(PumpUntil([&] { return panel->isVisible(); }));
+    QWidget* panel = control<QWidget>(window, "panCallNumbers");
+    ASSERT_TRUE(pumpUntil([&] { return panel->isVisible(); }));
 
-    Click("btnDissableCallFunction");
-    EXPECT_EQ(SentWith("00 53 44"), PaddedAll({"00 53 44 45 00"}));
-    ASSERT_TRUE(PumpUntil([&] { return panel->isHidden(); }));
+    click("btnDissableCallFunction");
+    EXPECT_EQ(sentWith("00 53 44"), reportsHex({"00 53 44 45 00"}));
+    ASSERT_TRUE(pumpUntil([&] { return panel->isHidden(); }));
     EXPECT_FALSE(panel->isEnabled());
-    EXPECT_TRUE(Control<QPushButton>(window, "btnEnableCallFunction")->isVisible());
+    EXPECT_TRUE(control<QPushButton>(window, "btnEnableCallFunction")->isVisible());
 
-    Click("btnEnableCallFunction");
-    EXPECT_EQ(SentWith("00 53 44"), PaddedAll({"00 53 44 45 00", "00 53 44 45 01"}));
-    ASSERT_TRUE(PumpUntil([&] { return panel->isVisible(); }));
+    click("btnEnableCallFunction");
+    EXPECT_EQ(sentWith("00 53 44"), reportsHex({"00 53 44 45 00", "00 53 44 45 01"}));
+    ASSERT_TRUE(pumpUntil([&] { return panel->isVisible(); }));
     EXPECT_TRUE(panel->isEnabled());
 }
 

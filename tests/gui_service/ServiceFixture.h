@@ -2,9 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <initializer_list>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "AppFixture.h"
@@ -18,36 +16,27 @@ class TGrid;
 class ServiceFixture : public AppFixture {
 protected:
     // Attaches one unit, starts the tool and waits until the unit is current.
-    VirtualUnit& StartWithUnit();
+    VirtualUnit& startWithUnit();
     // Waits until the tool has made the unit its current device.
-    void WaitForUnit();
-    VirtualUnit& Unit() const { return Units.front()->unit(); }
+    void waitForUnit();
+    VirtualUnit& unit() const { return units.front()->unit(); }
 
-    // A reply of the unit: tag `a` `b`, then byte k = value for each pair; every
-    // other byte 0.
-    static std::vector<std::uint8_t> ReplyOf(
-        char a, char b, std::initializer_list<std::pair<std::size_t, std::uint8_t>> bytes = {});
-    // `text` from byte `k` on, one byte per character.
-    static void Put(std::vector<std::uint8_t>& reply, std::size_t k, const std::string& text);
     // Sends `reply` to the tool as if the unit had sent it.
-    void Inject(std::vector<std::uint8_t> reply);
+    void inject(std::vector<std::uint8_t> reply);
     // Waits until every reply injected so far has been dispatched: injects a
     // relay time reply behind them and waits for it to show.
-    void Settle();
+    void settle();
 
     // The requests written whose first bytes are `head`, in order.
-    std::vector<std::string> SentWith(const std::string& head) const;
+    std::vector<std::string> sentWith(const std::string& head) const;
     // Waits until `count` such requests have been written.
-    bool PumpUntilSent(const std::string& head, std::size_t count);
+    bool pumpUntilSent(const std::string& head, std::size_t count);
 
     // Shows `window` as the main window's button does.
-    static void Open(QWidget* window);
+    static void open(QWidget* window);
     // A left click on the gutter of `row` (the grid is scrolled to it first).
-    static void ClickGutter(TGrid* grid, int row);
+    static void clickGutter(TGrid* grid, int row);
 
 private:
     int settleMark_ = 0;
 };
-
-// A padded request: `head` then zeros to 65 bytes (see Padded()).
-std::vector<std::string> PaddedAll(std::initializer_list<std::string> heads);

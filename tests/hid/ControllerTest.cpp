@@ -20,9 +20,9 @@ TEST_F(HidTest, StartUpCallsArrivalsInPlatformOrderThenDeviceChange) {
         }
         EventLog events;
         THidDeviceController controller(platform, ui);
-        controller.setOnArrival(THidPlugEvent::bind(&events, &EventLog::Arrival));
+        controller.setOnArrival(THidPlugEvent::bind(&events, &EventLog::onArrival));
         EXPECT_EQ(ui.queued(), 1u);  // the initial notification waits for the event loop
-        controller.setOnDeviceChange(THidNotifyEvent::bind(&events, &EventLog::DeviceChange));
+        controller.setOnDeviceChange(THidNotifyEvent::bind(&events, &EventLog::onDeviceChange));
         ui.pump();
         EXPECT_EQ(events.events, c.expected);
         EXPECT_EQ(controller.NumCheckedInDevices(), static_cast<int>(c.present.size()));
@@ -44,9 +44,9 @@ TEST_F(HidTest, UnpluggedCheckedOutDeviceStaysListedUntilCheckedIn) {
     start();
     THidDevice* dev = nullptr;
     ASSERT_TRUE(ctl->CheckOutByIndex(dev, 0));
-    dev->setOnUnplug(THidPlugEvent::bind(&log, &EventLog::Unplug));
+    dev->setOnUnplug(THidPlugEvent::bind(&log, &EventLog::onUnplug));
     std::uint32_t written = 0;
-    ASSERT_TRUE(dev->WriteFile(std::vector<std::uint8_t>(65).data(), 65, written));
+    ASSERT_TRUE(dev->WriteFile(reportOf("00").data(), 65, written));
     log.take();
 
     sim.unplug("/a");
@@ -108,16 +108,16 @@ TEST_F(HidTest, DroppedNotificationDuringAPass) {
     struct Nested {
         SimHidPlatform& sim;
         ManualUiThread& ui;
-        void Arrival(THidDevice*) {
+        void onArrival(THidDevice*) {
             sim.plug(testDevice("/c"));
             ui.pump();
         }
     } nested{sim, ui};
-    ctl->setOnArrival(THidPlugEvent::bind(&nested, &Nested::Arrival));
+    ctl->setOnArrival(THidPlugEvent::bind(&nested, &Nested::onArrival));
     sim.plug(testDevice("/b"));
     ui.pump();
     EXPECT_EQ(paths(), (std::vector<std::string>{"/a", "/b"}));
-    ctl->setOnArrival(THidPlugEvent::bind(&log, &EventLog::Arrival));
+    ctl->setOnArrival(THidPlugEvent::bind(&log, &EventLog::onArrival));
     sim.notifyChange();
     ui.pump();
     EXPECT_EQ(log.take(), (Events{"change", "arrival /c", "change"}));
@@ -142,7 +142,7 @@ TEST_F(HidTest, EnumerateCountsPluggedInDevicesReached) {
             platform.plug(testDevice("/" + std::to_string(i)));
         }
         THidDeviceController controller(platform, ui);
-        controller.setOnDeviceChange(THidNotifyEvent::bind(&log, &EventLog::DeviceChange));
+        controller.setOnDeviceChange(THidNotifyEvent::bind(&log, &EventLog::onDeviceChange));
         THidDevice* gone = nullptr;
         if (c.answer && c.devices > 0) {
             controller.CheckOutByIndex(gone, 0);
@@ -153,7 +153,7 @@ TEST_F(HidTest, EnumerateCountsPluggedInDevicesReached) {
             bool answer;
             int calls = 0;
             std::vector<std::u16string> names;
-            bool Enumerate(THidDevice* dev, std::int32_t) {
+            bool onEnumerate(THidDevice* dev, std::int32_t) {
                 ++calls;
                 names.push_back(dev->ProductName());  // readable while enumerated
                 return answer;
@@ -161,7 +161,7 @@ TEST_F(HidTest, EnumerateCountsPluggedInDevicesReached) {
         } enumerator{c.answer, 0, {}};
         if (c.handler) {
             controller.setOnEnumerate(
-                THidEnumerateEvent::bind(&enumerator, &Enumerator::Enumerate));
+                THidEnumerateEvent::bind(&enumerator, &Enumerator::onEnumerate));
         }
         EXPECT_EQ(controller.Enumerate(), c.expected);
         EXPECT_EQ(enumerator.calls, c.calls);
@@ -263,19 +263,19 @@ TEST_F(HidTest, AssigningTheSameDeviceChangeHandlerRunsNoPass) {
     start();  // the initial notification's marker stays, so every pass would report
     log.take();
     EventLog other;
-    ctl->setOnDeviceChange(THidNotifyEvent::bind(&other, &EventLog::DeviceChange));
+    ctl->setOnDeviceChange(THidNotifyEvent::bind(&other, &EventLog::onDeviceChange));
     EXPECT_EQ(log.take(), Events{});
     EXPECT_EQ(other.take(), Events{});
-    ctl->setOnDeviceChange(THidNotifyEvent::bind(&other, &EventLog::OtherDeviceChange));
+    ctl->setOnDeviceChange(THidNotifyEvent::bind(&other, &EventLog::onOtherDeviceChange));
     EXPECT_EQ(other.take(), Events{"other change"});
 }
 
 TEST_F(HidTest, DeviceHandlersReachListedDevicesThatHaveTheCurrentOne) {
     ctl = std::make_unique<THidDeviceController>(sim, ui);
-    ctl->setOnDeviceDataError(THidDataErrorEvent::bind(&log, &EventLog::Error));
+    ctl->setOnDeviceDataError(THidDataErrorEvent::bind(&log, &EventLog::onError));
     sim.plug(testDevice("/a"));
     sim.plug(testDevice("/b"));
-    ctl->setOnDeviceChange(THidNotifyEvent::bind(&log, &EventLog::DeviceChange));
+    ctl->setOnDeviceChange(THidNotifyEvent::bind(&log, &EventLog::onDeviceChange));
     ui.pump();
     THidDevice* a = ctl->Devices()[0];
     THidDevice* b = ctl->Devices()[1];
@@ -284,13 +284,13 @@ TEST_F(HidTest, DeviceHandlersReachListedDevicesThatHaveTheCurrentOne) {
     EXPECT_FALSE(b->OnDataError());
 
     EventLog mine;
-    b->setOnUnplug(THidPlugEvent::bind(&mine, &EventLog::Arrival));
+    b->setOnUnplug(THidPlugEvent::bind(&mine, &EventLog::onArrival));
     b->setThreadSleepTime(20);
-    ctl->setOnDeviceUnplug(THidPlugEvent::bind(&log, &EventLog::Unplug));
+    ctl->setOnDeviceUnplug(THidPlugEvent::bind(&log, &EventLog::onUnplug));
     ctl->setDevThreadSleepTime(300);
-    ctl->setOnDeviceDataError(THidDataErrorEvent::bind(&mine, &EventLog::Error));
-    EXPECT_TRUE(a->OnUnplug() == THidPlugEvent::bind(&log, &EventLog::Unplug));
-    EXPECT_TRUE(b->OnUnplug() == THidPlugEvent::bind(&log, &EventLog::Arrival));
+    ctl->setOnDeviceDataError(THidDataErrorEvent::bind(&mine, &EventLog::onError));
+    EXPECT_TRUE(a->OnUnplug() == THidPlugEvent::bind(&log, &EventLog::onUnplug));
+    EXPECT_TRUE(b->OnUnplug() == THidPlugEvent::bind(&log, &EventLog::onArrival));
     EXPECT_EQ(a->ThreadSleepTime(), 300);
     EXPECT_EQ(b->ThreadSleepTime(), 20);
     // Their empty error handler is not the controller's, so they never get one.
@@ -300,7 +300,7 @@ TEST_F(HidTest, DeviceHandlersReachListedDevicesThatHaveTheCurrentOne) {
     sim.plug(testDevice("/c"));
     ui.pump();
     THidDevice* c = ctl->Devices()[2];
-    EXPECT_TRUE(c->OnUnplug() == THidPlugEvent::bind(&log, &EventLog::Unplug));
+    EXPECT_TRUE(c->OnUnplug() == THidPlugEvent::bind(&log, &EventLog::onUnplug));
     EXPECT_FALSE(c->OnDataError());
     EXPECT_EQ(c->ThreadSleepTime(), 100);
     ctl->setDevThreadSleepTime(5);  // stored without a range check; devices refuse it
@@ -346,7 +346,7 @@ TEST_F(HidTest, DestroyedControllerUnplugsCheckedOutDevicesForTheirHolders) {
     start();
     THidDevice* held = nullptr;
     ASSERT_TRUE(ctl->CheckOutByIndex(held, 1));
-    held->setOnUnplug(THidPlugEvent::bind(&log, &EventLog::Unplug));
+    held->setOnUnplug(THidPlugEvent::bind(&log, &EventLog::onUnplug));
     log.take();
     sim.unplug("/a");  // its notification is still queued when the controller goes
     ctl.reset();

@@ -44,7 +44,7 @@ TEST_F(DeviceTest, SerialNumberIsNotTheLanguageTable) {
         desc.languageIds = c.languages;
         platform.plug(desc);
         THidDeviceController controller(platform, ui);
-        controller.setOnDeviceChange(THidNotifyEvent::bind(&log, &EventLog::DeviceChange));
+        controller.setOnDeviceChange(THidNotifyEvent::bind(&log, &EventLog::onDeviceChange));
         THidDevice* held = nullptr;
         ASSERT_TRUE(controller.CheckOut(held));
         EXPECT_EQ(held->SerialNumber(), c.expected);
@@ -71,14 +71,14 @@ TEST_F(DeviceTest, ListedDeviceAnswersFromItsCacheOnly) {
     sim.plug(named);
     ctl = std::make_unique<THidDeviceController>(sim, ui);
     struct Reader {
-        void Arrival(THidDevice* d) {
+        void onArrival(THidDevice* d) {
             if (d->PnPInfo().DevicePath() == "/b") {
                 d->ProductName();
             }
         }
     } reader;
-    ctl->setOnArrival(THidPlugEvent::bind(&reader, &Reader::Arrival));
-    ctl->setOnDeviceChange(THidNotifyEvent::bind(&log, &EventLog::DeviceChange));
+    ctl->setOnArrival(THidPlugEvent::bind(&reader, &Reader::onArrival));
+    ctl->setOnDeviceChange(THidNotifyEvent::bind(&log, &EventLog::onDeviceChange));
     EXPECT_EQ(ctl->Devices()[0]->ProductName(), u"");
     EXPECT_EQ(ctl->Devices()[1]->ProductName(), u"Read on arrival");
     EXPECT_EQ(ctl->Devices()[0]->Caps().InputReportByteLength, 0);
@@ -128,20 +128,14 @@ TEST_F(DeviceTest, ThreadSleepTimeKeepsValuesOutsideItsRange) {
 
 TEST_F(DeviceTest, WriteFileSendsTheReportAndReportsFailures) {
     holdDevice(testDevice("/a"));
-    std::vector<std::uint8_t> report(65, 0);
-    report[1] = 'G';
-    report[2] = 'S';
+    const std::vector<std::uint8_t> report = reportOf("00 47 53");
     std::uint32_t written = 0;
     ASSERT_TRUE(dev->WriteFile(report.data(), 65, written));
     EXPECT_EQ(written, 65u);
     const auto lines = sim.transcript();
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_EQ(lines[0].direction, '>');
-    std::string expected = "00 47 53";
-    for (int i = 3; i < 65; ++i) {
-        expected += " 00";
-    }
-    EXPECT_EQ(hexPairs(lines[0].bytes), expected);
+    EXPECT_EQ(hexOf(lines[0].bytes), reportHex("00 47 53"));
     sim.failWrites("/a", 1167, 1);
     EXPECT_FALSE(dev->WriteFile(report.data(), 65, written));
     EXPECT_EQ(written, 0u);
@@ -154,7 +148,7 @@ TEST_F(DeviceTest, QueryOnlyDeviceCannotWriteAndGetsNoReader) {
     desc.queryOnly = true;
     holdDevice(desc);
     EXPECT_FALSE(dev->HasReadWriteAccess());
-    dev->setOnData(THidDataEvent::bind(&log, &EventLog::Data));
+    dev->setOnData(THidDataEvent::bind(&log, &EventLog::onData));
     EXPECT_FALSE(dev->HasReader());
     EXPECT_EQ(dev->ProductName(), u"Brevalon 8");
     std::uint8_t report[65] = {};
@@ -171,10 +165,10 @@ TEST_F(DeviceTest, ForwardedOperations) {
     EXPECT_TRUE(dev->SetFeature(feature, 4));
     std::uint8_t read[4] = {0x02};
     EXPECT_TRUE(dev->GetFeature(read, 4));
-    EXPECT_EQ(hexPairs({read, read + 4}), "02 AA BB CC");
+    EXPECT_EQ(hexOf(std::span(read, 4)), "02 AA BB CC");
     std::uint8_t other[4] = {0x03, 0x11};
     EXPECT_TRUE(dev->GetFeature(other, 4));
-    EXPECT_EQ(hexPairs({other, other + 4}), "03 00 00 00");
+    EXPECT_EQ(hexOf(std::span(other, 4)), "03 00 00 00");
     dev->setConfiguration(HidConfiguration{1, 2, 64});
     EXPECT_EQ(dev->Configuration().RingBufferSize, 64u);
     EXPECT_TRUE(dev->FlushQueue());

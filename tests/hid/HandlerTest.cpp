@@ -6,14 +6,14 @@ namespace {
 
 struct Base {
     int calls = 0;
-    void Plug(THidDevice*) { ++calls; }
-    virtual void Virtual(THidDevice*) { calls += 10; }
+    void plug(THidDevice*) { ++calls; }
+    virtual void virtualPlug(THidDevice*) { calls += 10; }
     virtual ~Base() = default;
 };
 
 struct Window : Base {
-    void Other(THidDevice*) { calls += 100; }
-    void Virtual(THidDevice*) override { calls += 1000; }
+    void other(THidDevice*) { calls += 100; }
+    void virtualPlug(THidDevice*) override { calls += 1000; }
 };
 
 void freePlug(THidDevice*) {}
@@ -22,16 +22,18 @@ void otherFreePlug(THidDevice*) {}
 TEST(THidHandler, ComparesByFunctionOnly) {
     Window a;
     Window b;
-    const THidPlugEvent aPlug = THidPlugEvent::bind(&a, &Window::Plug);
+    const THidPlugEvent aPlug = THidPlugEvent::bind(&a, &Window::plug);
     struct Case {
         THidPlugEvent left;
         THidPlugEvent right;
         bool equal;
     } cases[] = {
-        {aPlug, THidPlugEvent::bind(&b, &Window::Plug), true},
-        {aPlug, THidPlugEvent::bind(&a, &Window::Other), false},
-        {THidPlugEvent::bind(&a, &Base::Virtual), THidPlugEvent::bind(&b, &Window::Virtual), false},
-        {THidPlugEvent::bind(&a, &Base::Virtual), THidPlugEvent::bind(&b, &Base::Virtual), true},
+        {aPlug, THidPlugEvent::bind(&b, &Window::plug), true},
+        {aPlug, THidPlugEvent::bind(&a, &Window::other), false},
+        {THidPlugEvent::bind(&a, &Base::virtualPlug), THidPlugEvent::bind(&b, &Window::virtualPlug),
+         false},
+        {THidPlugEvent::bind(&a, &Base::virtualPlug), THidPlugEvent::bind(&b, &Base::virtualPlug),
+         true},
         {THidPlugEvent(&freePlug), THidPlugEvent(&freePlug), true},
         {THidPlugEvent(&freePlug), THidPlugEvent(&otherFreePlug), false},
         {THidPlugEvent(), THidPlugEvent(), true},
@@ -47,13 +49,13 @@ TEST(THidHandler, ComparesByFunctionOnly) {
 TEST(THidHandler, CallsTheMethodOnItsReceiver) {
     Window a;
     Window b;
-    THidPlugEvent::bind(&b, &Window::Plug)(nullptr);
-    THidPlugEvent::bind(&a, &Base::Virtual)(nullptr);  // virtual dispatch reaches Window
-    THidPlugEvent::bind(&a, &Window::Other)(nullptr);
+    THidPlugEvent::bind(&b, &Window::plug)(nullptr);
+    THidPlugEvent::bind(&a, &Base::virtualPlug)(nullptr);  // virtual dispatch reaches Window
+    THidPlugEvent::bind(&a, &Window::other)(nullptr);
     EXPECT_EQ(a.calls, 1100);
     EXPECT_EQ(b.calls, 1);
     EXPECT_FALSE(THidPlugEvent());
-    EXPECT_TRUE(THidPlugEvent::bind(&a, &Window::Plug));
+    EXPECT_TRUE(THidPlugEvent::bind(&a, &Window::plug));
 }
 
 }  // namespace

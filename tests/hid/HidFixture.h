@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "ManualUiThread.h"
+#include "ReportBytes.h"
 #include "hid/HidControllerClass.h"
 #include "sim/SimHidPlatform.h"
 
@@ -32,28 +33,28 @@ struct EventLog {
     std::vector<std::string> events;
 
     static std::string path(THidDevice* dev) { return dev->PnPInfo().DevicePath(); }
-    void Arrival(THidDevice* dev) { events.push_back("arrival " + path(dev)); }
-    void Removal(THidDevice* dev) {
+    void onArrival(THidDevice* dev) { events.push_back("arrival " + path(dev)); }
+    void onRemoval(THidDevice* dev) {
         const bool closed = dev->HidFileHandle() == InvalidHandle &&
                             dev->HidOverlappedRead() == InvalidHandle &&
                             dev->HidOverlappedWrite() == InvalidHandle;
         events.push_back("removal " + path(dev) + (dev->IsPluggedIn() ? " plugged" : " gone") +
                          (closed ? "" : " open"));
     }
-    void Unplug(THidDevice* dev) { events.push_back("unplug " + path(dev)); }
-    void DeviceChange(THidDeviceController*) { events.push_back("change"); }
-    void OtherDeviceChange(THidDeviceController*) { events.push_back("other change"); }
-    void Error(THidDevice* dev, std::uint32_t code) {
+    void onUnplug(THidDevice* dev) { events.push_back("unplug " + path(dev)); }
+    void onDeviceChange(THidDeviceController*) { events.push_back("change"); }
+    void onOtherDeviceChange(THidDeviceController*) { events.push_back("other change"); }
+    void onError(THidDevice* dev, std::uint32_t code) {
         events.push_back("error " + path(dev) + " " + std::to_string(code));
     }
-    void Data(THidDevice* dev, std::uint8_t id, const std::uint8_t* data, std::uint16_t size) {
+    void onData(THidDevice* dev, std::uint8_t id, const std::uint8_t* data, std::uint16_t size) {
         std::vector<std::uint8_t> report;
         report.reserve(size + 1u);
         report.push_back(id);
         for (std::uint16_t i = 0; i < size; ++i) {
             report.push_back(data[i]);
         }
-        events.push_back("data " + path(dev) + " " + hexPairs(report));
+        events.push_back("data " + path(dev) + " " + hexOf(report));
     }
     std::vector<std::string> take() { return std::exchange(events, {}); }
 };
@@ -66,9 +67,9 @@ protected:
     // then OnDeviceChange, then the event loop handles the initial notification.
     void start() {
         ctl = std::make_unique<THidDeviceController>(sim, ui);
-        ctl->setOnArrival(THidPlugEvent::bind(&log, &EventLog::Arrival));
-        ctl->setOnRemoval(THidPlugEvent::bind(&log, &EventLog::Removal));
-        ctl->setOnDeviceChange(THidNotifyEvent::bind(&log, &EventLog::DeviceChange));
+        ctl->setOnArrival(THidPlugEvent::bind(&log, &EventLog::onArrival));
+        ctl->setOnRemoval(THidPlugEvent::bind(&log, &EventLog::onRemoval));
+        ctl->setOnDeviceChange(THidNotifyEvent::bind(&log, &EventLog::onDeviceChange));
         ui.pump();
     }
 

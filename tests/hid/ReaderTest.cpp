@@ -13,20 +13,6 @@ namespace {
 
 using Events = std::vector<std::string>;
 
-// A report of `length` bytes: the given leading bytes, then zeros.
-std::vector<std::uint8_t> report(std::vector<std::uint8_t> head, std::size_t length = 65) {
-    head.resize(length, 0);
-    return head;
-}
-
-std::string zeros(int count) {
-    std::string text;
-    for (int i = 0; i < count; ++i) {
-        text += " 00";
-    }
-    return text;
-}
-
 class ReaderTest : public HidTest {
 protected:
     // Lists the devices and checks out the first with the data handler installed.
@@ -38,7 +24,7 @@ protected:
         log.take();
         THidDevice* dev = nullptr;
         EXPECT_TRUE(ctl->CheckOutByIndex(dev, 0));
-        dev->setOnData(THidDataEvent::bind(&log, &EventLog::Data));
+        dev->setOnData(THidDataEvent::bind(&log, &EventLog::onData));
         EXPECT_TRUE(dev->HasReader());
         return dev;
     }
@@ -56,17 +42,17 @@ TEST_F(ReaderTest, DeliversReportIdAndTheBytesAfterIt) {
         std::vector<std::vector<std::uint8_t>> sent;
         Events expected;
     } cases[] = {
-        {testDevice("/a"), {report({0x00, 'G', 'S', 0x01})}, {"data /a 00 47 53 01" + zeros(61)}},
+        {testDevice("/a"), {reportOf("00 47 53 01")}, {"data /a " + reportHex("00 47 53 01")}},
         // A read that completes with no bytes delivers nothing.
-        {testDevice("/a"), {{}, report({0x00, 'G', 'F'})}, {"data /a 00 47 46" + zeros(62)}},
-        {numbered, {report({0x05, 0xFF}, 9)}, {"data /a 05 FF" + zeros(7)}},
+        {testDevice("/a"), {{}, reportOf("00 47 46")}, {"data /a " + reportHex("00 47 46")}},
+        {numbered, {reportOf("05 FF", 9)}, {"data /a " + hexOf(reportOf("05 FF", 9))}},
     };
     for (const auto& c : cases) {
         SimHidPlatform platform;
         platform.plug(c.desc);
         THidDeviceController controller(platform, ui);
-        controller.setOnDeviceData(THidDataEvent::bind(&log, &EventLog::Data));
-        controller.setOnDeviceChange(THidNotifyEvent::bind(&log, &EventLog::DeviceChange));
+        controller.setOnDeviceData(THidDataEvent::bind(&log, &EventLog::onData));
+        controller.setOnDeviceChange(THidNotifyEvent::bind(&log, &EventLog::onDeviceChange));
         ui.pump();
         log.take();
         THidDevice* dev = nullptr;
@@ -90,7 +76,7 @@ TEST_F(ReaderTest, ReaderStartsOnlyWhenCheckedOutWithAHandlerAndReadWriteAccess)
     log.take();
     THidDevice* a = ctl->Devices()[0];
     THidDevice* q = ctl->Devices()[1];
-    const auto data = THidDataEvent::bind(&log, &EventLog::Data);
+    const auto data = THidDataEvent::bind(&log, &EventLog::onData);
     a->setOnData(data);
     q->setOnData(data);
     EXPECT_FALSE(a->HasReader());
@@ -103,9 +89,9 @@ TEST_F(ReaderTest, ReaderStartsOnlyWhenCheckedOutWithAHandlerAndReadWriteAccess)
 
     // Replacing the handler keeps the reader; the next delivery uses the new one.
     EventLog other;
-    a->setOnData(THidDataEvent::bind(&other, &EventLog::Data));
+    a->setOnData(THidDataEvent::bind(&other, &EventLog::onData));
     EXPECT_TRUE(a->HasReader());
-    sim.sendInput("/a", report({0x00, 0x01}));
+    sim.sendInput("/a", reportOf("00 01"));
     ASSERT_TRUE(ui.pumpUntil([&] { return !other.events.empty(); }));
     EXPECT_EQ(log.events, Events{});
 
@@ -119,11 +105,11 @@ TEST_F(ReaderTest, ReaderStartsOnlyWhenCheckedOutWithAHandlerAndReadWriteAccess)
 
 TEST_F(ReaderTest, EmptyOnDataReturnsAfterTheReaderEndedAndMakesThePendingDelivery) {
     THidDevice* dev = holdReading({testDevice("/a")});
-    sim.sendInput("/a", report({0x00, 'G', 'S'}));
+    sim.sendInput("/a", reportOf("00 47 53"));
     ASSERT_TRUE(ui.waitUntilQueued());  // the reader waits for its delivery
     dev->setOnData({});
     EXPECT_FALSE(dev->HasReader());
-    EXPECT_EQ(log.take(), Events{"data /a 00 47 53" + zeros(62)});
+    EXPECT_EQ(log.take(), Events{"data /a " + reportHex("00 47 53")});
     ui.pump();  // the posted delivery finds nothing left to do
     EXPECT_EQ(log.take(), Events{});
     ctl->CheckIn(dev);
@@ -135,15 +121,15 @@ TEST_F(ReaderTest, HandlerMayCheckItsOwnDeviceIn) {
         THidDeviceController* ctl;
         THidDevice* held;
         int calls = 0;
-        void Data(THidDevice*, std::uint8_t, const std::uint8_t* data, std::uint16_t size) {
+        void onData(THidDevice*, std::uint8_t, const std::uint8_t* data, std::uint16_t size) {
             ++calls;
             ctl->CheckIn(held);
             EXPECT_EQ(data[0], 'G');  // the bytes stay valid until the handler returns
             EXPECT_EQ(size, 64);
         }
     } releaser{ctl.get(), dev};
-    dev->setOnData(THidDataEvent::bind(&releaser, &Releaser::Data));
-    sim.sendInput("/a", report({0x00, 'G'}));
+    dev->setOnData(THidDataEvent::bind(&releaser, &Releaser::onData));
+    sim.sendInput("/a", reportOf("00 47"));
     ASSERT_TRUE(ui.pumpUntil([&] { return releaser.calls == 1; }));
     EXPECT_EQ(releaser.held, nullptr);
     EXPECT_FALSE(dev->HasReader());
@@ -153,7 +139,7 @@ TEST_F(ReaderTest, HandlerMayCheckItsOwnDeviceIn) {
 TEST_F(ReaderTest, FailedReadStartIsReportedOncePerSlice) {
     THidDevice* dev = holdReading({testDevice("/a")});
     dev->setThreadSleepTime(10000);
-    dev->setOnDataError(THidDataErrorEvent::bind(&log, &EventLog::Error));
+    dev->setOnDataError(THidDataErrorEvent::bind(&log, &EventLog::onError));
     sim.unplug("/a");
     ASSERT_TRUE(waitForEvents(3));
     // The read start fails before or after the pass has closed the channel.
@@ -170,13 +156,13 @@ TEST_F(ReaderTest, FailedReadStartIsReportedOncePerSlice) {
 
 TEST_F(ReaderTest, DestroyedControllerStopsTheReadersOfHeldDevices) {
     THidDevice* dev = holdReading({testDevice("/a")});
-    dev->setOnUnplug(THidPlugEvent::bind(&log, &EventLog::Unplug));
-    sim.sendInput("/a", report({0x00, 0x01}));
+    dev->setOnUnplug(THidPlugEvent::bind(&log, &EventLog::onUnplug));
+    sim.sendInput("/a", reportOf("00 01"));
     ASSERT_TRUE(ui.waitUntilQueued());
     ctl.reset();
     EXPECT_FALSE(dev->HasReader());
-    EXPECT_EQ(log.take(), (Events{"data /a 00 01" + zeros(63), "unplug /a"}));
-    dev->setOnData(THidDataEvent::bind(&log, &EventLog::Data));
+    EXPECT_EQ(log.take(), (Events{"data /a " + reportHex("00 01"), "unplug /a"}));
+    dev->setOnData(THidDataEvent::bind(&log, &EventLog::onData));
     EXPECT_FALSE(dev->HasReader());  // an unplugged device never reads again
     delete dev;
     EXPECT_EQ(sim.openChannels("/a"), 0);
@@ -199,8 +185,8 @@ TEST_F(ReaderTest, DestroyingACheckedOutDeviceRenewsItsPosition) {
     start();
     THidDevice* dev = nullptr;
     ASSERT_TRUE(ctl->CheckOutByIndex(dev, 1));
-    const auto data = THidDataEvent::bind(&log, &EventLog::Data);
-    dev->setOnDataError(THidDataErrorEvent::bind(&log, &EventLog::Error));
+    const auto data = THidDataEvent::bind(&log, &EventLog::onData);
+    dev->setOnDataError(THidDataErrorEvent::bind(&log, &EventLog::onError));
     dev->setThreadSleepTime(50);
     dev->setTag(7);
     dev->setOnData(data);
@@ -262,8 +248,8 @@ TEST(ReaderStopTest, StopMakesADeliveryThatBeganWhileItWaited) {
     ui.pump();
     THidDevice* dev = nullptr;
     ASSERT_TRUE(ctl.CheckOutByIndex(dev, 0));
-    dev->setOnData(THidDataEvent::bind(&log, &EventLog::Data));
-    sim.sendInput("/a", report({0x00, 'G', 'S'}));
+    dev->setOnData(THidDataEvent::bind(&log, &EventLog::onData));
+    sim.sendInput("/a", reportOf("00 47 53"));
     ASSERT_TRUE(sim.waitUntilReaderHeld());
 
     // Stopped from a thread of its own, so that a stop that never returns
@@ -279,7 +265,7 @@ TEST(ReaderStopTest, StopMakesADeliveryThatBeganWhileItWaited) {
     }
     stopper.join();
     EXPECT_FALSE(dev->HasReader());
-    EXPECT_EQ(log.take(), Events{"data /a 00 47 53" + zeros(62)});
+    EXPECT_EQ(log.take(), Events{"data /a " + reportHex("00 47 53")});
     ui.pump();  // the posted delivery finds nothing left to do
     EXPECT_EQ(log.take(), Events{});
     ctl.CheckIn(dev);
@@ -290,15 +276,15 @@ TEST_F(ReaderTest, RoundTripThroughAResponder) {
     desc.responder = [](const std::vector<std::uint8_t>& written) {
         auto reply = written;
         reply[1] = 'O';
-        return std::vector<SimInputReport>{
-            {reply, std::chrono::milliseconds(0)},
-            {report({0x00, 'L', 'T'}), std::chrono::milliseconds(20)}};
+        return std::vector<SimInputReport>{{reply, std::chrono::milliseconds(0)},
+                                           {reportOf("00 4C 54"), std::chrono::milliseconds(20)}};
     };
     THidDevice* dev = holdReading({desc});
     std::uint32_t written = 0;
-    ASSERT_TRUE(dev->WriteFile(report({0x00, 'K', 'X'}).data(), 65, written));
+    ASSERT_TRUE(dev->WriteFile(reportOf("00 4B 58").data(), 65, written));
     ASSERT_TRUE(waitForEvents(2));
-    EXPECT_EQ(log.take(), (Events{"data /a 00 4F 58" + zeros(62), "data /a 00 4C 54" + zeros(62)}));
+    EXPECT_EQ(log.take(),
+              (Events{"data /a " + reportHex("00 4F 58"), "data /a " + reportHex("00 4C 54")}));
     std::multiset<char> directions;
     for (const auto& line : sim.transcript()) {
         directions.insert(line.direction);

@@ -48,7 +48,7 @@ TEST(SimHidPlatform, ReportsReachEveryReadingChannelWithTheirIdFirst) {
         ASSERT_TRUE(sim.startRead(handle, buffer, 65));
         EXPECT_EQ(sim.wait(handle, 1000), HidWaitResult::IoCompletion);
         EXPECT_EQ(sim.transferResult(handle), 3u);
-        EXPECT_EQ(hexPairs({buffer, buffer + 3}), "00 47 53");
+        EXPECT_EQ(hexOf(std::span(buffer, 3)), "00 47 53");
     }
     const auto lines = sim.transcript();
     ASSERT_EQ(lines.size(), 2u);

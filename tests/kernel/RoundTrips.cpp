@@ -6,11 +6,13 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <array>
 #include <cerrno>
 #include <chrono>
 #include <cstdint>
 #include <cstring>
+#include <vector>
+
+#include "ReportBytes.h"
 
 namespace {
 
@@ -18,21 +20,15 @@ using Clock = std::chrono::steady_clock;
 
 constexpr int ReplyTimeoutMs = 2000;
 
-using Request = std::array<std::uint8_t, 65>;
+using Request = std::vector<std::uint8_t>;
 
-// The status request: report ID 0, "G", "S", then zeros to 65 bytes.
 Request statusRequest() {
-    Request report{};
-    report[1] = 'G';
-    report[2] = 'S';
-    return report;
+    return reportOf("00 47 53");
 }
 
 // The request for memory packet `packet`: "G", "M", its number big-endian.
 Request memoryRequest(unsigned packet) {
-    Request report{};
-    report[1] = 'G';
-    report[2] = 'M';
+    Request report = reportOf("00 47 4D");
     report[3] = static_cast<std::uint8_t>(packet >> 8);
     report[4] = static_cast<std::uint8_t>(packet & 0xFF);
     return report;

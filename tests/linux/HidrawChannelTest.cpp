@@ -8,6 +8,7 @@
 #include <thread>
 #include <vector>
 
+#include "ReportBytes.h"
 #include "hid/platform/linux/HidrawChannels.h"
 #include "hid/platform/linux/LinuxErrors.h"
 
@@ -56,11 +57,6 @@ protected:
     int device = -1;
 };
 
-Bytes withZeros(Bytes bytes, std::size_t size) {
-    bytes.resize(size, 0x00);
-    return bytes;
-}
-
 }  // namespace
 
 TEST_F(HidrawChannelTest, ReadsGiveTheReportIdFirst) {
@@ -72,8 +68,7 @@ TEST_F(HidrawChannelTest, ReadsGiveTheReportIdFirst) {
         std::uint32_t result;
     };
     const Case cases[] = {
-        {"without numbered reports", false, withZeros({0x47, 0x53, 0x01}, 64),
-         withZeros({0x00, 0x47, 0x53, 0x01}, 65), 65},
+        {"without numbered reports", false, reportOf("47 53 01", 64), reportOf("00 47 53 01"), 65},
         {"with numbered reports",
          true,
          {0x02, 0xAA, 0xBB},
@@ -233,7 +228,7 @@ TEST_F(HidrawChannelTest, BlockingReadGetsAReportOrEndsWhenClosed) {
 }
 
 TEST_F(HidrawChannelTest, WritesSendExactlyTheBytesGiven) {
-    const Bytes report = withZeros({0x00, 0x47, 0x53}, 65);
+    const Bytes report = reportOf("00 47 53");
     std::uint32_t written = 0;
     const auto general = channels.find(open(HidAccess::ReadWrite));
     ASSERT_TRUE(general->write(report.data(), 65, written));

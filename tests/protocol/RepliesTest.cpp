@@ -5,7 +5,7 @@
 #include <array>
 #include <string>
 
-#include "Bytes.h"
+#include "ReplyBytes.h"
 #include "protocol/AnalogAlarm.h"
 #include "protocol/Calibration.h"
 #include "protocol/DigitalTriggers.h"
@@ -18,7 +18,6 @@
 #include "protocol/Status.h"
 
 using namespace protocol;
-using protocol_test::hex;
 using protocol_test::reply;
 
 TEST(Replies, StatusEveryField) {
@@ -50,7 +49,7 @@ TEST(Replies, StatusEveryField) {
 }
 
 TEST(Replies, ShortStatusReadsZeros) {
-    const std::vector<std::uint8_t> data = hex("47 53 09 10 01 01 01 01 12 34");
+    const std::vector<std::uint8_t> data = bytesOf("47 53 09 10 01 01 01 01 12 34");
     const StatusReply s = decodeStatus(Reply(data));
     EXPECT_EQ(s.gsmSignal, 9);
     EXPECT_EQ(s.adRaw[0], 0x1234);

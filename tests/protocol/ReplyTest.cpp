@@ -4,15 +4,14 @@
 
 #include <vector>
 
-#include "Bytes.h"
+#include "ReplyBytes.h"
 
 using protocol::Reply;
 using protocol::ReplyKind;
-using protocol_test::hex;
 using protocol_test::reply;
 
 TEST(Reply, ShortDataReadsAsZeros) {
-    const std::vector<std::uint8_t> data = hex("47 53 01 02 03 04 05 06 07 08");
+    const std::vector<std::uint8_t> data = bytesOf("47 53 01 02 03 04 05 06 07 08");
     const Reply r(data);
     EXPECT_EQ(r.byte(1), 0x47);
     EXPECT_EQ(r.byte(10), 0x08);

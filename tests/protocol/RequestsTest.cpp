@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "Bytes.h"
+#include "ReportBytes.h"
 #include "protocol/AnalogAlarm.h"
 #include "protocol/Calibration.h"
 #include "protocol/DigitalTriggers.h"
@@ -19,8 +19,6 @@
 #include "protocol/Status.h"
 
 using namespace protocol;
-using protocol_test::padded;
-using protocol_test::report;
 
 static WireText wire(std::u16string_view text) {
     WireTextResult result = WireText::fromUtf16(text);
@@ -90,18 +88,18 @@ TEST(Requests, MatchTheirBytes) {
     };
     for (const Case& c : cases) {
         EXPECT_EQ(std::vector<std::uint8_t>(c.request.bytes().begin(), c.request.bytes().end()),
-                  report(c.bytes))
+                  reportOf(c.bytes))
             << c.name;
     }
 }
 
 TEST(Requests, BlockRecordsMatchTheirBytes) {
     const SmsTextRecord sms = smsTextRecord(7, wire(u"Max"));
-    EXPECT_EQ(std::vector<std::uint8_t>(sms.begin(), sms.end()), padded("07 4D 61 78", 32));
+    EXPECT_EQ(std::vector<std::uint8_t>(sms.begin(), sms.end()), reportOf("07 4D 61 78", 32));
 
     const PhonebookRecord entry = phonebookRecord(0x0163, wire(u"12"), wire(u"ab"), true);
     EXPECT_EQ(
         std::vector<std::uint8_t>(entry.begin(), entry.end()),
-        padded("01 63 31 32 00 00 00 00 00 00 00 00 00 00 00 00 00 00 61 62 00 00 00 00 00 01",
-               32));
+        reportOf("01 63 31 32 00 00 00 00 00 00 00 00 00 00 00 00 00 00 61 62 00 00 00 00 00 01",
+                 32));
 }

@@ -5,11 +5,10 @@
 #include <array>
 #include <vector>
 
-#include "Bytes.h"
+#include "ReportBytes.h"
 
 using protocol::decodeWireText;
 using protocol::WireText;
-using protocol_test::hex;
 
 TEST(WireText, RefusesWhatTheUnitCannotStore) {
     struct Case {
@@ -47,7 +46,7 @@ TEST(WireText, WritesLatin1BytesAndCutsToTheField) {
         EXPECT_EQ(result.text->size(), c.text.size());
         std::vector<std::uint8_t> field(c.fieldSize, 0xAA);
         result.text->writeTo(field);
-        EXPECT_EQ(field, hex(c.bytes));
+        EXPECT_EQ(field, bytesOf(c.bytes));
     }
 }
 
@@ -63,6 +62,6 @@ TEST(WireText, DecodesUpToTheFirstZeroOrTheWholeField) {
         {"FF 80 01", u"\u00FF\u0080\u0001"},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(decodeWireText(hex(c.bytes)), c.text) << c.bytes;
+        EXPECT_EQ(decodeWireText(bytesOf(c.bytes)), c.text) << c.bytes;
     }
 }

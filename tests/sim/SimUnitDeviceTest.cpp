@@ -20,7 +20,7 @@ std::u16string indexedOf(SimHidPlatform& platform, HidHandle h, std::uint32_t in
 }
 
 bool send(SimHidPlatform& platform, HidHandle h, const char* request) {
-    const UnitReport bytes = report(request);
+    const UnitReport bytes = reportOf(request);
     std::uint32_t written = 0;
     return platform.write(h, bytes.data(), static_cast<std::uint32_t>(bytes.size()), written);
 }
@@ -83,9 +83,9 @@ TEST(SimUnitDeviceTest, AnswersThroughThePlatformAfterItsLatency) {
     device.unit().behaviour().latencyMs = 2;
     const HidHandle h = platform.open(device.path(), HidAccess::ReadWrite);
     ASSERT_TRUE(send(platform, h, R"(00 53 4E 02 "0641")"));
-    EXPECT_EQ(receive(platform, h), hexOf(report("00 53 4E")));
+    EXPECT_EQ(receive(platform, h), hexOf(reportOf("00 53 4E")));
     ASSERT_TRUE(send(platform, h, "00 47 4E 02"));
-    EXPECT_EQ(receive(platform, h), hexOf(report(R"(00 47 4E 02 00 "0641")")));
+    EXPECT_EQ(receive(platform, h), hexOf(reportOf(R"(00 47 4E 02 00 "0641")")));
     EXPECT_EQ(device.unit().gsmNumber(2), "0641");
     // A short reply arrives short.
     device.unit().behaviour().shortReportBytes = 5;
@@ -100,7 +100,7 @@ TEST(SimUnitDeviceTest, UnplugFaultLeavesForGoodUntilPluggedAgain) {
     device.unit().behaviour().unplugAtRequest = 2;
     const HidHandle h = platform.open(device.path(), HidAccess::ReadWrite);
     ASSERT_TRUE(send(platform, h, R"(00 53 4E 00 "0641")"));
-    EXPECT_EQ(receive(platform, h), hexOf(report("00 53 4E")));
+    EXPECT_EQ(receive(platform, h), hexOf(reportOf("00 53 4E")));
     ASSERT_TRUE(send(platform, h, "00 47 4E 00"));
     EXPECT_FALSE(device.plugged());
     EXPECT_EQ(receive(platform, h), "read failed");
@@ -109,7 +109,7 @@ TEST(SimUnitDeviceTest, UnplugFaultLeavesForGoodUntilPluggedAgain) {
     device.plug();
     ASSERT_TRUE(device.plugged());
     EXPECT_EQ(askOnce(platform, device.path(), "00 47 4E 00"),
-              hexOf(report(R"(00 47 4E 00 00 "0641")")));
+              hexOf(reportOf(R"(00 47 4E 00 00 "0641")")));
 }
 
 }  // namespace

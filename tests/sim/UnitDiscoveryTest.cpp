@@ -22,10 +22,10 @@ struct Log {
     std::vector<std::string> events;
     std::vector<std::string> data;
 
-    void Arrival(THidDevice* dev) { events.push_back("arrival " + dev->PnPInfo().DevicePath()); }
-    void Removal(THidDevice* dev) { events.push_back("removal " + dev->PnPInfo().DevicePath()); }
-    void Change(THidDeviceController*) { events.push_back("change"); }
-    void Data(THidDevice*, std::uint8_t id, const std::uint8_t* bytes, std::uint16_t size) {
+    void onArrival(THidDevice* dev) { events.push_back("arrival " + dev->PnPInfo().DevicePath()); }
+    void onRemoval(THidDevice* dev) { events.push_back("removal " + dev->PnPInfo().DevicePath()); }
+    void onChange(THidDeviceController*) { events.push_back("change"); }
+    void onData(THidDevice*, std::uint8_t id, const std::uint8_t* bytes, std::uint16_t size) {
         UnitReport report(size + 1u, id);
         std::copy_n(bytes, size, report.begin() + 1);
         data.push_back(hexOf(report));
@@ -36,9 +36,9 @@ class UnitDiscoveryTest : public ::testing::Test {
 protected:
     void start() {
         ctl = std::make_unique<THidDeviceController>(sim, ui);
-        ctl->setOnArrival(THidPlugEvent::bind(&log, &Log::Arrival));
-        ctl->setOnRemoval(THidPlugEvent::bind(&log, &Log::Removal));
-        ctl->setOnDeviceChange(THidNotifyEvent::bind(&log, &Log::Change));
+        ctl->setOnArrival(THidPlugEvent::bind(&log, &Log::onArrival));
+        ctl->setOnRemoval(THidPlugEvent::bind(&log, &Log::onRemoval));
+        ctl->setOnDeviceChange(THidNotifyEvent::bind(&log, &Log::onChange));
         ui.pump();
         log.events.clear();
     }
@@ -49,8 +49,8 @@ protected:
         if (!ctl->CheckOutByIndex(dev, 0)) {
             return "no unit";
         }
-        dev->setOnData(THidDataEvent::bind(&log, &Log::Data));
-        const UnitReport bytes = report(request);
+        dev->setOnData(THidDataEvent::bind(&log, &Log::onData));
+        const UnitReport bytes = reportOf(request);
         std::uint32_t written = 0;
         log.data.clear();
         const bool sent = dev->WriteFile(bytes.data(), 65, written) &&
@@ -96,7 +96,7 @@ TEST_F(UnitDiscoveryTest, FormatAndBootModeAreARemovalAndALaterArrival) {
 
         THidDevice* dev = nullptr;
         ASSERT_TRUE(ctl->CheckOutByIndex(dev, 0));
-        const UnitReport bytes = report(c.request);
+        const UnitReport bytes = reportOf(c.request);
         std::uint32_t written = 0;
         ASSERT_TRUE(dev->WriteFile(bytes.data(), 65, written));
         ASSERT_TRUE(ui.pumpUntil([&] { return log.events.size() >= 2; }));
@@ -107,7 +107,7 @@ TEST_F(UnitDiscoveryTest, FormatAndBootModeAreARemovalAndALaterArrival) {
 
         ASSERT_TRUE(ui.pumpUntil([&] { return log.events.size() >= 4; }));
         EXPECT_EQ(log.events, (std::vector<std::string>{removal, "change", arrival, "change"}));
-        EXPECT_EQ(ask("00 47 4E 00"), hexOf(report(c.numberAfter)));
+        EXPECT_EQ(ask("00 47 4E 00"), hexOf(reportOf(c.numberAfter)));
 
         ctl.reset();
         unit.unplug();

@@ -21,18 +21,19 @@ struct Step {
 void run(VirtualUnit& unit, std::initializer_list<Step> steps) {
     for (const Step& step : steps) {
         SCOPED_TRACE(step.request);
-        const UnitResponse response = unit.handle(report(step.request));
+        const UnitResponse response = unit.handle(reportOf(step.request));
         EXPECT_EQ(response.bus, UnitResponse::Bus::Stay);
         std::vector<std::string> expected;
         if (step.reply != nullptr) {
-            expected.push_back(hexOf(report(step.reply)));
+            expected.push_back(hexOf(reportOf(step.reply)));
         }
         EXPECT_EQ(hexOf(response.replies), expected);
     }
 }
 
 std::string packet(VirtualUnit& unit, int p) {
-    const UnitResponse r = unit.handle(report("00 47 4D 00 " + hexOf(UnitReport{std::uint8_t(p)})));
+    const UnitResponse r =
+        unit.handle(reportOf("00 47 4D 00 " + hexOf(UnitReport{std::uint8_t(p)})));
     return r.replies.size() == 1 ? hexOf(r.replies[0]) : "no reply";
 }
 
@@ -53,7 +54,7 @@ TEST(VirtualUnitTest, GsmNumbersKeepFifteenAndSixteenCharacters) {
               });
     EXPECT_EQ(unit.gsmNumber(0), "381641234567890");
     EXPECT_EQ(unit.gsmNumber(5), "064");
-    EXPECT_EQ(packet(unit, 0), hexOf(report(R"(00 47 4D 00 00 "381641234567890" 00)")));
+    EXPECT_EQ(packet(unit, 0), hexOf(reportOf(R"(00 47 4D 00 00 "381641234567890" 00)")));
 }
 
 TEST(VirtualUnitTest, SmsTextsKeepThirtyAndThirtyTwoBytes) {
@@ -71,7 +72,7 @@ TEST(VirtualUnitTest, SmsTextsKeepThirtyAndThirtyTwoBytes) {
     EXPECT_EQ(unit.smsText(9), "ABCDEFGHIJKLMNOPQRSTUVWXYZ012345");
     // Slot 9 is the last 32 bytes of packet 12.
     EXPECT_EQ(packet(unit, 12),
-              hexOf(report(R"(00 47 4D 00 0C "ABCDEFGHIJKLMNOPQRSTUVWXYZ012345")")));
+              hexOf(reportOf(R"(00 47 4D 00 0C "ABCDEFGHIJKLMNOPQRSTUVWXYZ012345")")));
 }
 
 TEST(VirtualUnitTest, DigitalTriggersComeBackAsABitMaskOneByteLater) {
@@ -131,8 +132,8 @@ TEST(VirtualUnitTest, PhonebookKeepsRecordsZeroToNinetyNine) {
     EXPECT_EQ(unit.phonebookRecord(0), (UnitPhonebookRecord{"381601234567890", "Marko1", 1}));
     // Record 99 is packet 16 + 99.
     EXPECT_EQ(packet(unit, 115),
-              hexOf(report(R"(00 47 4D 00 73 "063" 00 00 00 00 00 00 00 00 00 00 00 00 00 "Ana" )"
-                           "00 00 00 00 FF FF FF FF FF FF FF FF FF")));
+              hexOf(reportOf(R"(00 47 4D 00 73 "063" 00 00 00 00 00 00 00 00 00 00 00 00 00 "Ana" )"
+                             "00 00 00 00 FF FF FF FF FF FF FF FF FF")));
 }
 
 TEST(VirtualUnitTest, RelayPulseTimeStaysWithinOneTo250) {
@@ -186,29 +187,29 @@ TEST(VirtualUnitTest, StatusCarriesLiveValuesAndCalculatedValues) {
                   {"00 53 4F 54", nullptr},
                   {"00 53 44 45 00", nullptr},
               });
-    const UnitResponse again = unit.handle(report("00 47 53"));
+    const UnitResponse again = unit.handle(reportOf("00 47 53"));
     ASSERT_EQ(again.replies.size(), 1u);
     EXPECT_EQ(again.replies[0][8], 0);
     EXPECT_EQ(again.replies[0][63], 0);
     unit.live().fixedCallFunction = 9;
-    EXPECT_EQ(unit.handle(report("00 47 53")).replies[0][63], 9);
+    EXPECT_EQ(unit.handle(reportOf("00 47 53")).replies[0][63], 9);
 }
 
 TEST(VirtualUnitTest, FormattedMemoryHoldsDefaultsAtTheirOffsets) {
     VirtualUnit unit;
     EXPECT_EQ(packet(unit, 13),
-              hexOf(report("00 47 4D 00 0D 00 00 00 05 05 05 00 FF 00 0F 42 40 00 00 00 00 "
-                           "00 3C 03 00 00 FF FF FF 00 00 27 10 00 00 00 00")));
+              hexOf(reportOf("00 47 4D 00 0D 00 00 00 05 05 05 00 FF 00 0F 42 40 00 00 00 00 "
+                             "00 3C 03 00 00 FF FF FF 00 00 27 10 00 00 00 00")));
     EXPECT_EQ(packet(unit, 14),
-              hexOf(report("00 47 4D 00 0E 00 00 27 10 00 00 00 00 00 00 00 00 00 00 FF FF "
-                           "0A 00 FF FF FF FF FF FF FF FF FF FF FF FF FF FF")));
+              hexOf(reportOf("00 47 4D 00 0E 00 00 27 10 00 00 00 00 00 00 00 00 00 00 FF FF "
+                             "0A 00 FF FF FF FF FF FF FF FF FF FF FF FF FF FF")));
     EXPECT_EQ(packet(unit, 16),
-              hexOf(report("00 47 4D 00 10 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 "
-                           "00 00 00 00 00 00 00 FF FF FF FF FF FF FF FF FF")));
+              hexOf(reportOf("00 47 4D 00 10 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 "
+                             "00 00 00 00 00 00 00 FF FF FF FF FF FF FF FF FF")));
     const std::string allFiller = "00 47 4D 00 7F " + hexOf(UnitReport(32, 0xFF));
-    EXPECT_EQ(packet(unit, 127), hexOf(report(allFiller)));
+    EXPECT_EQ(packet(unit, 127), hexOf(reportOf(allFiller)));
     EXPECT_EQ(packet(unit, 128), "no reply");
-    EXPECT_EQ(hexOf(unit.handle(report("00 47 4D 01 00")).replies), std::vector<std::string>{});
+    EXPECT_EQ(hexOf(unit.handle(reportOf("00 47 4D 01 00")).replies), std::vector<std::string>{});
 }
 
 TEST(VirtualUnitTest, SettingsWrittenByRequestsShowInTheDump) {
@@ -222,11 +223,11 @@ TEST(VirtualUnitTest, SettingsWrittenByRequestsShowInTheDump) {
                   {"00 53 44 45 01", nullptr},
               });
     EXPECT_EQ(packet(unit, 13),
-              hexOf(report("00 47 4D 00 0D 01 00 01 0A 14 1E 01 FF 00 01 E8 48 FF FF 8A D0 "
-                           "01 2C 03 01 01 FF FF FF 00 01 86 A0 FF FF FF FF")));
+              hexOf(reportOf("00 47 4D 00 0D 01 00 01 0A 14 1E 01 FF 00 01 E8 48 FF FF 8A D0 "
+                             "01 2C 03 01 01 FF FF FF 00 01 86 A0 FF FF FF FF")));
     EXPECT_EQ(packet(unit, 14),
-              hexOf(report("00 47 4D 00 0E 00 26 25 A0 FF 41 13 0C FF 38 9C 40 07 00 FF FF "
-                           "19 01 FF FF FF FF FF FF FF FF FF FF FF FF FF FF")));
+              hexOf(reportOf("00 47 4D 00 0E 00 26 25 A0 FF 41 13 0C FF 38 9C 40 07 00 FF FF "
+                             "19 01 FF FF FF FF FF FF FF FF FF FF FF FF FF FF")));
 }
 
 TEST(VirtualUnitTest, FormatLeavesTheBusErasesAndReturns) {
@@ -238,7 +239,7 @@ TEST(VirtualUnitTest, FormatLeavesTheBusErasesAndReturns) {
                   {"00 53 4F 54", nullptr},
               });
     const VirtualUnit::Memory before = unit.memory();
-    const UnitResponse r = unit.handle(report("00 53 46"));
+    const UnitResponse r = unit.handle(reportOf("00 53 46"));
     EXPECT_TRUE(r.replies.empty());
     EXPECT_EQ(r.bus, UnitResponse::Bus::LeaveAndReturn);
     EXPECT_EQ(r.offBusMs, 1234u);
@@ -252,7 +253,7 @@ TEST(VirtualUnitTest, BootModeLeavesTheBusAndReturnsWithItsSettings) {
     VirtualUnit unit;
     unit.behaviour().bootTimeMs = 777;
     run(unit, {{R"(00 53 4E 00 "0641")", "00 53 4E"}});
-    const UnitResponse r = unit.handle(report("00 53 52 42"));
+    const UnitResponse r = unit.handle(reportOf("00 53 52 42"));
     EXPECT_TRUE(r.replies.empty());
     EXPECT_EQ(r.bus, UnitResponse::Bus::LeaveAndReturn);
     EXPECT_EQ(r.offBusMs, 777u);
@@ -265,7 +266,7 @@ TEST(VirtualUnitTest, UnknownRequestsChangeNothingAndGetNoReply) {
                                 "00 47 4B 44", "00 53 41 58 01 01 01", "00 67 73"}) {
         SCOPED_TRACE(request);
         VirtualUnit unit;
-        const UnitResponse r = unit.handle(report(request));
+        const UnitResponse r = unit.handle(reportOf(request));
         EXPECT_TRUE(r.replies.empty());
         EXPECT_EQ(r.bus, UnitResponse::Bus::Stay);
         EXPECT_EQ(unit.memory(), VirtualUnit().memory());
@@ -278,8 +279,8 @@ TEST(VirtualUnitTest, ShortAndLongRequestsReadAsSixtyFiveBytes) {
     VirtualUnit unit;
     const UnitReport shortRequest = bytesOf("00 47 4F");
     EXPECT_EQ(hexOf(unit.handle(shortRequest).replies),
-              std::vector<std::string>{hexOf(report("00 47 4F 00 0A"))});
-    UnitReport longRequest = report(R"(00 53 4E 01 "1234")");
+              std::vector<std::string>{hexOf(reportOf("00 47 4F 00 0A"))});
+    UnitReport longRequest = reportOf(R"(00 53 4E 01 "1234")");
     longRequest.resize(200, 0x39);
     unit.handle(longRequest);
     EXPECT_EQ(unit.gsmNumber(1), "1234");
@@ -295,9 +296,9 @@ struct FaultCase {
 };
 
 TEST(VirtualUnitTest, EachFaultShowsOnTheWire) {
-    const std::string gf = hexOf(report(R"(00 47 46 "BRV8 FW 3.02 02.12.2016")"));
-    const std::string go = hexOf(report("00 47 4F 00 0A"));
-    const std::string sn = hexOf(report("00 53 4E"));
+    const std::string gf = hexOf(reportOf(R"(00 47 46 "BRV8 FW 3.02 02.12.2016")"));
+    const std::string go = hexOf(reportOf("00 47 4F 00 0A"));
+    const std::string sn = hexOf(reportOf("00 53 4E"));
     const std::vector<FaultCase> cases = {
         {"none", [](UnitBehaviour&) {}, {"00 47 46", "00 47 4F"}, {{gf}, {go}}},
         {"drop all",
@@ -315,11 +316,11 @@ TEST(VirtualUnitTest, EachFaultShowsOnTheWire) {
         {"never acknowledge",
          [](UnitBehaviour& b) { b.neverAcknowledge = true; },
          {R"(00 53 4E 00 "1")", R"(00 53 50 00 "t")", R"(00 53 43 00 00 "2")", "00 47 4E 00"},
-         {{}, {}, {}, {hexOf(report(R"(00 47 4E 00 00 "1")"))}}},
+         {{}, {}, {}, {hexOf(reportOf(R"(00 47 4E 00 00 "1")"))}}},
         {"wrong tag",
          [](UnitBehaviour& b) { b.wrongTag = "GX"; },
          {"00 47 4F", R"(00 53 4E 00 "1")"},
-         {{hexOf(report("00 47 58 00 0A"))}, {hexOf(report("00 47 58"))}}},
+         {{hexOf(reportOf("00 47 58 00 0A"))}, {hexOf(reportOf("00 47 58"))}}},
         {"short report",
          [](UnitBehaviour& b) { b.shortReportBytes = 11; },
          {"00 47 46"},
@@ -339,7 +340,7 @@ TEST(VirtualUnitTest, EachFaultShowsOnTheWire) {
         VirtualUnit unit;
         c.set(unit.behaviour());
         for (std::size_t i = 0; i < c.requests.size(); ++i) {
-            const UnitResponse r = unit.handle(report(c.requests[i]));
+            const UnitResponse r = unit.handle(reportOf(c.requests[i]));
             EXPECT_EQ(hexOf(r.replies), c.replies[i]) << c.requests[i];
             if (i + 1 == c.requests.size()) {
                 EXPECT_EQ(r.bus, c.lastBus);
@@ -352,13 +353,13 @@ TEST(VirtualUnitTest, LatencyAndTranscriptFollowEveryRequest) {
     VirtualUnit unit;
     unit.behaviour().latencyMs = 2;
     unit.behaviour().dropTag = "GF";
-    EXPECT_EQ(unit.handle(report("00 47 4F")).delayMs, 2u);
-    unit.handle(report("00 47 46"));
+    EXPECT_EQ(unit.handle(reportOf("00 47 4F")).delayMs, 2u);
+    unit.handle(reportOf("00 47 46"));
     ASSERT_EQ(unit.transcript().size(), 3u);
     EXPECT_TRUE(unit.transcript()[0].toUnit);
-    EXPECT_EQ(hexOf(unit.transcript()[1].bytes), hexOf(report("00 47 4F 00 0A")));
+    EXPECT_EQ(hexOf(unit.transcript()[1].bytes), hexOf(reportOf("00 47 4F 00 0A")));
     EXPECT_FALSE(unit.transcript()[1].toUnit);
-    EXPECT_EQ(hexOf(unit.transcript()[2].bytes), hexOf(report("00 47 46")));
+    EXPECT_EQ(hexOf(unit.transcript()[2].bytes), hexOf(reportOf("00 47 46")));
 }
 
 // The raw readings follow a slow swing with noise that depends only on the seed.
@@ -367,7 +368,7 @@ TEST(VirtualUnitTest, RawReadingsAreASlowNoisyWaveformFromTheSeed) {
         VirtualUnit unit(seed);
         std::vector<std::pair<int, int>> out;
         for (int i = 0; i < 600; ++i) {
-            const UnitReport r = unit.handle(report("00 47 53")).replies.at(0);
+            const UnitReport r = unit.handle(reportOf("00 47 53")).replies.at(0);
             out.emplace_back(r[9] << 8 | r[10], r[11] << 8 | r[12]);
         }
         return out;

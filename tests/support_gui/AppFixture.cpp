@@ -7,40 +7,64 @@
 
 #include <QLabel>
 #include <QListWidget>
+#include <QTimer>
 
 AppFixture::AppFixture() = default;
 
 AppFixture::~AppFixture() {
-    // Windows first: the main window releases the devices while the
+    // The windows first: the main window releases the devices while the
     // platform and the event loop still exist.
-    Windows.reset();
+    windows_.reset();
 }
 
-SimUnitDevice& AppFixture::AddUnit(const std::string& serial) {
-    Units.push_back(std::make_unique<SimUnitDevice>(Platform, serial, Units.size() + 1));
-    return *Units.back();
+SimUnitDevice& AppFixture::addUnit(const std::string& serial) {
+    units.push_back(std::make_unique<SimUnitDevice>(platform, serial, units.size() + 1));
+    return *units.back();
 }
 
-void AppFixture::Start() {
-    Windows = std::make_unique<TApplicationWindows>(Platform, Ui);
-    Main().show();
-    ASSERT_TRUE(PumpUntil([this] { return StatusPanel(1) != QStringLiteral("Status"); }));
+void AppFixture::start() {
+    windows_ = std::make_unique<TApplicationWindows>(platform, ui);
+    mainForm().show();
+    ownTickMs_ = tickTimer()->interval();
+    ASSERT_TRUE(pumpUntil([this] { return statusPanel(1) != QStringLiteral("Status"); }));
 }
 
-TMainForm& AppFixture::Main() const {
-    return Windows->mainForm();
+void AppFixture::stopTicks() {
+    tickTimer()->stop();
 }
 
-TfrmMemory& AppFixture::Memory() const {
-    return *Windows->windows().frmMemory;
+void AppFixture::tick(int n) {
+    for (int k = 0; k < n; ++k) {
+        mainForm().Timer1Timer();
+    }
 }
 
-QWidget* AppFixture::MainWidget() const {
-    return &Windows->mainForm();
+void AppFixture::runTicks(int intervalMs) {
+    tickTimer()->start(intervalMs);
 }
 
-QWidget* AppFixture::Window(const char* className) const {
-    for (QWidget* window : Windows->all()) {
+void AppFixture::runTicks() {
+    runTicks(ownTickMs_);
+}
+
+QTimer* AppFixture::tickTimer() const {
+    return control<QTimer>("Timer1");
+}
+
+TMainForm& AppFixture::mainForm() const {
+    return windows_->mainForm();
+}
+
+TfrmMemory& AppFixture::memoryForm() const {
+    return *windows_->windows().frmMemory;
+}
+
+QWidget* AppFixture::mainWidget() const {
+    return &windows_->mainForm();
+}
+
+QWidget* AppFixture::windowOf(const char* className) const {
+    for (QWidget* window : windows_->all()) {
         if (qstrcmp(window->metaObject()->className(), className) == 0) {
             return window;
         }
@@ -49,41 +73,42 @@ QWidget* AppFixture::Window(const char* className) const {
     throw std::runtime_error("missing window");
 }
 
-bool AppFixture::PumpUntil(const std::function<bool()>& done, int timeoutMs) {
-    return PumpEventsUntil(done, timeoutMs);
+bool AppFixture::pumpUntil(const std::function<bool()>& done, int timeoutMs) {
+    return pumpEventsUntil(done, timeoutMs);
 }
 
-void AppFixture::PumpFor(int ms) {
-    PumpEventsFor(ms);
+void AppFixture::pumpFor(int ms) {
+    pumpEventsFor(ms);
 }
 
-std::vector<std::string> AppFixture::Lines(char direction, const std::string& path) const {
+std::vector<std::string> AppFixture::transcriptLines(char direction,
+                                                     const std::string& path) const {
     std::vector<std::string> lines;
-    for (const SimTranscriptLine& line : Platform.transcript()) {
+    for (const SimTranscriptLine& line : platform.transcript()) {
         if (line.direction == direction && (path.empty() || line.path == path)) {
-            lines.push_back(hexPairs(line.bytes));
+            lines.push_back(hexOf(line.bytes));
         }
     }
     return lines;
 }
 
-std::vector<std::string> AppFixture::Sent(const std::string& path) const {
-    return Lines('>', path);
+std::vector<std::string> AppFixture::sent(const std::string& path) const {
+    return transcriptLines('>', path);
 }
 
-std::vector<std::string> AppFixture::Received(const std::string& path) const {
-    return Lines('<', path);
+std::vector<std::string> AppFixture::received(const std::string& path) const {
+    return transcriptLines('<', path);
 }
 
-int AppFixture::CountSent(const std::string& head, const std::string& path) const {
+int AppFixture::countSent(const std::string& head, const std::string& path) const {
     int count = 0;
-    for (const std::string& line : Sent(path)) {
+    for (const std::string& line : sent(path)) {
         count += line.starts_with(head) ? 1 : 0;
     }
     return count;
 }
 
-QStringList AppFixture::Items(QListWidget* list) {
+QStringList AppFixture::items(QListWidget* list) {
     QStringList items;
     for (int row = 0; row < list->count(); ++row) {
         items << list->item(row)->text();
@@ -91,20 +116,11 @@ QStringList AppFixture::Items(QListWidget* list) {
     return items;
 }
 
-QStringList AppFixture::History() const {
-    return Items(Control<QListWidget>("HistoryListBox"));
+QStringList AppFixture::history() const {
+    return items(control<QListWidget>("HistoryListBox"));
 }
 
-QString AppFixture::StatusPanel(int index) const {
-    return Control<QLabel>(QStringLiteral("StatusPanel%1").arg(index).toLatin1().constData())
+QString AppFixture::statusPanel(int index) const {
+    return control<QLabel>(QStringLiteral("StatusPanel%1").arg(index).toLatin1().constData())
         ->text();
-}
-
-std::string Padded(const std::string& head) {
-    std::string report = head;
-    const std::size_t bytes = (head.size() + 1) / 3;
-    for (std::size_t k = bytes; k < 65; ++k) {
-        report += " 00";
-    }
-    return report;
 }

@@ -12,7 +12,7 @@
 #include <functional>
 
 // Runs the event loop until `done` holds; false when `timeoutMs` passed first.
-inline bool PumpEventsUntil(const std::function<bool()>& done, int timeoutMs) {
+inline bool pumpEventsUntil(const std::function<bool()>& done, int timeoutMs) {
     const QDeadlineTimer deadline(timeoutMs);
     // Wakes the loop at the deadline even when nothing else happens.
     QTimer wake;
@@ -28,7 +28,7 @@ inline bool PumpEventsUntil(const std::function<bool()>& done, int timeoutMs) {
 }
 
 // Runs the event loop for `ms` milliseconds.
-inline void PumpEventsFor(int ms) {
+inline void pumpEventsFor(int ms) {
     QEventLoop loop;
     QTimer::singleShot(ms, &loop, &QEventLoop::quit);
     loop.exec();
