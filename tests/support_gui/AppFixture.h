@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "ScriptedDialogService.h"
-#include "main/QtUiThread.h"
+#include "link/QtUiThread.h"
 #include "sim/SimHidPlatform.h"
 #include "sim/SimUnitDevice.h"
 
