@@ -58,12 +58,12 @@ cross-windows: setup
 	    -DBREVALON_GUI=OFF -DBREVALON_TESTS=OFF -DBREVALON_BENCH=OFF >/dev/null
 	@cmake --build build/windows --target brevalon_hid brevalon_hid_platform hid_list_interfaces
 
-# The Windows program, build/windows-qt/src/app/BrevalonMiniSetup.exe,
-# statically linked against a Qt for Windows that tools/windows/build-qt.sh
-# builds once from Debian's Qt source into ~/.cache (half an hour the first
-# time).
+# The Windows programs, build/windows-qt/src/app/BrevalonMiniSetup.exe and
+# build/windows-qt/src/cli/brevalon-cli.exe, statically linked against a Qt
+# for Windows that tools/windows/build-qt.sh builds once from Debian's Qt
+# source into ~/.cache (half an hour the first time).
 windows: setup
-	@bash tools/windows/cross-build.sh --target BrevalonMiniSetup
+	@bash tools/windows/cross-build.sh --target BrevalonMiniSetup brevalon-cli
 
 # Every test, the GUI suites among them, cross-compiled with that Qt and run
 # under Wine in a fresh prefix.

@@ -16,7 +16,8 @@ run() {
     echo "== $*"
     "$@" || { echo "== FAILED: $*"; status=1; }
 }
-for name in hid_roundtrip roundtrip_stack memory_read phonebook_read grid_fill frame_cpu startup; do
+for name in hid_roundtrip roundtrip_stack memory_read phonebook_read profile_transfer grid_fill frame_cpu \
+    startup; do
     run "$build/bench/$name/bench_$name"
 done
 # The start-up again on an X server: what a desktop session pays for the

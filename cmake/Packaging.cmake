@@ -1,7 +1,7 @@
 # Install rules and the Debian package of the program.
 #
-# Installed: the program, its desktop entry and icon, and the udev rule that
-# lets the logged-in user open the unit. The layer libraries are static, so
+# Installed: the program and brevalon-cli, the program's desktop entry and
+# icon, and the udev rule that lets the logged-in user open the unit. The layer libraries are static, so
 # nothing else is needed at run time; tests and benchmarks stay in the build
 # tree. `make package` (or `cpack` in the build directory) turns this into
 # brevalon-mini-setup_<version>_<arch>.deb.
@@ -22,7 +22,8 @@ include(GNUInstallDirs)
 
 set(BREVALON_PACKAGING_DIR ${CMAKE_CURRENT_LIST_DIR}/../packaging)
 
-install(TARGETS BrevalonMiniSetup RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT Runtime)
+install(TARGETS BrevalonMiniSetup brevalon-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR}
+        COMPONENT Runtime)
 install(FILES ${BREVALON_PACKAGING_DIR}/brevalon-mini-setup.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications COMPONENT Runtime)
 install(FILES ${BREVALON_PACKAGING_DIR}/brevalon-mini-setup.svg
@@ -44,7 +45,9 @@ string(CONCAT CPACK_PACKAGE_DESCRIPTION
     "A desktop tool with which a technician sets up and watches a small GSM\n"
     "alarm and control unit attached by USB: live state, every group of\n"
     "settings, the relay, a test SMS, the settings memory and the unit's\n"
-    "boot mode. A udev rule gives the logged-in user access to the unit.")
+    "boot mode. brevalon-cli saves, writes and checks a unit's whole set-up\n"
+    "from scripts, without a display. A udev rule gives the logged-in user\n"
+    "access to the unit.")
 # Only the program's own files, whatever else a subdirectory may install.
 set(CPACK_INSTALL_CMAKE_PROJECTS "${CMAKE_BINARY_DIR};${PROJECT_NAME};Runtime;/")
 set(CPACK_STRIP_FILES ON)

@@ -1,11 +1,12 @@
 # The Windows packages of the program (make package-windows): a portable .zip
 # and an NSIS installer that installs into Program Files with a Start-menu
-# entry and an uninstaller listed among the system's programs. The program is
-# statically linked, so it is the only file it needs.
+# entry and an uninstaller listed among the system's programs. The programs
+# (the window program and brevalon-cli) are statically linked, so they are the
+# only files they need.
 
 set(BREVALON_WINDOWS_PACKAGING_DIR ${CMAKE_CURRENT_LIST_DIR}/../packaging/windows)
 
-install(TARGETS BrevalonMiniSetup RUNTIME DESTINATION . COMPONENT Runtime)
+install(TARGETS BrevalonMiniSetup brevalon-cli RUNTIME DESTINATION . COMPONENT Runtime)
 # Windows line ends, for every editor there.
 configure_file(${BREVALON_WINDOWS_PACKAGING_DIR}/README.txt ${CMAKE_BINARY_DIR}/README.txt
                @ONLY NEWLINE_STYLE CRLF)

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Checks the Debian package that `make package` made: its fields and exact
 # contents, then, unpacked into a scratch root with dpkg -x, the desktop entry,
-# the udev rule (against a made-up sysfs) and the installed program's --help.
+# the udev rule (against a made-up sysfs) and the installed programs' --help.
 # Usage: packaging/check-package.sh [PACKAGE.deb]
 set -euo pipefail
 if [ $# -ge 1 ]; then
@@ -29,6 +29,7 @@ for dependency in libqt6widgets6 libudev1 qt6-qpa-plugins; do
 done
 
 expected_files="./usr/bin/BrevalonMiniSetup
+./usr/bin/brevalon-cli
 ./usr/lib/udev/rules.d/70-brevalon-mini-setup.rules
 ./usr/share/applications/brevalon-mini-setup.desktop
 ./usr/share/icons/hicolor/scalable/apps/brevalon-mini-setup.svg"
@@ -61,16 +62,27 @@ icon_name=$(sed -n 's/^Icon=//p' "$desktop")
     fail "desktop entry names icon $icon_name, which is not installed"
 
 program=$root/usr/bin/BrevalonMiniSetup
+cli=$root/usr/bin/brevalon-cli
 # A search path into the build tree would let this check pass while the
 # installed program fails elsewhere.
-if readelf --dynamic "$program" | grep -Eq '\((RPATH|RUNPATH)\)'; then
-    fail "the installed program keeps a library search path"
-fi
+for installed in "$program" "$cli"; do
+    if readelf --dynamic "$installed" | grep -Eq '\((RPATH|RUNPATH)\)'; then
+        fail "the installed $(basename "$installed") keeps a library search path"
+    fi
+done
 # No display: --help must not need one.
 usage=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$program" --help) ||
     fail "$program --help exited with $?"
 [[ "$(head -n 1 <<<"$usage")" == "Usage: BrevalonMiniSetup "* ]] ||
     fail "unexpected --help output: $usage"
+# The command-line program runs on Qt Core alone: no display, no platform plugin.
+usage=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$cli" --help) ||
+    fail "$cli --help exited with $?"
+[[ "$(head -n 1 <<<"$usage")" == "Usage: brevalon-cli "* ]] ||
+    fail "unexpected brevalon-cli --help output: $usage"
+if readelf --dynamic "$cli" | grep -Eq 'NEEDED.*libQt6(Gui|Widgets)'; then
+    fail "brevalon-cli needs the Qt GUI libraries"
+fi
 
 rule=$root/usr/lib/udev/rules.d/70-brevalon-mini-setup.rules
 if [ "$(id -u)" -eq 0 ]; then
@@ -79,4 +91,4 @@ else
     echo "package check: the udev rule check needs root (a private mount namespace); skipped"
 fi
 
-echo "package check: $(basename "$deb") is complete, and its program answers --help"
+echo "package check: $(basename "$deb") is complete, and its programs answer --help"

@@ -5,9 +5,9 @@
 // platform and the virtual unit) divided by the wall time.
 
 #include "SilentDialogs.h"
+#include "link/QtUiThread.h"
 #include "main/ApplicationWindows.h"
 #include "main/DevReader.h"
-#include "main/QtUiThread.h"
 #include "sim/SimHidPlatform.h"
 #include "sim/SimUnitDevice.h"
 #include "widgets/DialogService.h"

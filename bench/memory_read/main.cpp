@@ -6,9 +6,9 @@
 // the reply that ends the read. The status polling is switched off so that
 // only the read is timed.
 
+#include "link/QtUiThread.h"
 #include "main/ApplicationWindows.h"
 #include "main/DevReader.h"
-#include "main/QtUiThread.h"
 #include "sim/SimHidPlatform.h"
 #include "sim/SimUnitDevice.h"
 

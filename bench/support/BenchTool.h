@@ -9,7 +9,7 @@
 #include <memory>
 
 #include "hid/UiThread.h"
-#include "main/QtUiThread.h"
+#include "link/QtUiThread.h"
 #include "sim/SimHidPlatform.h"
 #include "sim/SimUnitDevice.h"
 #include "widgets/DialogService.h"

@@ -7,10 +7,10 @@
 // ends (used by `make screenshots`).
 
 #include "hid/platform/SystemHidPlatform.h"
+#include "link/QtUiThread.h"
+#include "link/TraceWriter.h"
 #include "main/ApplicationWindows.h"
 #include "main/DevReader.h"
-#include "main/QtUiThread.h"
-#include "main/TraceWriter.h"
 #include "sim/SimDevices.h"
 
 #include <QApplication>

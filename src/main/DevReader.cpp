@@ -4,8 +4,9 @@
 
 #include "hid/THidDevice.h"
 #include "hid/THidDeviceController.h"
+#include "link/TraceWriter.h"
+#include "link/UnitAccess.h"
 #include "main/HistoryCodePage.h"
-#include "main/TraceWriter.h"
 #include "protocol/CommandReport.h"
 #include "protocol/MainCommands.h"
 #include "protocol/PulseTime.h"
@@ -95,16 +96,9 @@ NetworkState networkStateOf(std::uint8_t value) {
 const QString NoAnswerText = QStringLiteral("Nema odgovora iz uredjaja!");
 const QString MemoryReadFailedText =
     QStringLiteral("Doslo je do greske pri citanju memorije, molimo da citanje pokrenete ponovo.");
-const QString UnitName = QStringLiteral("Brevalon 8");
 const QString PresentPanelText = QStringLiteral("Uredjaj prisutan");
 const QString AbsentPanelText = QStringLiteral("Uredjaj NIJE prisutan");
 const QString NoAccessPanelText = QStringLiteral("Uredjaj prisutan, ali nema dozvole za pristup");
-const QString NoAccessText = QStringLiteral(
-    "Uredjaj \"%1\" je prikljucen, ali ovaj korisnik nema dozvolu da mu salje komande i cita "
-    "odgovore (uredjaj se moze otvoriti samo za upite).\n\n"
-    "Na Linuxu: instalirajte paket brevalon-mini-setup, cije udev pravilo "
-    "70-brevalon-mini-setup.rules daje prijavljenom korisniku pristup samo ovom uredjaju, "
-    "zatim iskljucite i ponovo ukljucite uredjaj.");
 const QString ResetCountersText = QStringLiteral("Da li zelite da obrisete brojace?");
 const QString BootModeText = QStringLiteral(
     "Da li zaista zelite da pokrenete BOOT mod na uredjaju? Ovaj mod je potreban samo pri "
@@ -413,9 +407,9 @@ void TMainForm::HidCtlArrival(THidDevice* HidDev) {
     addHistoryLine(QStringLiteral("Arrival of ") + name);
     // A unit this user may only query would otherwise look present but never
     // answer. Shown after the change pass, which must not wait on a message box.
-    if (name.contains(UnitName, Qt::CaseSensitive) && !HidDev->HasReadWriteAccess()) {
+    if (name.contains(UnitProductName, Qt::CaseSensitive) && !HidDev->HasReadWriteAccess()) {
         QTimer::singleShot(0, this,
-                           [name] { DialogService::instance().error(NoAccessText.arg(name)); });
+                           [name] { DialogService::instance().error(noAccessText(name)); });
     }
 }
 
@@ -453,10 +447,10 @@ bool TMainForm::HidCtlEnumerate(THidDevice* HidDev, std::int32_t Idx) {
     THidDevice* device = nullptr;
     HidCtl->CheckOutByIndex(device, Idx);
     devListDevices_.push_back(device);
-    if (device != nullptr && name.contains(UnitName, Qt::CaseSensitive) &&
+    if (device != nullptr && name.contains(UnitProductName, Qt::CaseSensitive) &&
         !device->HasReadWriteAccess()) {
         brevalonWithoutAccess_ = true;
-    } else if (device != nullptr && name.contains(UnitName, Qt::CaseSensitive)) {
+    } else if (device != nullptr && name.contains(UnitProductName, Qt::CaseSensitive)) {
         CurrentDevice = device;
         device->setOnData(THidDataEvent::bind(this, &TMainForm::ShowRead));
         BrevalonPresent = true;

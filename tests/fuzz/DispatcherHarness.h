@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "ScriptedDialogService.h"
-#include "main/QtUiThread.h"
-#include "main/TraceWriter.h"
+#include "link/QtUiThread.h"
+#include "link/TraceWriter.h"
 #include "sim/SimHidPlatform.h"
 #include "sim/SimUnitDevice.h"
 

@@ -1,6 +1,6 @@
 // The trace of the link: one flushed line per report.
 
-#include "main/TraceWriter.h"
+#include "link/TraceWriter.h"
 
 #include <gtest/gtest.h>
 

@@ -13,7 +13,7 @@
 
 #include "ReportBytes.h"
 #include "ScriptedDialogService.h"
-#include "main/QtUiThread.h"
+#include "link/QtUiThread.h"
 #include "sim/SimHidPlatform.h"
 #include "sim/SimUnitDevice.h"
 

@@ -3,12 +3,13 @@
 # .zip (portable) and .exe (installer), and checks the installer under Wine in
 # a fresh prefix: a silent install into Program Files with its Start-menu
 # entry and its entry among the installed programs, a run of the installed
-# program with a virtual unit until the unit's first status reply, and a
+# program with a virtual unit until the unit's first status reply, a run of
+# the installed brevalon-cli.exe with a virtual unit, and a
 # silent uninstall that leaves none of it behind.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 
-bash tools/windows/cross-build.sh --target BrevalonMiniSetup
+bash tools/windows/cross-build.sh --target BrevalonMiniSetup brevalon-cli
 build=build/windows-qt
 rm -f "$build"/BrevalonMiniSetup-*-win64.*
 (cd "$build" && cpack -G "ZIP;NSIS" >/dev/null)
@@ -19,7 +20,8 @@ echo "package-windows: $installer"
 
 unzip -Z1 "$zip" | sort >"$build/zip-contents.txt"
 name=$(basename "$zip" .zip)
-if ! diff -u <(printf '%s\n' "$name/BrevalonMiniSetup.exe" "$name/README.txt") "$build/zip-contents.txt"; then
+if ! diff -u <(printf '%s\n' "$name/BrevalonMiniSetup.exe" "$name/README.txt" "$name/brevalon-cli.exe" | sort) \
+    "$build/zip-contents.txt"; then
     echo "package-windows: FAIL: the .zip holds other files"
     exit 1
 fi
@@ -35,6 +37,7 @@ fail() {
 "$WINE" "$(wine_path "$installer")" /S </dev/null >/dev/null 2>&1
 dir="$WINEPREFIX/drive_c/Program Files/Brevalon Mini Setup"
 [ -f "$dir/BrevalonMiniSetup.exe" ] || fail "no BrevalonMiniSetup.exe in $dir"
+[ -f "$dir/brevalon-cli.exe" ] || fail "no brevalon-cli.exe in $dir"
 [ -f "$dir/Uninstall.exe" ] || fail "no uninstaller in $dir"
 menu=$(find "$WINEPREFIX/drive_c" -path '*Start Menu/Programs/Brevalon Mini Setup/Brevalon Mini Setup.lnk' | head -n1)
 [ -n "$menu" ] || fail "no Start-menu entry"
@@ -56,6 +59,13 @@ grep -Eq '^[0-9]+\.[0-9]{3} < 00 47 53' "$shots/trace.txt" || fail "no status re
 "$wine_dir/wineserver" -p </dev/null >/dev/null 2>&1
 "$WINE" wineboot </dev/null >/dev/null 2>&1
 echo "package-windows: the installed program showed the virtual unit's status"
+
+# The installed command-line program, with a virtual unit and no display.
+info=$("$WINE" "$dir/brevalon-cli.exe" --simulate info </dev/null 2>/dev/null | tr -d '\r') ||
+    fail "the installed brevalon-cli.exe failed"
+[ "$info" = "$(printf 'firmware: BRV8 FW 3.02 02.12.2016\nserial: BRV8-000001')" ] ||
+    fail "unexpected brevalon-cli.exe info: $info"
+echo "package-windows: the installed brevalon-cli.exe read the virtual unit"
 
 # Uninstall.
 # The uninstaller runs a copy of itself and returns at once: give that copy

@@ -1,4 +1,4 @@
-#include "main/TraceWriter.h"
+#include "link/TraceWriter.h"
 
 #include <string>
 #include <vector>

@@ -1,4 +1,4 @@
-#include "main/QtUiThread.h"
+#include "link/QtUiThread.h"
 
 #include <QMetaObject>
 

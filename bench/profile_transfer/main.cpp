@@ -1,0 +1,98 @@
+// How long reading a whole profile from a unit and writing one to it take,
+// wired as brevalon-cli wires them (HID controller and reader thread,
+// event-loop waits, simulated platform, virtual unit), against units that
+// answer each request after 1 ms. Printed beside the time the unit's answers
+// alone take: the number of round trips (requests answered) times 1 ms.
+
+#include <QCoreApplication>
+
+#include <chrono>
+#include <cstdio>
+#include <vector>
+
+#include "Figures.h"
+#include "cli/UnitConnection.h"
+#include "link/QtUiThread.h"
+#include "profile/UnitOperations.h"
+#include "sim/SimDevices.h"
+#include "sim/SimHidPlatform.h"
+
+namespace {
+
+constexpr int kRuns = 9;
+constexpr std::uint32_t kLatencyMs = 1;
+
+std::size_t repliesOf(const VirtualUnit& unit) {
+    std::size_t replies = 0;
+    for (const UnitTranscriptEntry& entry : unit.transcript()) {
+        replies += entry.toUnit ? 0 : 1;
+    }
+    return replies;
+}
+
+struct Figure {
+    double medianMs = 0;
+    std::size_t roundTrips = 0;
+};
+
+// The median of kRuns runs of `operation` on `unit`, and the round trips of one.
+template <typename Operation>
+Figure measure(const VirtualUnit& unit, Operation operation) {
+    std::vector<double> times;
+    std::size_t roundTrips = 0;
+    for (int run = 0; run < kRuns; ++run) {
+        const std::size_t before = repliesOf(unit);
+        const auto start = std::chrono::steady_clock::now();
+        if (!operation()) {
+            return {-1, 0};
+        }
+        times.push_back(
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+                .count());
+        roundTrips = repliesOf(unit) - before;
+    }
+    return {Median(times), roundTrips};
+}
+
+void print(const char* what, const Figure& figure) {
+    const double floorMs = static_cast<double>(figure.roundTrips * kLatencyMs);
+    std::printf("%s: median %.1f ms of %d runs; %zu round trips x %u ms = %.0f ms (%+.1f %%)\n",
+                what, figure.medianMs, kRuns, figure.roundTrips, kLatencyMs, floorMs,
+                100.0 * (figure.medianMs - floorMs) / floorMs);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    SimHidPlatform platform;
+    const auto units = attachDemoUnits(platform, 2);
+    for (const auto& device : units) {
+        device->unit().behaviour().latencyMs = kLatencyMs;
+    }
+    QtUiThread uiThread;
+    UnitConnection source(platform, uiThread, nullptr);
+    UnitConnection target(platform, uiThread, nullptr);
+    if (!source.open(0) || !target.open(1)) {
+        std::printf("profile transfer: the units could not be opened\n");
+        return 1;
+    }
+
+    profile::UnitProfile profile;
+    const Figure read = measure(units[0]->unit(), [&] {
+        profile::UnitRead result = profile::readUnit(source.exchange());
+        profile = std::move(result.profile);
+        return !result.stopped;
+    });
+    const Figure write = measure(units[1]->unit(), [&] {
+        return profile::writeUnit(target.exchange(), profile).outcome ==
+               profile::UnitWrite::Outcome::Matches;
+    });
+    if (read.medianMs < 0 || write.medianMs < 0) {
+        std::printf("profile transfer: an operation did not finish\n");
+        return 1;
+    }
+    print("read-profile", read);
+    print("write-profile (write and read back)", write);
+    return 0;
+}

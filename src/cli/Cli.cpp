@@ -1,0 +1,537 @@
+#include "cli/Cli.h"
+
+#include <QDir>
+#include <QIODevice>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QSaveFile>
+
+#include <algorithm>
+#include <array>
+#include <memory>
+#include <optional>
+#include <utility>
+#include <vector>
+
+#include "cli/UnitConnection.h"
+#include "hid/platform/SystemHidPlatform.h"
+#include "link/QtUiThread.h"
+#include "link/TraceWriter.h"
+#include "link/UnitAccess.h"
+#include "profile/ProfileFile.h"
+#include "profile/UnitOperations.h"
+#include "protocol/NumberText.h"
+#include "protocol/Status.h"
+#include "sim/SimDevices.h"
+#include "sim/SimHidPlatform.h"
+
+namespace cli {
+
+namespace {
+
+constexpr int MaxSimulatedUnits = 16;
+
+const char Usage[] =
+    "Usage: brevalon-cli [--simulate[=N]] [--trace FILE] [--unit SERIAL] COMMAND [ARG]\n"
+    "\n"
+    "Sets up a Brevalon 8 unit attached by USB, for scripts and for provisioning\n"
+    "many units.\n"
+    "\n"
+    "Commands:\n"
+    "  list                 every unit present: serial number, product, path, and\n"
+    "                       whether it may be opened (ok or no-access), one a line\n"
+    "  info                 firmware text and serial number of the unit\n"
+    "  status               one status reply, decoded, as JSON\n"
+    "  read-profile FILE    read the unit into a profile (\"-\" for standard output)\n"
+    "  write-profile FILE   check the profile, write it, read it back and compare\n"
+    "  verify-profile FILE  read the unit and list every difference from the profile\n"
+    "  read-memory FILE     the 4096-byte memory image (\"-\" for standard output)\n"
+    "\n"
+    "Options:\n"
+    "  --simulate[=N]  run with N virtual units (1 by default, 0 to 16) instead of\n"
+    "                  the system's HID devices\n"
+    "  --trace FILE    write every report sent to and received from the unit to\n"
+    "                  FILE, one line each\n"
+    "  --unit SERIAL   the unit with this serial number; needed when several are\n"
+    "                  present\n"
+    "  --help          show this text\n"
+    "  --version       show the program's version\n"
+    "\n"
+    "Exit status:\n"
+    "  0  done; for write-profile and verify-profile, the unit matches the profile\n"
+    "  1  the unit differs from the profile\n"
+    "  2  usage error or refused profile; nothing was sent\n"
+    "  3  no unit, several units without --unit, or a unit that may not be opened\n"
+    "  4  the unit left or stopped answering\n";
+
+enum class Command { List, Info, Status, ReadProfile, WriteProfile, VerifyProfile, ReadMemory };
+
+struct CommandName {
+    const char* name;
+    Command command;
+    bool takesFile;
+};
+
+constexpr std::array<CommandName, 7> Commands{{
+    {"list", Command::List, false},
+    {"info", Command::Info, false},
+    {"status", Command::Status, false},
+    {"read-profile", Command::ReadProfile, true},
+    {"write-profile", Command::WriteProfile, true},
+    {"verify-profile", Command::VerifyProfile, true},
+    {"read-memory", Command::ReadMemory, true},
+}};
+
+struct Options {
+    std::optional<int> simulatedUnits;
+    std::optional<QString> traceFile;
+    std::optional<QString> unit;
+    const CommandName* command = nullptr;
+    std::optional<QString> file;
+};
+
+// Writes results and messages, and keeps the progress line out of the way
+// of the messages.
+class Session {
+public:
+    explicit Session(Streams& streams) : streams_(streams) {}
+
+    void result(const QString& text) { result(text.toUtf8()); }
+    void result(const QByteArray& bytes) {
+        endProgress();
+        streams_.out.write(bytes);
+    }
+
+    void message(const QString& text) {
+        endProgress();
+        streams_.err.write((QStringLiteral("brevalon-cli: ") + text + u'\n').toUtf8());
+    }
+    // A line that belongs to the message before it.
+    void detail(const QString& text) {
+        streams_.err.write((QStringLiteral("  ") + text + u'\n').toUtf8());
+    }
+
+    int usageError(const QString& problem) {
+        message(problem);
+        streams_.err.write(Usage);
+        return UsageError;
+    }
+
+    void progress(const profile::Progress& p) {
+        if (!streams_.progress) {
+            return;
+        }
+        const QString line =
+            QStringLiteral("%1 %2 %3/%4")
+                .arg(p.writing ? QStringLiteral("writing") : QStringLiteral("reading"), p.what)
+                .arg(p.done)
+                .arg(p.count);
+        streams_.err.write(
+            (u'\r' + line.leftJustified(std::max(progressWidth_, line.size()))).toUtf8());
+        progressWidth_ = line.size();
+    }
+
+    void endProgress() {
+        if (progressWidth_ > 0) {
+            streams_.err.write((u'\r' + QString(progressWidth_, u' ') + u'\r').toUtf8());
+            progressWidth_ = 0;
+        }
+    }
+
+    profile::ProgressHandler progressHandler() {
+        return [this](const profile::Progress& p) { progress(p); };
+    }
+
+private:
+    Streams& streams_;
+    qsizetype progressWidth_ = 0;
+};
+
+bool isDecimal(const QString& text) {
+    return !text.isEmpty() &&
+           std::all_of(text.begin(), text.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
+}
+
+// Nothing when the command line is understood; otherwise the exit status,
+// which is Done after --help and --version.
+std::optional<int> parse(const QStringList& arguments, Options& o, Session& session) {
+    const QString simulateWith = QStringLiteral("--simulate=");
+    for (qsizetype k = 0; k < arguments.size(); ++k) {
+        const QString& arg = arguments[k];
+        if (arg == u"--help") {
+            session.result(QString::fromLatin1(Usage));
+            return Done;
+        }
+        if (arg == u"--version") {
+            session.result(QStringLiteral("brevalon-cli " BREVALON_VERSION "\n"));
+            return Done;
+        }
+        if ((arg == u"--simulate" || arg.startsWith(simulateWith)) && o.simulatedUnits) {
+            return session.usageError(QStringLiteral("--simulate given twice"));
+        }
+        if (arg == u"--simulate") {
+            o.simulatedUnits = 1;
+        } else if (arg.startsWith(simulateWith)) {
+            const QString count = arg.mid(simulateWith.size());
+            if (!isDecimal(count) || count.size() > 2 || count.toInt() > MaxSimulatedUnits) {
+                return session.usageError(
+                    QStringLiteral("--simulate=N takes N from 0 to %1").arg(MaxSimulatedUnits));
+            }
+            o.simulatedUnits = count.toInt();
+        } else if (arg == u"--trace" || arg == u"--unit") {
+            std::optional<QString>& value = arg == u"--trace" ? o.traceFile : o.unit;
+            if (value || k + 1 == arguments.size()) {
+                return session.usageError(
+                    QStringLiteral("%1 takes one value, given once").arg(arg));
+            }
+            value = arguments[++k];
+        } else if (arg.startsWith(u"--")) {
+            return session.usageError(QStringLiteral("unknown option %1").arg(arg));
+        } else if (o.command == nullptr) {
+            const auto known = std::find_if(Commands.begin(), Commands.end(), [&](const auto& c) {
+                return arg == QLatin1StringView(c.name);
+            });
+            if (known == Commands.end()) {
+                return session.usageError(QStringLiteral("unknown command %1").arg(arg));
+            }
+            o.command = &*known;
+        } else if (o.command->takesFile && !o.file) {
+            o.file = arg;
+        } else {
+            return session.usageError(QStringLiteral("unexpected argument %1").arg(arg));
+        }
+    }
+    if (o.command == nullptr) {
+        return session.usageError(QStringLiteral("no command given"));
+    }
+    if (o.command->takesFile && !o.file) {
+        return session.usageError(QStringLiteral("%1 needs a FILE").arg(o.command->name));
+    }
+    return std::nullopt;
+}
+
+QString listLine(const UnitListing& unit) {
+    return QStringLiteral("%1\t%2\t%3\t%4\n")
+        .arg(unit.serial, unit.product, unit.path,
+             unit.mayOpen ? QStringLiteral("ok") : QStringLiteral("no-access"));
+}
+
+// The unit the command talks to, or nothing after saying why there is none.
+std::optional<std::size_t> chooseUnit(const std::vector<UnitListing>& units,
+                                      const std::optional<QString>& serial, Session& session) {
+    if (serial) {
+        for (std::size_t i = 0; i < units.size(); ++i) {
+            if (units[i].serial == *serial) {
+                return i;
+            }
+        }
+        session.message(QStringLiteral("no unit with serial number %1 is present").arg(*serial));
+    } else if (units.size() == 1) {
+        return 0;
+    } else if (units.empty()) {
+        session.message(QStringLiteral("no unit is present"));
+        return std::nullopt;
+    } else {
+        session.message(
+            QStringLiteral("%1 units are present; pick one with --unit SERIAL").arg(units.size()));
+    }
+    for (const UnitListing& unit : units) {
+        session.detail(listLine(unit).trimmed());
+    }
+    return std::nullopt;
+}
+
+QString jsonString(const QString& text) {
+    const QByteArray array = QJsonDocument(QJsonArray{text}).toJson(QJsonDocument::Compact);
+    return QString::fromUtf8(array.mid(1, array.size() - 2));
+}
+
+QString fixedPoint(std::int32_t value) {
+    return jsonString(QString::fromStdU16String(protocol::formatFixedPoint(value, u".")));
+}
+
+template <typename T, std::size_t N, typename Write>
+QString jsonArray(const std::array<T, N>& values, Write write) {
+    QStringList items;
+    for (const T& value : values) {
+        items << write(value);
+    }
+    return u'[' + items.join(QStringLiteral(", ")) + u']';
+}
+
+// The status reply in the order of its bytes, with the names the tool's
+// decoder gives its fields.
+QString statusJson(const protocol::StatusReply& s) {
+    const auto number = [](auto value) { return QString::number(value); };
+    const std::vector<std::pair<const char*, QString>> members{
+        {"gsmSignal", number(s.gsmSignal)},
+        {"rssi", number(s.rssi)},
+        {"digitalInputs", jsonArray(s.digitalInputs, number)},
+        {"relay", number(s.relay)},
+        {"adRaw", jsonArray(s.adRaw, number)},
+        {"smsSent", number(s.smsSent)},
+        {"smsReceived", number(s.smsReceived)},
+        {"adValue", jsonArray(s.adValue, fixedPoint)},
+        {"phoneNumber", jsonString(QString::fromStdU16String(s.phoneNumber))},
+        {"mainState", number(s.mainState)},
+        {"smsListState", number(s.smsListState)},
+        {"gsmInitState", number(s.gsmInitState)},
+        {"gsmLiveRemaining", number(s.gsmLiveRemaining)},
+        {"usartDataReady", number(s.usartDataReady)},
+        {"raportSmsState", number(s.raportSmsState)},
+        {"sendSmsTextState", number(s.sendSmsTextState)},
+        {"networkState", number(s.networkState)},
+        {"callFunction", s.callFunctionOn ? QStringLiteral("true") : QStringLiteral("false")},
+        {"anAlarmDebounceCounter", number(s.anAlarmDebounceCounter)},
+    };
+    QStringList lines;
+    for (const auto& [key, value] : members) {
+        lines << QStringLiteral("  \"%1\": %2").arg(QLatin1StringView(key), value);
+    }
+    return QStringLiteral("{\n") + lines.join(QStringLiteral(",\n")) + QStringLiteral("\n}\n");
+}
+
+QString nativePath(const QString& path) {
+    return QDir::toNativeSeparators(path);
+}
+
+// Where a command's file goes: a file written all or nothing, or the results.
+class Output {
+public:
+    // False with a message when the file cannot be created.
+    bool open(const QString& path, Session& session) {
+        if (path == u"-") {
+            return true;
+        }
+        file_ = std::make_unique<QSaveFile>(path);
+        if (!file_->open(QIODevice::WriteOnly)) {
+            session.message(QStringLiteral("cannot create file \"%1\": %2")
+                                .arg(nativePath(path), file_->errorString()));
+            return false;
+        }
+        return true;
+    }
+
+    // False with a message when the file could not be written.
+    bool write(const QByteArray& bytes, Session& session) {
+        if (!file_) {
+            session.result(bytes);
+            return true;
+        }
+        if (file_->write(bytes) != bytes.size() || !file_->commit()) {
+            session.message(QStringLiteral("error writing file \"%1\": %2")
+                                .arg(nativePath(file_->fileName()), file_->errorString()));
+            return false;
+        }
+        return true;
+    }
+
+private:
+    std::unique_ptr<QSaveFile> file_;
+};
+
+int stopped(Session& session, const QString& why) {
+    session.message(why);
+    return NotAnswering;
+}
+
+int info(profile::UnitExchange& exchange, const UnitListing& unit, Session& session) {
+    const std::array groups{profile::Group::Firmware};
+    const profile::UnitRead read = profile::readUnit(exchange, groups);
+    if (read.stopped) {
+        return stopped(session, *read.stopped);
+    }
+    session.result(QStringLiteral("firmware: %1\nserial: %2\n")
+                       .arg(QString::fromStdU16String(*read.profile.firmware), unit.serial));
+    return Done;
+}
+
+int status(profile::UnitExchange& exchange, Session& session) {
+    const auto reply =
+        profile::ask(exchange, protocol::requestStatus(), protocol::ReplyKind::Status);
+    if (!reply) {
+        return stopped(session, QStringLiteral("the unit %1 while reading its status")
+                                    .arg(exchange.present() ? QStringLiteral("stopped answering")
+                                                            : QStringLiteral("left")));
+    }
+    session.result(statusJson(protocol::decodeStatus(*reply)));
+    return Done;
+}
+
+int readProfile(profile::UnitExchange& exchange, Output& output, Session& session) {
+    const profile::UnitRead read =
+        profile::readUnit(exchange, profile::AllGroups, session.progressHandler());
+    if (read.stopped) {
+        return stopped(session, *read.stopped + QStringLiteral("; nothing was saved"));
+    }
+    const std::vector<profile::ProfileFault> faults = profile::checkProfile(read.profile);
+    if (!faults.empty()) {
+        session.message(QStringLiteral(
+            "warning: saved as read, but the unit would refuse these values if written back:"));
+        for (const profile::ProfileFault& fault : faults) {
+            session.detail(fault.text());
+        }
+    }
+    return output.write(profile::writeProfile(read.profile), session) ? Done : UsageError;
+}
+
+int writeProfile(profile::UnitExchange& exchange, const profile::UnitProfile& file,
+                 Session& session) {
+    const profile::UnitWrite write = profile::writeUnit(exchange, file, session.progressHandler());
+    session.endProgress();
+    const QStringList groups = profile::describeWrite(write);
+    switch (write.outcome) {
+        case profile::UnitWrite::Outcome::Refused:
+            session.message(QStringLiteral("the profile is refused:"));
+            for (const profile::ProfileFault& fault : write.faults) {
+                session.detail(fault.text());
+            }
+            return UsageError;
+        case profile::UnitWrite::Outcome::Stopped:
+            session.message(write.stopped + QStringLiteral("; the unit now holds:"));
+            for (const QString& line : groups) {
+                session.detail(line);
+            }
+            return NotAnswering;
+        case profile::UnitWrite::Outcome::Matches:
+        case profile::UnitWrite::Outcome::Differs:
+            break;
+    }
+    for (const QString& line : groups) {
+        session.result(line + u'\n');
+    }
+    for (const profile::Difference& difference : write.differences) {
+        session.result(difference.text() + u'\n');
+    }
+    if (write.outcome == profile::UnitWrite::Outcome::Differs) {
+        session.message(QStringLiteral("the unit does not hold the profile after writing it"));
+        return Differs;
+    }
+    return Done;
+}
+
+int verifyProfile(profile::UnitExchange& exchange, const profile::UnitProfile& file,
+                  Session& session) {
+    std::vector<profile::Group> groups = profile::groupsOf(file);
+    std::erase(groups, profile::Group::Firmware);
+    const profile::UnitRead read = profile::readUnit(exchange, groups, session.progressHandler());
+    if (read.stopped) {
+        return stopped(session, *read.stopped);
+    }
+    const std::vector<profile::Difference> differences =
+        profile::compareProfiles(read.profile, file);
+    for (const profile::Difference& difference : differences) {
+        session.result(difference.text() + u'\n');
+    }
+    if (!differences.empty()) {
+        session.message(QStringLiteral("the unit differs from the profile in %1 values")
+                            .arg(differences.size()));
+        return Differs;
+    }
+    return Done;
+}
+
+int readMemory(profile::UnitExchange& exchange, Output& output, Session& session) {
+    const profile::MemoryRead read = profile::readMemory(exchange, session.progressHandler());
+    if (read.stopped) {
+        return stopped(session, *read.stopped + QStringLiteral("; nothing was saved"));
+    }
+    const QByteArray image(reinterpret_cast<const char*>(read.image.data()),
+                           static_cast<qsizetype>(read.image.size()));
+    return output.write(image, session) ? Done : UsageError;
+}
+
+int execute(const Options& o, Session& session, HidPlatform* systemPlatform) {
+    const Command command = o.command->command;
+    // What needs no unit comes first, so that a refusal sends nothing.
+    std::optional<profile::UnitProfile> file;
+    if (command == Command::WriteProfile || command == Command::VerifyProfile) {
+        profile::ProfileReadResult loaded = profile::loadProfile(*o.file);
+        if (!loaded.profile) {
+            session.message(
+                QStringLiteral("the profile \"%1\" is refused:").arg(nativePath(*o.file)));
+            for (const profile::ProfileFault& fault : loaded.faults) {
+                session.detail(fault.text());
+            }
+            return UsageError;
+        }
+        file = std::move(loaded.profile);
+    }
+    Output output;
+    if ((command == Command::ReadProfile || command == Command::ReadMemory) &&
+        !output.open(*o.file, session)) {
+        return UsageError;
+    }
+
+    std::unique_ptr<HidPlatform> ownPlatform;
+    std::vector<std::unique_ptr<SimUnitDevice>> simulatedUnits;
+    if (o.simulatedUnits) {
+        auto simulated = std::make_unique<SimHidPlatform>();
+        simulatedUnits = attachDemoUnits(*simulated, *o.simulatedUnits);
+        ownPlatform = std::move(simulated);
+    } else if (systemPlatform == nullptr) {
+        ownPlatform = createSystemHidPlatform();
+    }
+    HidPlatform& platform = ownPlatform ? *ownPlatform : *systemPlatform;
+
+    TTraceWriter trace;
+    if (o.traceFile) {
+        QString error;
+        if (!trace.open(*o.traceFile, error)) {
+            session.message(QStringLiteral("cannot write the trace to \"%1\": %2")
+                                .arg(nativePath(*o.traceFile), error));
+            return UsageError;
+        }
+    }
+    QtUiThread uiThread;
+    UnitConnection connection(platform, uiThread, o.traceFile ? &trace : nullptr);
+    if (command == Command::List) {
+        for (const UnitListing& unit : connection.units()) {
+            session.result(listLine(unit));
+        }
+        return Done;
+    }
+    const std::optional<std::size_t> chosen = chooseUnit(connection.units(), o.unit, session);
+    if (!chosen) {
+        return NoUnit;
+    }
+    // A copy: the list is made anew whenever the devices change.
+    const UnitListing unit = connection.units()[*chosen];
+    if (!connection.open(*chosen)) {
+        session.message(noAccessText(unit.displayName()));
+        return NoUnit;
+    }
+    profile::UnitExchange& exchange = connection.exchange();
+    switch (command) {
+        case Command::List:
+            break;
+        case Command::Info:
+            return info(exchange, unit, session);
+        case Command::Status:
+            return status(exchange, session);
+        case Command::ReadProfile:
+            return readProfile(exchange, output, session);
+        case Command::WriteProfile:
+            return writeProfile(exchange, *file, session);
+        case Command::VerifyProfile:
+            return verifyProfile(exchange, *file, session);
+        case Command::ReadMemory:
+            return readMemory(exchange, output, session);
+    }
+    return Done;
+}
+
+}  // namespace
+
+int run(const QStringList& arguments, Streams& streams, HidPlatform* platform) {
+    Session session(streams);
+    Options options;
+    if (const std::optional<int> exit = parse(arguments, options, session)) {
+        return *exit;
+    }
+    const int exit = execute(options, session, platform);
+    session.endProgress();
+    return exit;
+}
+
+}  // namespace cli

@@ -1,0 +1,25 @@
+// brevalon-cli: sets up a Brevalon 8 unit attached by USB from the command
+// line, without a display. See --help, and cli/Cli.h for the work itself.
+
+#include <QCoreApplication>
+#include <QFile>
+
+#include <cstdio>
+
+#include <unistd.h>
+
+#include "cli/Cli.h"
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    QStringList arguments = QCoreApplication::arguments();
+    arguments.removeFirst();
+    QFile out;
+    QFile err;
+    out.open(stdout, QIODevice::WriteOnly | QIODevice::Unbuffered);
+    err.open(stderr, QIODevice::WriteOnly | QIODevice::Unbuffered);
+    // The progress line rewrites itself with carriage returns, which only a
+    // terminal shows as meant.
+    cli::Streams streams{out, err, isatty(fileno(stderr)) != 0};
+    return cli::run(arguments, streams);
+}

@@ -1,0 +1,12 @@
+#pragma once
+
+// What the window program and brevalon-cli both say about finding a unit.
+
+#include <QString>
+
+// Every unit's USB product string contains this.
+inline const QString UnitProductName = QStringLiteral("Brevalon 8");
+
+// The message for a unit, shown as `deviceName`, that this user may open only
+// for queries: why it cannot be used and how to fix that.
+QString noAccessText(const QString& deviceName);

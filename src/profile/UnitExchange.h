@@ -1,0 +1,62 @@
+#pragma once
+
+// How the profile operations talk to a unit: send a request, then wait for
+// the next reply of one kind. Replies of other kinds that come meanwhile (a
+// status poll's, a late copy of an earlier reply) are passed over.
+
+#include <chrono>
+#include <functional>
+#include <optional>
+
+#include "protocol/CommandReport.h"
+#include "protocol/Reply.h"
+
+class QEventLoop;
+
+namespace profile {
+
+class UnitExchange {
+public:
+    virtual ~UnitExchange() = default;
+
+    // False when the report could not go out: the unit has left.
+    virtual bool send(const protocol::CommandReport& report) = 0;
+    // The next reply of `kind`; none once `timeout` has passed or the unit
+    // has left.
+    virtual std::optional<protocol::Reply> waitFor(protocol::ReplyKind kind,
+                                                   std::chrono::milliseconds timeout) = 0;
+    // False once the unit has left.
+    virtual bool present() const = 0;
+};
+
+// An exchange whose waits block in the Qt event loop of the thread that runs
+// them, until the reply comes, the unit leaves or the time is up. Its owner
+// sends through `sender` and hands it, on that same thread, every reply of the
+// unit and the unit's leaving.
+class EventLoopExchange final : public UnitExchange {
+public:
+    // Sends one report; false when it could not be written.
+    using Sender = std::function<bool(const protocol::CommandReport& report)>;
+
+    explicit EventLoopExchange(Sender sender);
+
+    bool send(const protocol::CommandReport& report) override;
+    std::optional<protocol::Reply> waitFor(protocol::ReplyKind kind,
+                                           std::chrono::milliseconds timeout) override;
+    bool present() const override { return present_; }
+
+    // A reply of the unit. It counts only for a wait that runs when it comes:
+    // one that came before its request was sent answers something else.
+    void replyArrived(const protocol::Reply& reply);
+    // The unit has left: a wait that runs ends, and nothing is sent any more.
+    void unitLeft();
+
+private:
+    Sender sender_;
+    bool present_ = true;
+    QEventLoop* loop_ = nullptr;
+    protocol::ReplyKind awaited_ = protocol::ReplyKind::None;
+    std::optional<protocol::Reply> caught_;
+};
+
+}  // namespace profile

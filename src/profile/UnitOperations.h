@@ -1,0 +1,115 @@
+#pragma once
+
+// Reading a whole profile from a unit, writing one to it and reading its
+// memory image, with the requests, read chains and acknowledged writes the
+// windows use, over any UnitExchange. The window program and brevalon-cli
+// both run these.
+//
+// An operation that the unit leaves or stops answering ends at once and says
+// where; nothing it did not finish is reported as done, and running it again
+// completes it.
+
+#include <QString>
+#include <QStringList>
+
+#include <array>
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <span>
+#include <vector>
+
+#include "profile/ProfileFile.h"
+#include "profile/ProfileGroups.h"
+#include "profile/UnitExchange.h"
+#include "protocol/Memory.h"
+#include "protocol/ReadChain.h"
+
+namespace profile {
+
+// The windows' timer tick, which their waits count.
+inline constexpr std::chrono::milliseconds TickLength{100};
+// How long a read waits for each reply: a read chain's watchdog.
+inline constexpr std::chrono::milliseconds ReplyTimeout =
+    protocol::ReadChain<std::size_t>::watchdogTicks * TickLength;
+// How long a write waits for each acknowledgement: the windows' 10 ticks.
+inline constexpr std::chrono::milliseconds AcknowledgeTimeout = 10 * TickLength;
+
+// Where an operation stands: record `done` of `count` of `what` (a group's
+// name, or "memory") has been read or sent.
+struct Progress {
+    bool writing = false;
+    QString what;
+    std::size_t done = 0;
+    std::size_t count = 0;
+};
+using ProgressHandler = std::function<void(const Progress& progress)>;
+
+// Sends `request` and waits ReplyTimeout for the reply of `kind`.
+std::optional<protocol::Reply> ask(UnitExchange& exchange, const protocol::CommandReport& request,
+                                   protocol::ReplyKind kind);
+
+struct UnitRead {
+    // Every group that was read whole; a group cut short is left out.
+    UnitProfile profile;
+    // Set when the read ended early: the unit left or stopped answering, and where.
+    std::optional<QString> stopped;
+};
+
+// Reads `groups` in their order. The call function is the one the status
+// reply shows; the alarm's user-texts flag reads as off when the unit holds
+// neither 0 nor 1 there.
+UnitRead readUnit(UnitExchange& exchange, std::span<const Group> groups = AllGroups,
+                  const ProgressHandler& progress = {});
+
+struct MemoryRead {
+    std::array<std::uint8_t, protocol::MemorySize> image{};
+    std::optional<QString> stopped;
+};
+
+// The 4096-byte settings memory, packet by packet in one read chain.
+MemoryRead readMemory(UnitExchange& exchange, const ProgressHandler& progress = {});
+
+// How far a group of a write came.
+struct GroupWrite {
+    Group group = Group::GsmNumbers;
+    std::size_t count = 0;
+    // Records 0 to written - 1 went out and, where the unit acknowledges
+    // ("SN", "SP", "SC"), were acknowledged.
+    std::size_t written = 0;
+    // Record `written` went out, but its acknowledgement never came.
+    bool unacknowledged = false;
+    // After reading back: whether the unit holds the profile's values.
+    std::optional<bool> matches;
+};
+
+struct UnitWrite {
+    enum class Outcome {
+        Refused,  // the profile has faults; nothing was sent
+        Matches,  // written, read back, and the unit holds the profile
+        Differs,  // written and read back, but the unit holds other values
+        Stopped,  // the unit left or stopped answering
+    };
+    Outcome outcome = Outcome::Refused;
+    std::vector<ProfileFault> faults;
+    // Every group the profile holds but the firmware text, in write order.
+    std::vector<GroupWrite> groups;
+    std::vector<Difference> differences;
+    // Why the write stopped, and where.
+    QString stopped;
+};
+
+// Writes every group `profile` holds, then reads them back and compares. A
+// profile that checkProfile() faults is refused before anything is sent. A
+// group that stands for part of one request (only `digitalInputs`, or only
+// `digitalInputsAllEnabled`) takes the rest from the unit first. The first
+// record that goes unanswered ends the write.
+UnitWrite writeUnit(UnitExchange& exchange, const UnitProfile& profile,
+                    const ProgressHandler& progress = {});
+
+// One line per group of `write`, for people: how far it came.
+QStringList describeWrite(const UnitWrite& write);
+
+}  // namespace profile

@@ -1,0 +1,333 @@
+// brevalon-cli run in this process on a simulated platform, through the whole
+// stack (HID controller, reader thread, event-loop waits), and once as a
+// program of its own with --simulate.
+
+#include "cli/Cli.h"
+
+#include <gtest/gtest.h>
+
+#include <QBuffer>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "link/UnitAccess.h"
+#include "sim/SimDevices.h"
+#include "sim/SimHidPlatform.h"
+
+namespace {
+
+struct Outcome {
+    int exit = -1;
+    std::string out;
+    std::string err;
+};
+
+// A simulated platform with demo units BRV8-000001 onwards that answer at once.
+struct Units {
+    SimHidPlatform platform;
+    std::vector<std::unique_ptr<SimUnitDevice>> devices;
+
+    explicit Units(int count) : devices(attachDemoUnits(platform, count)) {
+        for (auto& device : devices) {
+            device->unit().behaviour().latencyMs = 0;
+        }
+    }
+
+    VirtualUnit& unit(std::size_t k) { return devices[k]->unit(); }
+
+    Outcome run(const QStringList& arguments, bool progress = false) {
+        QBuffer out;
+        QBuffer err;
+        out.open(QIODevice::WriteOnly);
+        err.open(QIODevice::WriteOnly);
+        cli::Streams streams{out, err, progress};
+        const int exit = cli::run(arguments, streams, &platform);
+        return {exit, out.data().toStdString(), err.data().toStdString()};
+    }
+
+    std::size_t requestsSent() const {
+        std::size_t count = 0;
+        for (const SimTranscriptLine& line : platform.transcript()) {
+            count += line.direction == '>' ? 1 : 0;
+        }
+        return count;
+    }
+};
+
+bool writeFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+QByteArray readFile(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QByteArray memoryOf(VirtualUnit& unit) {
+    return QByteArray(reinterpret_cast<const char*>(unit.memory().data()),
+                      static_cast<qsizetype>(unit.memory().size()));
+}
+
+const QByteArray ProfileHeader = "{\n  \"format\": \"brevalon-mini-setup-profile\",\n";
+
+TEST(CliTest, ADemoUnitSavedWrittenToAnotherAndItsMemoryReadBackIsTheSame) {
+    QTemporaryDir dir;
+    const QString profile = dir.filePath("demo.json");
+    Units units(2);
+    units.unit(1).format();
+    units.unit(1).setGsmNumber(0, "0601234567");
+    units.unit(1).setPhonebookRecord(50, {"0609999999", "Stari", 1});
+
+    const Outcome read = units.run({"--unit", "BRV8-000001", "read-profile", profile}, true);
+    EXPECT_EQ(read.exit, cli::Done) << read.err;
+    EXPECT_TRUE(readFile(profile).startsWith(ProfileHeader));
+    EXPECT_NE(read.err.find("\rreading phonebook 100/100"), std::string::npos);
+    EXPECT_EQ(read.err.back(), '\r');
+
+    const QString trace = dir.filePath("trace.txt");
+    const Outcome write =
+        units.run({"--trace", trace, "--unit", "BRV8-000002", "write-profile", profile});
+    EXPECT_EQ(write.exit, cli::Done) << write.err;
+    EXPECT_EQ(write.out.substr(0, 50), "gsmNumbers: written and confirmed by reading back\n");
+    EXPECT_NE(write.out.find("phonebook: written and confirmed by reading back\n"),
+              std::string::npos);
+    EXPECT_EQ(memoryOf(units.unit(1)), memoryOf(units.unit(0)));
+    const QStringList lines = QString::fromLatin1(readFile(trace)).split(u'\n');
+    ASSERT_GE(lines.size(), 2);
+    EXPECT_TRUE(lines[0].contains(QRegularExpression(
+        "^[0-9]+\\.[0-9]{3} > 00 53 4E 00 2B 33 38 31 36 34 31 32 33 34 35 36 37 00 00")))
+        << lines[0].toStdString();
+    EXPECT_TRUE(lines[1].contains(QRegularExpression("^[0-9]+\\.[0-9]{3} < 00 53 4E 00 00")))
+        << lines[1].toStdString();
+
+    const QString image = dir.filePath("memory.bin");
+    EXPECT_EQ(units.run({"--unit", "BRV8-000002", "read-memory", image}).exit, cli::Done);
+    EXPECT_EQ(readFile(image), memoryOf(units.unit(0)));
+    const Outcome toOutput = units.run({"--unit", "BRV8-000001", "read-profile", "-"});
+    EXPECT_EQ(QByteArray::fromStdString(toOutput.out), readFile(profile));
+}
+
+TEST(CliTest, EachOutcomeHasItsExitStatusAndMessage) {
+    QTemporaryDir dir;
+    const auto file = [&](const char* name, const QByteArray& content) {
+        const QString path = dir.filePath(QString::fromLatin1(name));
+        EXPECT_TRUE(writeFile(path, content));
+        return path;
+    };
+    const QString demo = dir.filePath("demo.json");
+    ASSERT_EQ(Units(1).run({"read-profile", demo}).exit, cli::Done);
+    const QString callOff = file("off.json", ProfileHeader +
+                                                 "  \"version\": 1,\n"
+                                                 "  \"callFunction\": false\n}\n");
+    const QString callOn = file("on.json", ProfileHeader +
+                                               "  \"version\": 1,\n"
+                                               "  \"callFunction\": true\n}\n");
+    const QString malformed = file("bad.json", ProfileHeader + "  \"version\": 1,\n}\n");
+    const QString newer = file("v2.json", ProfileHeader + "  \"version\": 2\n}\n");
+    const QString unknownKey = file("key.json", ProfileHeader +
+                                                    "  \"version\": 1,\n"
+                                                    "  \"gsmNumber\": []\n}\n");
+    const QString nowhere = dir.filePath("missing/x");
+
+    struct Case {
+        int units;
+        std::function<void(Units&)> setup;
+        QStringList arguments;
+        int exit;
+        std::string out;  // the whole standard output
+        std::string err;  // found in the standard error
+        bool sends;
+    };
+    const auto none = [](Units&) {};
+    const std::vector<Case> cases{
+        {1, none, {}, cli::UsageError, "", "brevalon-cli: no command given\nUsage: ", false},
+        {1, none, {"--bogus", "info"}, cli::UsageError, "", "unknown option --bogus\n", false},
+        {1, none, {"info", "x"}, cli::UsageError, "", "unexpected argument x\n", false},
+        {1, none, {"read-profile"}, cli::UsageError, "", "read-profile needs a FILE\n", false},
+        {1, none, {"--simulate=17", "info"}, cli::UsageError, "", "N from 0 to 16\n", false},
+        {1, none, {"info", "--unit"}, cli::UsageError, "", "--unit takes one value", false},
+        {1,
+         none,
+         {"write-profile", malformed},
+         cli::UsageError,
+         "",
+         "is refused:\n  malformed JSON at line 4, column 2: object is missing after a comma\n",
+         false},
+        {1,
+         none,
+         {"verify-profile", newer},
+         cli::UsageError,
+         "",
+         "  version: 2 is newer than version 1, the one this program reads\n",
+         false},
+        {1,
+         none,
+         {"write-profile", unknownKey},
+         cli::UsageError,
+         "",
+         "  gsmNumber: unknown key\n",
+         false},
+        {1, none, {"write-profile", nowhere}, cli::UsageError, "", "Cannot open file", false},
+        {1, none, {"read-memory", nowhere}, cli::UsageError, "", "cannot create file", false},
+        {1,
+         none,
+         {"--trace", nowhere, "info"},
+         cli::UsageError,
+         "",
+         "cannot write the trace",
+         false},
+        {0, none, {"info"}, cli::NoUnit, "", "brevalon-cli: no unit is present\n", false},
+        {2,
+         none,
+         {"info"},
+         cli::NoUnit,
+         "",
+         "2 units are present; pick one with --unit SERIAL\n  BRV8-000001\tBrevalon 8\t",
+         false},
+        {2,
+         none,
+         {"--unit", "BRV8-000003", "status"},
+         cli::NoUnit,
+         "",
+         "no unit with serial number BRV8-000003 is present\n  BRV8-000001\t",
+         false},
+        {0,
+         [](Units& u) {
+             SimDeviceDescription unit = keyboardDevice("/dev/hidraw7", "Brevalon 8");
+             unit.queryOnly = true;
+             u.platform.plug(unit);
+         },
+         {"info"},
+         cli::NoUnit,
+         "",
+         noAccessText(QStringLiteral("Brevalon 8")).toStdString(),
+         false},
+        {2,
+         none,
+         {"--unit", "BRV8-000002", "info"},
+         cli::Done,
+         "firmware: BRV8 FW 3.02 02.12.2016\nserial: BRV8-000002\n",
+         "",
+         true},
+        {1,
+         none,
+         {"verify-profile", callOff},
+         cli::Differs,
+         "callFunction: unit true, file false\n",
+         "the unit differs from the profile in 1 values\n",
+         true},
+        {1, none, {"verify-profile", callOn}, cli::Done, "", "", true},
+        {1,
+         [](Units& u) { u.unit(0).behaviour().unplugAtRequest = 50; },
+         {"read-profile", dir.filePath("cut.json")},
+         cli::NotAnswering,
+         "",
+         "brevalon-cli: the unit left while reading phonebook[27]; nothing was saved\n",
+         true},
+        {1,
+         [](Units& u) { u.unit(0).behaviour().unplugAtRequest = 60; },
+         {"write-profile", demo},
+         cli::NotAnswering,
+         "",
+         "the unit left while writing phonebook[38]; the unit now holds:\n"
+         "  gsmNumbers: written and acknowledged, not confirmed by reading back\n",
+         true},
+        {1,
+         [](Units& u) { u.unit(0).behaviour().dropNthReply = 5; },
+         {"write-profile", demo},
+         cli::NotAnswering,
+         "",
+         "  gsmNumbers: gsmNumbers[0] to gsmNumbers[3] written; gsmNumbers[4] sent but not "
+         "acknowledged; gsmNumbers[5] not written\n  smsTexts: not written\n",
+         true},
+        {1,
+         [](Units& u) { u.unit(0).behaviour().unplugAtRequest = 1; },
+         {"status"},
+         cli::NotAnswering,
+         "",
+         "brevalon-cli: the unit left while reading its status\n",
+         true},
+    };
+    for (const Case& c : cases) {
+        const std::string name = c.arguments.join(u' ').toStdString();
+        SCOPED_TRACE(name);
+        Units units(c.units);
+        c.setup(units);
+        const Outcome run = units.run(c.arguments);
+        EXPECT_EQ(run.exit, c.exit);
+        EXPECT_EQ(run.out, c.out);
+        EXPECT_NE(run.err.find(c.err), std::string::npos) << run.err;
+        EXPECT_EQ(units.requestsSent() > 0, c.sends);
+    }
+    EXPECT_FALSE(QFile::exists(dir.filePath("cut.json")));
+}
+
+TEST(CliTest, ListsStatusAndHelpWithoutAUnitToChoose) {
+    Units units(2);
+    const Outcome list = units.run({"list"});
+    EXPECT_EQ(list.exit, cli::Done);
+    const QStringList lines = QString::fromStdString(list.out).split(u'\n');
+    ASSERT_EQ(lines.size(), 3);
+    EXPECT_EQ(lines[1], QStringLiteral("BRV8-000002\tBrevalon 8\t") +
+                            QString::fromStdString(units.devices[1]->path()) +
+                            QStringLiteral("\tok"));
+    EXPECT_EQ(units.requestsSent(), 0u);
+
+    units.unit(0).live().fixedRaw = {std::uint16_t{1000}, std::uint16_t{4095}};
+    const Outcome status = units.run({"--unit", "BRV8-000001", "status"});
+    EXPECT_EQ(status.exit, cli::Done);
+    EXPECT_EQ(status.out,
+              "{\n  \"gsmSignal\": 4,\n  \"rssi\": 21,\n  \"digitalInputs\": [0, 0, 0],\n"
+              "  \"relay\": 0,\n  \"adRaw\": [1000, 4095],\n  \"smsSent\": 0,\n"
+              "  \"smsReceived\": 0,\n  \"adValue\": [\"24.4000\", \"4095.0000\"],\n"
+              "  \"phoneNumber\": \"+381641234567\",\n  \"mainState\": 2,\n"
+              "  \"smsListState\": 0,\n  \"gsmInitState\": 9,\n  \"gsmLiveRemaining\": 60,\n"
+              "  \"usartDataReady\": 0,\n  \"raportSmsState\": 0,\n  \"sendSmsTextState\": 0,\n"
+              "  \"networkState\": 1,\n  \"callFunction\": true,\n"
+              "  \"anAlarmDebounceCounter\": 0\n}\n");
+
+    const Outcome help = units.run({"info", "--help"});
+    EXPECT_EQ(help.exit, cli::Done);
+    EXPECT_EQ(help.out.substr(0, 20), "Usage: brevalon-cli ");
+    EXPECT_EQ(units.run({"--version"}).out.substr(0, 13), "brevalon-cli ");
+}
+
+TEST(CliTest, TheProgramRunsOnItsOwnWithVirtualUnits) {
+    const struct {
+        QStringList arguments;
+        int exit;
+        QByteArray out;
+    } cases[] = {
+        {{"--simulate", "info"}, 0, "firmware: BRV8 FW 3.02 02.12.2016\nserial: BRV8-000001\n"},
+        {{"--simulate=2", "info"}, 3, ""},
+        {{"--simulate=0", "list"}, 0, ""},
+    };
+    for (const auto& c : cases) {
+        QProcess program;
+        program.start(
+            QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral(BREVALON_CLI)),
+            c.arguments);
+        ASSERT_TRUE(program.waitForFinished(30000));
+        EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(program.exitCode(), c.exit) << program.readAllStandardError().toStdString();
+        EXPECT_EQ(program.readAllStandardOutput().replace("\r\n", "\n"), c.out);
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    ::testing::InitGoogleTest(&argc, argv);
+    QCoreApplication app(argc, argv);
+    return RUN_ALL_TESTS();
+}
