@@ -1,5 +1,7 @@
-// The status monitor: decoding "GS" into the status panel, polling once per
-// tick, the report counters and their reset.
+// The status monitor: the unit's status values in the main window's
+// controls, polling once per tick, the report counters and their reset. The
+// values come from the virtual unit; which byte of "GS" carries which value
+// is tested with the protocol's decoding.
 
 #include "AppFixture.h"
 #include "QtPrinters.h"
@@ -9,7 +11,6 @@
 
 #include <QCheckBox>
 #include <QLabel>
-#include <QLineEdit>
 #include <QLocale>
 #include <QPushButton>
 #include <QStatusBar>
@@ -17,6 +18,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -28,24 +30,25 @@ const QColor Purple(0x80, 0x00, 0x80);
 const QColor Yellow(0xFF, 0xFF, 0x00);
 const QColor White(0xFF, 0xFF, 0xFF);
 
-// A "GS" report of zeros with `value` in byte `k`.
-std::vector<std::uint8_t> statusWith(std::size_t k, std::uint8_t value) {
-    std::vector<std::uint8_t> report = reportOf("00 47 53");
-    report[k] = value;
-    return report;
-}
-
 class StatusTest : public AppFixture {
 protected:
     void SetUp() override {
         unit = &addUnit("S1");
         start();
-        // Polling off, and a report of the test's own shown: the unit's
-        // replies come before it, so none is left to arrive later.
+        // Polling off, and one reply of known content shown: the unit answers
+        // in order, so no earlier reply is left to arrive later.
         control<QCheckBox>("cbGetStatusAuto")->setChecked(false);
+        live().rssi = 238;
+        control<QPushButton>("btGetStatus")->click();
         auto* signal = control<QLabel>("lbGSMSignal");
-        platform.sendInput(unit->path(), statusWith(4, 0xEE));
         ASSERT_TRUE(pumpUntil([signal] { return signal->text() == "GSM Signal [RSSI: 238]"; }));
+    }
+
+    UnitLiveValues& live() { return unit->unit().live(); }
+    // The unit's calculated values of channels 1 and 2, in units of 0.0001:
+    // with K 0 each is its channel's N.
+    void calculatedValues(std::int32_t first, std::int32_t second) {
+        unit->unit().setCalibration({{0, 0}, {first, second}, {0, 0}, {0, 0}});
     }
 
     // Runs `action` and waits until a status reply has been shown.
@@ -55,10 +58,9 @@ protected:
         action();
         ASSERT_TRUE(pumpUntil([signal] { return !signal->text().isEmpty(); }));
     }
-
-    // Sends a status report from the unit and waits until it has been shown.
-    void show(const std::vector<std::uint8_t>& report) {
-        shown([&] { platform.sendInput(unit->path(), report); });
+    // Asks the unit for its status and waits until the reply has been shown.
+    void showStatus() {
+        shown([this] { control<QPushButton>("btGetStatus")->click(); });
     }
 
     QString text(const char* label) { return control<QLabel>(label)->text(); }
@@ -85,12 +87,19 @@ private:
 TEST_F(StatusTest, AFullReplyFillsEveryControl) {
     QWidget* phonebook = windowOf("TfrmCallPhonebook");
     control<QPushButton>("sBitBtn3")->click();
-    show(reportWith({
-        {0, "00 47 53 09 55 01 00 FF 01 0F FF 00 10 01 00 FF FF FF FF FF FF 00 01 E2 40"},
-        {25, R"("+381641234567890")"},
-        {55, "05"},
-        {62, "07 01 FF"},
-    }));
+    UnitLiveValues& values = live();
+    values.signalLevel = 9;
+    values.rssi = 85;
+    values.inputs = {1, 0, 0xFF};
+    values.relay = 1;
+    values.fixedRaw = {std::uint16_t{4095}, std::uint16_t{16}};
+    values.smsSent = 256;
+    values.smsReceived = 65535;
+    calculatedValues(-1, 123456);
+    values.phoneNumber = "+381641234567890";
+    values.networkState = 7;
+    values.fixedCallFunction = 1;
+    showStatus();
 
     EXPECT_EQ(control<TGauge>("gaGSMSignal")->text(), "100%");
     EXPECT_EQ(text("lbGSMSignal"), "GSM Signal [RSSI: 85]");
@@ -112,21 +121,29 @@ TEST_F(StatusTest, AFullReplyFillsEveryControl) {
     auto* numbers = control<QWidget>(phonebook, "panCallNumbers");
     EXPECT_TRUE(numbers->isVisible());
     EXPECT_TRUE(numbers->isEnabled());
-    QWidget* debug = windowOf("TfrmDebug");
-    EXPECT_EQ(control<QLineEdit>(debug, "sEdit1")->text(), "5");
-    EXPECT_EQ(control<QLineEdit>(debug, "sEdit9")->text(), "255");
 
     // The call function going off hides the numbers of the open phonebook.
-    show(reportOf("00 47 53"));
+    values.fixedCallFunction = 0;
+    showStatus();
     EXPECT_EQ(text("lbCallFuncEnabled"), "Iskljucena");
     EXPECT_FALSE(numbers->isVisible());
     EXPECT_FALSE(numbers->isEnabled());
 }
 
 TEST_F(StatusTest, AShortReplyReadsAsIfPaddedWithZeros) {
-    show(reportWith({{0, "00 47 53"}, {13, "01"}, {25, "31"}, {62, "01 01"}}));
-    // 10 data bytes after the report ID.
-    show(bytesOf("00 47 53 03 10 00 01 00 00 02 03"));
+    UnitLiveValues& values = live();
+    values.smsSent = 256;
+    values.phoneNumber = "1";
+    values.networkState = 1;
+    values.fixedCallFunction = 1;
+    showStatus();
+    // 10 data bytes after the report ID: the values after them are lost.
+    unit->unit().behaviour().shortReportBytes = 11;
+    values.signalLevel = 3;
+    values.rssi = 16;
+    values.inputs = {0, 1, 0};
+    values.fixedRaw[0] = 515;
+    showStatus();
 
     EXPECT_EQ(control<TGauge>("gaGSMSignal")->text(), "60%");
     EXPECT_EQ(text("lbGSMSignal"), "GSM Signal [RSSI: 16]");
@@ -152,7 +169,8 @@ TEST_F(StatusTest, NetworkStatesHaveTheirTextsAndColours) {
                  {2, "ROAMING_NETWORK", Green}, {3, "SEARCHING...", Purple},
                  {4, "UNDEFINED!?", Red},       {255, "UNDEFINED!?", Red}};
     for (const auto& c : cases) {
-        show(statusWith(62, c.value));
+        live().networkState = c.value;
+        showStatus();
         EXPECT_EQ(text("lbNetworkState"), c.text) << int(c.value);
         EXPECT_EQ(textColor("lbNetworkState"), c.color) << int(c.value);
     }
@@ -161,24 +179,33 @@ TEST_F(StatusTest, NetworkStatesHaveTheirTextsAndColours) {
 TEST_F(StatusTest, SignalLevelsAreShownAsPercentagesOfFive) {
     const std::pair<std::uint8_t, const char*> cases[] = {{0, "0%"},   {1, "20%"},  {4, "80%"},
                                                           {5, "100%"}, {6, "100%"}, {255, "100%"}};
-    for (const auto& [level, text] : cases) {
-        show(statusWith(3, level));
-        EXPECT_EQ(control<TGauge>("gaGSMSignal")->text(), text) << int(level);
+    for (const auto& [level, shownText] : cases) {
+        live().signalLevel = level;
+        showStatus();
+        EXPECT_EQ(control<TGauge>("gaGSMSignal")->text(), shownText) << int(level);
     }
 }
 
 TEST_F(StatusTest, AnalogValuesUseTheLocalesDecimalSeparator) {
     const LocaleScope german(QLocale(QLocale::German, QLocale::Germany));
-    show(reportWith({{0, "00 47 53"}, {17, "FF FF FF FF 00 01 E2 40"}}));
+    calculatedValues(-1, 123456);
+    showStatus();
     EXPECT_EQ(text("lbADCh1Val"), "-0,0001");
     EXPECT_EQ(text("lbADCh2Val"), "12,3456");
 }
 
 TEST_F(StatusTest, PhoneNumberEndsAtItsFirstZeroByte) {
-    show(reportWith({{0, "00 47 53"}, {25, R"("06" 00 "9")"}}));
+    live().phoneNumber = std::string(
+        "06\0"
+        "9",
+        4);
+    showStatus();
     EXPECT_EQ(text("sLabel6"), "06");
     // Bytes are character codes, not a code page.
-    show(reportWith({{0, "00 47 53"}, {25, "E9 31"}}));
+    live().phoneNumber =
+        "\xE9"
+        "1";
+    showStatus();
     EXPECT_EQ(text("sLabel6"), QString::fromUtf8("\xC3\xA9") + "1");
 }
 
@@ -212,7 +239,7 @@ TEST_F(StatusTest, DoubleClickOnTheStatusBarResetsTheCountersWhenConfirmed) {
         dialogs->answer(DialogService::Answer::Yes);
         QTest::mouseDClick(control<QStatusBar>("StatusBar1"), Qt::LeftButton);
         for (int k = 1; k <= 3; ++k) {
-            shown([this] { control<QPushButton>("btGetStatus")->click(); });
+            showStatus();
         }
         dialogs->clear();
         dialogs->answer(answer);
