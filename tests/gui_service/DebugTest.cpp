@@ -22,11 +22,11 @@ protected:
         return control<QLineEdit>(window, QStringLiteral("sEdit%1").arg(n).toLatin1().constData());
     }
     QStringList values() const {
-        QStringList values;
+        QStringList texts;
         for (int n : {1, 2, 3, 4, 5, 6, 7, 9}) {
-            values << edit(n)->text();
+            texts << edit(n)->text();
         }
-        return values;
+        return texts;
     }
 
     QWidget* window = nullptr;

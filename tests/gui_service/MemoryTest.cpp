@@ -67,10 +67,10 @@ protected:
         QTest::mouseClick(read, Qt::LeftButton);
         ASSERT_TRUE(pumpUntilSent("00 47 4D", 1));
     }
-    QStringList row(int row) const {
+    QStringList row(int index) const {
         QStringList cells;
         for (int col = 0; col < 9; ++col) {
-            cells << grid->cell(col, row);
+            cells << grid->cell(col, index);
         }
         return cells;
     }

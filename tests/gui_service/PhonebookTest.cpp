@@ -30,8 +30,8 @@ protected:
         grid = control<TGrid>(window, "Grid1");
     }
 
-    QStringList row(int row) const {
-        return {grid->cell(0, row), grid->cell(1, row), grid->cell(2, row)};
+    QStringList row(int index) const {
+        return {grid->cell(0, index), grid->cell(1, index), grid->cell(2, index)};
     }
     void click(const char* button) {
         QTest::mouseClick(control<QPushButton>(window, button), Qt::LeftButton);

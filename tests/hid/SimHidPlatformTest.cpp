@@ -87,7 +87,7 @@ TEST(SimHidPlatform, WritesFailWithTheChosenCodeAndCheckTheReportLength) {
     SimHidPlatform sim;
     sim.plug(testDevice("/a"));
     const HidHandle handle = sim.open("/a", HidAccess::ReadWrite);
-    const std::vector<std::uint8_t> report(65, 0);
+    const std::vector<std::uint8_t> report = reportOf("00");
     std::uint32_t written = 0;
     sim.failWrites("/a", 31, 2);
     struct Case {

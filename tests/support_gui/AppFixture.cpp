@@ -109,11 +109,11 @@ int AppFixture::countSent(const std::string& head, const std::string& path) cons
 }
 
 QStringList AppFixture::items(QListWidget* list) {
-    QStringList items;
+    QStringList texts;
     for (int row = 0; row < list->count(); ++row) {
-        items << list->item(row)->text();
+        texts << list->item(row)->text();
     }
-    return items;
+    return texts;
 }
 
 QStringList AppFixture::history() const {
