@@ -3,13 +3,24 @@
 #include <QEventLoop>
 #include <QTimer>
 
+#include <algorithm>
+#include <cstddef>
 #include <utility>
 
 namespace profile {
 
+namespace {
+
+// A request has one or two replies; more than this many is a unit that
+// talks on its own, and what it says is not kept.
+constexpr std::size_t MaxUnclaimed = 16;
+
+}  // namespace
+
 EventLoopExchange::EventLoopExchange(Sender sender) : sender_(std::move(sender)) {}
 
 bool EventLoopExchange::send(const protocol::CommandReport& report) {
+    unclaimed_.clear();
     if (present_ && !sender_(report)) {
         present_ = false;
     }
@@ -22,6 +33,14 @@ std::optional<protocol::Reply> EventLoopExchange::waitFor(protocol::ReplyKind ki
     // processing runs, would take the first one's reply.
     if (!present_ || loop_ != nullptr) {
         return std::nullopt;
+    }
+    const auto early = std::find_if(unclaimed_.begin(), unclaimed_.end(), [kind](const auto& r) {
+        return protocol::replyKind(r) == kind;
+    });
+    if (early != unclaimed_.end()) {
+        protocol::Reply reply = *early;
+        unclaimed_.erase(unclaimed_.begin(), early + 1);
+        return reply;
     }
     QEventLoop loop;
     QTimer deadline;
@@ -41,6 +60,8 @@ void EventLoopExchange::replyArrived(const protocol::Reply& reply) {
         protocol::replyKind(reply) == awaited_) {
         caught_ = reply;
         loop_->quit();
+    } else if (unclaimed_.size() < MaxUnclaimed) {
+        unclaimed_.push_back(reply);
     }
 }
 
@@ -49,6 +70,11 @@ void EventLoopExchange::unitLeft() {
     if (loop_ != nullptr) {
         loop_->quit();
     }
+}
+
+void EventLoopExchange::cancel() {
+    cancelled_ = true;
+    unitLeft();
 }
 
 }  // namespace profile

@@ -5,6 +5,7 @@
 // status poll's, a late copy of an earlier reply) are passed over.
 
 #include <chrono>
+#include <deque>
 #include <functional>
 #include <optional>
 
@@ -45,18 +46,26 @@ public:
                                            std::chrono::milliseconds timeout) override;
     bool present() const override { return present_; }
 
-    // A reply of the unit. It counts only for a wait that runs when it comes:
-    // one that came before its request was sent answers something else.
+    // A reply of the unit. It counts only for the request sent last: one
+    // that came before that request was sent answers something else. A reply
+    // that comes before its wait starts (while the caller shows progress,
+    // which may run the event loop) is kept for that wait.
     void replyArrived(const protocol::Reply& reply);
     // The unit has left: a wait that runs ends, and nothing is sent any more.
     void unitLeft();
+    // The user gave the operation up: it ends as if the unit had left.
+    void cancel();
+    bool cancelled() const { return cancelled_; }
 
 private:
     Sender sender_;
     bool present_ = true;
+    bool cancelled_ = false;
     QEventLoop* loop_ = nullptr;
     protocol::ReplyKind awaited_ = protocol::ReplyKind::None;
     std::optional<protocol::Reply> caught_;
+    // Replies since the last request that no wait took yet.
+    std::deque<protocol::Reply> unclaimed_;
 };
 
 }  // namespace profile
