@@ -5,7 +5,7 @@
 
 #include <memory>
 
-// Every message box and save-file dialog of the tool goes through the
+// Every message box and file dialog of the tool goes through the
 // installed service, so tests can answer them from a script and read what
 // was shown. Used on the user-interface thread only. A call may run a nested
 // event loop (the Qt boxes do), and may itself be made from inside one, such
@@ -39,6 +39,10 @@ public:
     // chosen path, or an empty string when the user cancels.
     virtual QString saveFileName(const QString& caption, const QList<FileFilter>& filters,
                                  const QString& defaultSuffix, const QString& directory) = 0;
+    // The open-file dialog, for an existing file; `directory` is where it
+    // starts. Returns the chosen path, or an empty string when the user cancels.
+    virtual QString openFileName(const QString& caption, const QList<FileFilter>& filters,
+                                 const QString& directory) = 0;
 
     // The installed service. When none was installed, the first call installs
     // the one that shows real Qt dialogs.

@@ -50,6 +50,18 @@ DialogService::Answer QtDialogService::warningOkCancel(const QString& text) {
                : Answer::Cancel;
 }
 
+namespace {
+
+QString chosenFile(QFileDialog& dialog) {
+    if (dialog.exec() != QDialog::Accepted) {
+        return {};
+    }
+    const QStringList files = dialog.selectedFiles();
+    return files.isEmpty() ? QString() : files.first();
+}
+
+}  // namespace
+
 QString QtDialogService::saveFileName(const QString& caption, const QList<FileFilter>& filters,
                                       const QString& defaultSuffix, const QString& directory) {
     QFileDialog dialog(QApplication::activeWindow(), caption, directory, qtFilter(filters));
@@ -58,9 +70,13 @@ QString QtDialogService::saveFileName(const QString& caption, const QList<FileFi
     // The tool's save dialogs replace an existing file without asking.
     dialog.setOption(QFileDialog::DontConfirmOverwrite);
     dialog.setDefaultSuffix(bareSuffix(defaultSuffix));
-    if (dialog.exec() != QDialog::Accepted) {
-        return {};
-    }
-    const QStringList files = dialog.selectedFiles();
-    return files.isEmpty() ? QString() : files.first();
+    return chosenFile(dialog);
+}
+
+QString QtDialogService::openFileName(const QString& caption, const QList<FileFilter>& filters,
+                                      const QString& directory) {
+    QFileDialog dialog(QApplication::activeWindow(), caption, directory, qtFilter(filters));
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    return chosenFile(dialog);
 }

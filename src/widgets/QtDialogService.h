@@ -3,7 +3,7 @@
 #include "widgets/DialogService.h"
 
 // Shows real Qt message boxes, titled with the application's name, and
-// Qt's save-file dialog.
+// Qt's file dialogs.
 class QtDialogService final : public DialogService {
 public:
     void info(const QString& text) override;
@@ -13,4 +13,6 @@ public:
     Answer warningOkCancel(const QString& text) override;
     QString saveFileName(const QString& caption, const QList<FileFilter>& filters,
                          const QString& defaultSuffix, const QString& directory) override;
+    QString openFileName(const QString& caption, const QList<FileFilter>& filters,
+                         const QString& directory) override;
 };

@@ -50,11 +50,21 @@ QString ScriptedDialogService::saveFileName(const QString& caption,
                                             const QList<FileFilter>& filters,
                                             const QString& defaultSuffix,
                                             const QString& directory) {
-    Call call{.kind = Kind::SaveFileName,
-              .text = caption,
-              .filters = filters,
-              .defaultSuffix = defaultSuffix,
-              .directory = directory};
+    return choosePath({.kind = Kind::SaveFileName,
+                       .text = caption,
+                       .filters = filters,
+                       .defaultSuffix = defaultSuffix,
+                       .directory = directory});
+}
+
+QString ScriptedDialogService::openFileName(const QString& caption,
+                                            const QList<FileFilter>& filters,
+                                            const QString& directory) {
+    return choosePath(
+        {.kind = Kind::OpenFileName, .text = caption, .filters = filters, .directory = directory});
+}
+
+QString ScriptedDialogService::choosePath(Call call) {
     if (!paths_.empty()) {
         call.path = paths_.front();
         call.scripted = true;

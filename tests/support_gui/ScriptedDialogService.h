@@ -14,17 +14,25 @@
 // call is still recorded, marked as unscripted.
 class ScriptedDialogService final : public DialogService {
 public:
-    enum class Kind { Info, Error, Confirm, WarningYesNo, WarningOkCancel, SaveFileName };
+    enum class Kind {
+        Info,
+        Error,
+        Confirm,
+        WarningYesNo,
+        WarningOkCancel,
+        SaveFileName,
+        OpenFileName
+    };
 
     struct Call {
         Kind kind{};
-        // The box's text, or the save dialog's caption.
+        // The box's text, or the file dialog's caption.
         QString text{};
         // What the service answered: for boxes without a choice, Ok.
         Answer answer = Answer::Ok;
-        // The save dialog's answer; empty for a cancel.
+        // The file dialog's answer; empty for a cancel.
         QString path{};
-        // The save dialog's request, as given.
+        // The file dialog's request, as given.
         QList<FileFilter> filters{};
         QString defaultSuffix{};
         QString directory{};
@@ -35,7 +43,7 @@ public:
     // Queues the answer to the next Yes/No or OK/Cancel question. An answer
     // that is not one of the question's buttons fails the running test.
     void answer(Answer next);
-    // Queues the path the next save dialog returns; empty means cancel.
+    // Queues the path the next save or open dialog returns; empty means cancel.
     void answerPath(const QString& next);
 
     const std::vector<Call>& calls() const { return calls_; }
@@ -52,9 +60,12 @@ public:
     Answer warningOkCancel(const QString& text) override;
     QString saveFileName(const QString& caption, const QList<FileFilter>& filters,
                          const QString& defaultSuffix, const QString& directory) override;
+    QString openFileName(const QString& caption, const QList<FileFilter>& filters,
+                         const QString& directory) override;
 
 private:
     Answer ask(Kind kind, const QString& text, Answer accept, Answer reject);
+    QString choosePath(Call call);
 
     std::vector<Call> calls_;
     std::deque<Answer> answers_;
