@@ -227,4 +227,35 @@ std::vector<Difference> compareProfiles(const UnitProfile& unit, const UnitProfi
     return differences;
 }
 
+UnitProfile differingGroups(const UnitProfile& unit, const UnitProfile& file) {
+    const auto differs = [&](Group group) { return !compareGroup(group, unit, file).empty(); };
+    UnitProfile part;
+    if (differs(Group::GsmNumbers)) {
+        part.gsmNumbers = file.gsmNumbers;
+    }
+    if (differs(Group::SmsTexts)) {
+        part.smsTexts = file.smsTexts;
+    }
+    if (differs(Group::DigitalInputs)) {
+        part.digitalInputs = file.digitalInputs;
+        part.digitalInputsAllEnabled = file.digitalInputsAllEnabled;
+    }
+    if (differs(Group::AnalogAlarm)) {
+        part.analogAlarm = file.analogAlarm;
+    }
+    if (differs(Group::Calibration)) {
+        part.calibration = file.calibration;
+    }
+    if (differs(Group::RelayPulseTime)) {
+        part.relayPulseTime = file.relayPulseTime;
+    }
+    if (differs(Group::CallFunction)) {
+        part.callFunction = file.callFunction;
+    }
+    if (differs(Group::Phonebook)) {
+        part.phonebook = file.phonebook;
+    }
+    return part;
+}
+
 }  // namespace profile

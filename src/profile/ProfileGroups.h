@@ -59,5 +59,8 @@ struct Difference {
 std::vector<Difference> compareGroup(Group group, const UnitProfile& unit, const UnitProfile& file);
 // compareGroup() of every group, in order.
 std::vector<Difference> compareProfiles(const UnitProfile& unit, const UnitProfile& file);
+// The groups of `file` that compareGroup() finds a difference in, taken
+// whole: what a write must send to make the unit hold `file`.
+UnitProfile differingGroups(const UnitProfile& unit, const UnitProfile& file);
 
 }  // namespace profile

@@ -325,8 +325,9 @@ QString writeState(const GroupWrite& w) {
     }
     if (w.written == w.count) {
         // Only the groups of several records are acknowledged one by one.
-        return w.count > 1 ? QStringLiteral("written and acknowledged, not confirmed by reading back")
-                           : QStringLiteral("sent, not confirmed by reading back");
+        return w.count > 1
+                   ? QStringLiteral("written and acknowledged, not confirmed by reading back")
+                   : QStringLiteral("sent, not confirmed by reading back");
     }
     if (w.written == 0 && !w.unacknowledged) {
         return QStringLiteral("not written");
@@ -415,6 +416,7 @@ UnitWrite writeUnit(UnitExchange& exchange, const UnitProfile& profile,
         write.matches = differences.empty();
         result.differences.insert(result.differences.end(), differences.begin(), differences.end());
     }
+    result.readBack = back.profile;
     result.outcome =
         result.differences.empty() ? UnitWrite::Outcome::Matches : UnitWrite::Outcome::Differs;
     return result;

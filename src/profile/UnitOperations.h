@@ -97,6 +97,8 @@ struct UnitWrite {
     // Every group the profile holds but the firmware text, in write order.
     std::vector<GroupWrite> groups;
     std::vector<Difference> differences;
+    // The written groups as read back, once the write came that far.
+    UnitProfile readBack;
     // Why the write stopped, and where.
     QString stopped;
 };

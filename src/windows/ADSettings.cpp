@@ -51,6 +51,17 @@ void TfrmADSettings::ReplyGK(const protocol::Calibration& calibration) {
     ui_->cbUseVoltageOUTCH2->setChecked(ch2.voltageOut);
 }
 
+void TfrmADSettings::showProfile(const profile::UnitProfile& unit) {
+    if (unit.calibration) {
+        protocol::Calibration calibration;
+        for (std::size_t i = 0; i < unit.calibration->size(); ++i) {
+            const profile::CalibrationChannel& c = (*unit.calibration)[i];
+            calibration.channels[i] = {c.k, c.n, c.rawOffset, c.voltageOut};
+        }
+        ReplyGK(calibration);
+    }
+}
+
 void TfrmADSettings::btSetKoefClick() {
     if (!main_.hasCurrentDevice()) {
         return;

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "profile/UnitProfile.h"
 #include "protocol/Calibration.h"
 #include "windows/MainLink.h"
 
@@ -29,6 +30,10 @@ public:
 
     // "GK" with selector "A": fills the controls of both channels.
     void ReplyGK(const protocol::Calibration& calibration);
+    // Shows the values of `unit` that this window edits, as a read would;
+    // the groups `unit` leaves out stay as they are. Slot 6 comes
+    // through the alarm window.
+    void showProfile(const profile::UnitProfile& unit);
 
 private:
     void btGetKoefClick();

@@ -74,13 +74,37 @@ void TfrmAlarmi::startSmsRead(std::uint8_t firstSlot) {
     smsRead_.start(firstSlot, LastSmsSlot);
 }
 
-void TfrmAlarmi::ReplyGP(const protocol::SmsTextReply& reply) {
-    const QString text = QString::fromStdU16String(reply.text);
-    if (QLineEdit* edit = slotEdit(reply.slot)) {
-        edit->setText(text);
-    } else if (reply.slot < protocol::SmsSlotCount) {
-        emit smsTextRead(reply.slot, text);
+void TfrmAlarmi::showSmsText(std::uint8_t slot, const std::u16string& text) {
+    if (QLineEdit* edit = slotEdit(slot)) {
+        edit->setText(QString::fromStdU16String(text));
+    } else if (slot < protocol::SmsSlotCount) {
+        emit smsTextRead(slot, QString::fromStdU16String(text));
     }
+}
+
+void TfrmAlarmi::showProfile(const profile::UnitProfile& unit) {
+    if (unit.smsTexts) {
+        for (std::uint8_t slot = 0; slot < protocol::SmsSlotCount; ++slot) {
+            showSmsText(slot, (*unit.smsTexts)[slot]);
+        }
+    }
+    if (unit.digitalInputs && unit.digitalInputsAllEnabled) {
+        protocol::DigitalTriggers triggers;
+        for (std::size_t i = 0; i < unit.digitalInputs->size(); ++i) {
+            triggers.enabled[i] = (*unit.digitalInputs)[i].trigger;
+            triggers.delays[i] = (*unit.digitalInputs)[i].detectionDelay;
+        }
+        triggers.allEnabled = *unit.digitalInputsAllEnabled;
+        ReplyGAD(triggers);
+    }
+    if (unit.analogAlarm) {
+        const profile::AnalogAlarm& a = *unit.analogAlarm;
+        ReplyGAA({a.max, a.min, a.repeatMinutes, a.smsCount, a.on, a.userTexts});
+    }
+}
+
+void TfrmAlarmi::ReplyGP(const protocol::SmsTextReply& reply) {
+    showSmsText(reply.slot, reply.text);
     if (!smsRead_.replyArrived()) {
         ui_->gaSMSGauge1->hide();
         ui_->gaSMSGauge2->hide();

@@ -7,6 +7,7 @@
 #include <span>
 #include <utility>
 
+#include "profile/UnitProfile.h"
 #include "protocol/AnalogAlarm.h"
 #include "protocol/DigitalTriggers.h"
 #include "protocol/ReadChain.h"
@@ -47,10 +48,16 @@ public:
     // One tick of the main window for the read chain's watchdog; true when
     // the chain has stopped waiting for its next reply (its gauges hidden).
     bool readWatchdogTick();
+    // The read chain waits for a reply.
+    bool reading() const { return smsRead_.watchdog() > 0; }
     // "GA" with selector "D": the digital input triggers.
     void ReplyGAD(const protocol::DigitalTriggers& triggers);
     // "GA" with selector "A": the analog alarm settings.
     void ReplyGAA(const protocol::AnalogAlarmReply& alarm);
+    // Shows the values of `unit` that this window edits, as a read would;
+    // the groups `unit` leaves out stay as they are. Slot 6 goes to
+    // smsTextRead(), and the digital inputs need both of their values.
+    void showProfile(const profile::UnitProfile& unit);
 
     // Starts the read chain at `firstSlot`; it reads every slot up to 9.
     void startSmsRead(std::uint8_t firstSlot);
@@ -75,6 +82,8 @@ private:
     void edSMSDINChange(QLineEdit* edit);
     // The edit of text `slot`, or null for a slot this window does not show.
     QLineEdit* slotEdit(std::uint8_t slot) const;
+    // Into the slot's edit, or to smsTextRead() for a slot without one.
+    void showSmsText(std::uint8_t slot, const std::u16string& text);
     // Checks the edits' texts, then writes them into their slots.
     void writeSlotEdits(std::span<const std::pair<std::uint8_t, QLineEdit*>> edits, EmptyText empty,
                         TGauge* gauge);

@@ -67,14 +67,31 @@ void TfrmCallPhonebook::btnPhonebookReadClick() {
     phonebookRead_.start(0, protocol::PhonebookRecordCount - 1);
 }
 
-void TfrmCallPhonebook::ReplyGC(const protocol::PhonebookReply& record) {
-    const QString number = QString::fromStdU16String(record.number);
-    const QString active =
-        number.isEmpty() ? QString() : (record.active ? ActiveText : InactiveText);
-    if (record.row < protocol::PhonebookRecordCount) {
-        ui_->Grid1->setCells(NumberColumn, record.row,
-                             {{number, QString::fromStdU16String(record.note), active}});
+void TfrmCallPhonebook::showRecord(std::size_t row, const std::u16string& number,
+                                   const std::u16string& note, bool active) {
+    const QString numberText = QString::fromStdU16String(number);
+    const QString activeText =
+        numberText.isEmpty() ? QString() : (active ? ActiveText : InactiveText);
+    if (row < protocol::PhonebookRecordCount) {
+        ui_->Grid1->setCells(NumberColumn, static_cast<int>(row),
+                             {{numberText, QString::fromStdU16String(note), activeText}});
     }
+}
+
+void TfrmCallPhonebook::showProfile(const profile::UnitProfile& unit) {
+    if (unit.phonebook) {
+        for (std::size_t row = 0; row < unit.phonebook->size(); ++row) {
+            const profile::PhonebookRecord& record = (*unit.phonebook)[row];
+            showRecord(row, record.number, record.note, record.active);
+        }
+    }
+    if (unit.callFunction) {
+        ShowCallFunction(*unit.callFunction);
+    }
+}
+
+void TfrmCallPhonebook::ReplyGC(const protocol::PhonebookReply& record) {
+    showRecord(record.row, record.number, record.note, record.active);
     if (!phonebookRead_.replyArrived()) {
         ui_->sGauge1->hide();
         return;

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "profile/UnitProfile.h"
 #include "protocol/Phonebook.h"
 #include "protocol/ReadChain.h"
 #include "windows/MainLink.h"
@@ -30,9 +31,14 @@ public:
     // One tick of the main window for the read chain's watchdog; true when
     // the chain has stopped waiting for its next reply (its gauge hidden).
     bool readWatchdogTick();
+    // The read chain waits for a reply.
+    bool reading() const { return phonebookRead_.watchdog() > 0; }
     // The status reply's call function: everything below the call-function
     // buttons is usable and shown only while it is on.
     void ShowCallFunction(bool on);
+    // Shows the values of `unit` that this window edits, as a read would;
+    // the groups `unit` leaves out stay as they are.
+    void showProfile(const profile::UnitProfile& unit);
 
 private:
     void btnPhonebookReadClick();
@@ -44,6 +50,8 @@ private:
     void edCallNapomenaChange(const QString& text);
     // Copies grid row `row` into the editing fields.
     void selectRecord(int row);
+    void showRecord(std::size_t row, const std::u16string& number, const std::u16string& note,
+                    bool active);
 
     TMainLink& main_;
     std::unique_ptr<Ui::TfrmCallPhonebook> ui_;

@@ -35,10 +35,22 @@ void TfrmGSMNumbers::btGSMNReadClick() {
     numberRead_.start(0, protocol::GsmNumberCount - 1);
 }
 
-void TfrmGSMNumbers::ReplyGN(const protocol::GsmNumberReply& reply) {
-    if (QLineEdit* edit = numberEdit(reply.index)) {
-        edit->setText(QString::fromStdU16String(reply.number));
+void TfrmGSMNumbers::showNumber(std::size_t index, const std::u16string& number) {
+    if (QLineEdit* edit = numberEdit(index)) {
+        edit->setText(QString::fromStdU16String(number));
     }
+}
+
+void TfrmGSMNumbers::showProfile(const profile::UnitProfile& unit) {
+    if (unit.gsmNumbers) {
+        for (std::size_t i = 0; i < unit.gsmNumbers->size(); ++i) {
+            showNumber(i, (*unit.gsmNumbers)[i]);
+        }
+    }
+}
+
+void TfrmGSMNumbers::ReplyGN(const protocol::GsmNumberReply& reply) {
+    showNumber(reply.index, reply.number);
     if (!numberRead_.replyArrived()) {
         ui_->sGauge1->hide();
         return;

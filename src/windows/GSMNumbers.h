@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "profile/UnitProfile.h"
 #include "protocol/GsmNumbers.h"
 #include "protocol/ReadChain.h"
 #include "windows/MainLink.h"
@@ -32,12 +33,18 @@ public:
     // One tick of the main window for the read chain's watchdog; true when
     // the chain has stopped waiting for its next reply (its gauge hidden).
     bool readWatchdogTick();
+    // The read chain waits for a reply.
+    bool reading() const { return numberRead_.watchdog() > 0; }
+    // Shows the values of `unit` that this window edits, as a read would;
+    // the groups `unit` leaves out stay as they are.
+    void showProfile(const profile::UnitProfile& unit);
 
 private:
     void btGSMNReadClick();
     void btGSMNWriteClick();
     // The edit of number `index` (0 to 5), or null for any other index.
     QLineEdit* numberEdit(std::size_t index) const;
+    void showNumber(std::size_t index, const std::u16string& number);
 
     TMainLink& main_;
     std::unique_ptr<Ui::TfrmGSMNumbers> ui_;

@@ -29,6 +29,12 @@ void TfrmIzlazi::ReplyGO(std::uint8_t ticks) {
     ui_->edRelayDelay->setText(QString::number(ticks));
 }
 
+void TfrmIzlazi::showProfile(const profile::UnitProfile& unit) {
+    if (unit.relayPulseTime) {
+        ReplyGO(*unit.relayPulseTime);
+    }
+}
+
 void TfrmIzlazi::btSetRelayDelayClick() {
     const auto ticks = UserInput::integer(ui_->edRelayDelay);
     if (!ticks) {

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "profile/UnitProfile.h"
 #include "windows/MainLink.h"
 
 namespace Ui {
@@ -22,6 +23,9 @@ public:
 
     // "GO": shows the hold time, in ticks.
     void ReplyGO(std::uint8_t ticks);
+    // Shows the values of `unit` that this window edits, as a read would;
+    // the groups `unit` leaves out stay as they are.
+    void showProfile(const profile::UnitProfile& unit);
 
 private:
     void btReadRelayDelayClick();
