@@ -7,6 +7,7 @@
 #include "link/TraceWriter.h"
 #include "link/UnitAccess.h"
 #include "main/HistoryCodePage.h"
+#include "main/ProfileActions.h"
 #include "protocol/CommandReport.h"
 #include "protocol/MainCommands.h"
 #include "protocol/PulseTime.h"
@@ -33,6 +34,7 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QSaveFile>
+#include <QScopeGuard>
 #include <QStatusBar>
 #include <QTimer>
 
@@ -139,6 +141,17 @@ TMainForm::TMainForm(HidPlatform& platform, UiThread& uiThread, QWidget* parent)
     connect(ui_->sBitBtn2, &QPushButton::clicked, this, &TMainForm::sBitBtn2Click);
     connect(ui_->btAlarmi, &QPushButton::clicked, this, &TMainForm::btAlarmiClick);
     connect(ui_->btDebug, &QPushButton::clicked, this, &TMainForm::btDebugClick);
+    connect(ui_->btSaveProfile, &QPushButton::clicked, this, &TMainForm::btSaveProfileClick);
+    connect(ui_->btLoadProfile, &QPushButton::clicked, this, &TMainForm::btLoadProfileClick);
+    profileActions_ = std::make_unique<ProfileActions>(
+        *this, [this](const protocol::CommandReport& report) { return writeReport(report); },
+        [this](const profile::UnitProfile& unit) {
+            windows_.frmGSMNumbers->showProfile(unit);
+            windows_.frmAlarmi->showProfile(unit);
+            windows_.frmADSettings->showProfile(unit);
+            windows_.frmIzlazi->showProfile(unit);
+            windows_.frmCallPhonebook->showProfile(unit);
+        });
     ui_->StatusBar1->installEventFilter(this);
     FormCreate();
 }
@@ -258,10 +271,17 @@ void TMainForm::HIDSendCmdBuf(char Cmd, char SubCmd, const std::uint8_t* Buf, st
 }
 
 void TMainForm::sendReport(const protocol::CommandReport& Report) {
+    // A profile operation's requests and replies must not be mixed with others.
+    if (!profileActions_->running()) {
+        writeReport(Report);
+    }
+}
+
+bool TMainForm::writeReport(const protocol::CommandReport& Report) {
     // Every caller checks for a device first; one that does not sends nothing
     // rather than writing through no device.
     if (CurrentDevice == nullptr) {
-        return;
+        return false;
     }
     // As many bytes as the device's output report has; the report's bytes
     // first, zeros after them should the device declare a longer one.
@@ -272,10 +292,12 @@ void TMainForm::sendReport(const protocol::CommandReport& Report) {
         trace_->sent(buffer.data(), toWrite);
     }
     std::uint32_t written = 0;
-    if (!CurrentDevice->WriteFile(buffer.data(), toWrite, written)) {
+    const bool sent = CurrentDevice->WriteFile(buffer.data(), toWrite, written);
+    if (!sent) {
         addHistoryLine(errorLine("WRITE ERROR", platform_.lastError()));
     }
     ++TxCnt;
+    return sent;
 }
 
 QString TMainForm::errorLine(const char* Kind, std::uint32_t Code) const {
@@ -305,6 +327,8 @@ void wakeEnclosingWait() {
 
 bool TMainForm::waitForAcknowledge(const bool& WaitForOk) {
     TimeOut = 10;
+    ++acknowledgeWaits_;
+    const auto waitEnds = qScopeGuard([this] { --acknowledgeWaits_; });
     while (WaitForOk) {
         // Blocks until something happens; the 100 ms tick always does.
         QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
@@ -337,6 +361,10 @@ void TMainForm::ShowRead(THidDevice* /*HidDev*/, std::uint8_t ReportID, const st
     }
     // Decoded once, here; each window gets the reply's values.
     const protocol::Reply reply(std::span(Data, Size));
+    if (profileActions_->running()) {
+        profileActions_->replyArrived(reply);
+        return;
+    }
     switch (protocol::replyKind(reply)) {
         case protocol::ReplyKind::FirmwareInfo:
             showFirmwareInfo(protocol::decodeFirmwareInfo(reply));
@@ -435,6 +463,9 @@ void TMainForm::HidCtlDeviceChange(THidDeviceController* /*Sender*/) {
     devListDevices_.clear();
     ui_->DevListBox->clear();
     HidCtl->Enumerate();
+    if (CurrentDevice == nullptr) {
+        profileActions_->unitLeft();
+    }
     // A unit that formatted its memory leaves and comes back through these.
     if (windows_.frmMemory != nullptr) {
         windows_.frmMemory->deviceChangeDone();
@@ -467,7 +498,7 @@ void TMainForm::Timer1Timer() {
         --TimeOut;
     }
     showPresence();
-    if (ui_->cbGetStatusAuto->isChecked()) {
+    if (ui_->cbGetStatusAuto->isChecked() && !profileActions_->running()) {
         btGetStatusClick();
     }
     statusPanels_[2]->setText(QStringLiteral("Tx/Rx: %1/%2").arg(TxCnt).arg(RxCnt));
@@ -605,6 +636,42 @@ void TMainForm::btAlarmiClick() {
 }
 void TMainForm::btDebugClick() {
     showWindow(windows_.frmDebug);
+}
+
+// --- profiles ---------------------------------------------------------------
+
+bool TMainForm::windowBusy() const {
+    return acknowledgeWaits_ > 0 || windows_.frmMemory->ReceiveMemoryPacketTimeOut() > 0 ||
+           windows_.frmGSMNumbers->reading() || windows_.frmAlarmi->reading() ||
+           windows_.frmCallPhonebook->reading();
+}
+
+bool TMainForm::readyForProfile() {
+    if (CurrentDevice == nullptr) {
+        DialogService::instance().error(QStringLiteral("Uređaj nije prisutan."));
+        return false;
+    }
+    // The button can be pressed while another window waits in its own loop;
+    // that window's replies would otherwise be taken by the profile.
+    if (windowBusy() || profileActions_->running()) {
+        DialogService::instance().info(QStringLiteral(
+            "U drugom prozoru je u toku čitanje ili upis. Sačekajte da se završi, pa pokušajte "
+            "ponovo."));
+        return false;
+    }
+    return true;
+}
+
+void TMainForm::btSaveProfileClick() {
+    if (readyForProfile()) {
+        profileActions_->saveProfile();
+    }
+}
+
+void TMainForm::btLoadProfileClick() {
+    if (readyForProfile()) {
+        profileActions_->loadProfile();
+    }
 }
 
 void TMainForm::btHIDInfoClick() {

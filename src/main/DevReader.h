@@ -14,6 +14,7 @@
 #include "windows/MainLink.h"
 
 class HidPlatform;
+class ProfileActions;
 class QLabel;
 class QTimer;
 class THidDevice;
@@ -81,7 +82,15 @@ protected:
 
 private:
     void FormCreate();
+    // Sends a report of the tool's own; nothing while a profile operation runs.
     void sendReport(const protocol::CommandReport& report);
+    // Writes `report` to the current device; false when there is none or
+    // the write failed.
+    bool writeReport(const protocol::CommandReport& report);
+    // A window's read chain or acknowledgement wait is running.
+    bool windowBusy() const;
+    // Whether a profile operation may start now; says why not when it may not.
+    bool readyForProfile();
     void addHistoryLine(const QString& line);
     QString errorLine(const char* kind, std::uint32_t code) const;
     void showPresence();
@@ -101,6 +110,8 @@ private:
     void sBitBtn2Click();
     void btAlarmiClick();
     void btDebugClick();
+    void btSaveProfileClick();
+    void btLoadProfileClick();
     void SaveBtnClick();
     void ClearBtnClick();
     void StatusBar1DblClick();
@@ -114,6 +125,9 @@ private:
     TTraceWriter* trace_ = nullptr;
     // The information dialog while it is open.
     TInfoForm* openInfoForm_ = nullptr;
+    std::unique_ptr<ProfileActions> profileActions_;
+    // Acknowledgement waits running, one inside another at most.
+    int acknowledgeWaits_ = 0;
 
     THidDevice* CurrentDevice = nullptr;
     bool BrevalonPresent = false;
