@@ -15,4 +15,7 @@ public:
                          const QString&) override {
         return {};
     }
+    QString openFileName(const QString&, const QList<FileFilter>&, const QString&) override {
+        return {};
+    }
 };

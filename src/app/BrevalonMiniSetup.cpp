@@ -21,7 +21,6 @@
 #include <QScreen>
 #include <QTimer>
 
-#include <charconv>
 #include <cstdio>
 #include <memory>
 #include <optional>
@@ -29,8 +28,6 @@
 #include <vector>
 
 namespace {
-
-constexpr int MaxSimulatedUnits = 16;
 
 const char Usage[] =
     "Usage: BrevalonMiniSetup [--simulate[=N]] [--trace FILE]\n"
@@ -66,15 +63,10 @@ std::optional<int> parseOptions(int argc, char** argv, Options& options) {
         if (arg == "--simulate" && !options.simulatedUnits) {
             options.simulatedUnits = 1;
         } else if (arg.starts_with(simulateWith) && !options.simulatedUnits) {
-            const std::string_view number = arg.substr(simulateWith.size());
-            int count = -1;
-            const auto [end, error] =
-                std::from_chars(number.data(), number.data() + number.size(), count);
-            if (error != std::errc() || end != number.data() + number.size() || count < 0 ||
-                count > MaxSimulatedUnits) {
+            options.simulatedUnits = demoUnitCount(arg.substr(simulateWith.size()));
+            if (!options.simulatedUnits) {
                 return usageError();
             }
-            options.simulatedUnits = count;
         } else if (arg == "--trace" && k + 1 < argc && !options.traceFile) {
             options.traceFile = QString::fromLocal8Bit(argv[++k]);
         } else {

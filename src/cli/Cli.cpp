@@ -29,8 +29,6 @@ namespace cli {
 
 namespace {
 
-constexpr int MaxSimulatedUnits = 16;
-
 const char Usage[] =
     "Usage: brevalon-cli [--simulate[=N]] [--trace FILE] [--unit SERIAL] COMMAND [ARG]\n"
     "\n"
@@ -147,11 +145,6 @@ private:
     qsizetype progressWidth_ = 0;
 };
 
-bool isDecimal(const QString& text) {
-    return !text.isEmpty() &&
-           std::all_of(text.begin(), text.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
-}
-
 // Nothing when the command line is understood; otherwise the exit status,
 // which is Done after --help and --version.
 std::optional<int> parse(const QStringList& arguments, Options& o, Session& session) {
@@ -172,12 +165,11 @@ std::optional<int> parse(const QStringList& arguments, Options& o, Session& sess
         if (arg == u"--simulate") {
             o.simulatedUnits = 1;
         } else if (arg.startsWith(simulateWith)) {
-            const QString count = arg.mid(simulateWith.size());
-            if (!isDecimal(count) || count.size() > 2 || count.toInt() > MaxSimulatedUnits) {
+            o.simulatedUnits = demoUnitCount(arg.mid(simulateWith.size()).toStdString());
+            if (!o.simulatedUnits) {
                 return session.usageError(
-                    QStringLiteral("--simulate=N takes N from 0 to %1").arg(MaxSimulatedUnits));
+                    QStringLiteral("--simulate=N takes N from 0 to %1").arg(MaxDemoUnits));
             }
-            o.simulatedUnits = count.toInt();
         } else if (arg == u"--trace" || arg == u"--unit") {
             std::optional<QString>& value = arg == u"--trace" ? o.traceFile : o.unit;
             if (value || k + 1 == arguments.size()) {

@@ -1,5 +1,6 @@
 #include "sim/SimDevices.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <utility>
 
@@ -56,6 +57,19 @@ void fillDemoSettings(VirtualUnit& unit) {
 }
 
 }  // namespace
+
+std::optional<int> demoUnitCount(std::string_view text) {
+    // Two digits at most, so that no long number can overflow.
+    if (text.empty() || text.size() > 2 ||
+        !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+        return std::nullopt;
+    }
+    int count = 0;
+    for (const char c : text) {
+        count = count * 10 + (c - '0');
+    }
+    return count <= MaxDemoUnits ? std::optional(count) : std::nullopt;
+}
 
 std::vector<std::unique_ptr<SimUnitDevice>> attachDemoUnits(SimHidPlatform& platform, int count) {
     std::vector<std::unique_ptr<SimUnitDevice>> units;

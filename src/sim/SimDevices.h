@@ -23,6 +23,13 @@ SimDeviceDescription keyboardDevice(std::string path,
                                     std::uint16_t vendorId = 0x0001,
                                     std::uint16_t productId = 0x00AB);
 
+// The most units a demonstration run attaches.
+inline constexpr int MaxDemoUnits = 16;
+
+// The N of "--simulate=N": 0 to MaxDemoUnits in decimal digits; nothing for
+// any other text.
+std::optional<int> demoUnitCount(std::string_view text);
+
 // Attaches `count` units that answer like a full-speed USB device (about
 // 2 ms per reply), with distinct serial numbers and some settings filled in.
 std::vector<std::unique_ptr<SimUnitDevice>> attachDemoUnits(SimHidPlatform& platform, int count);

@@ -184,12 +184,18 @@ TEST_F(ProfileTest, LoadShowsTheDifferencesWritesThemAndTheWindowsShowTheResult)
     EXPECT_EQ(control<QLineEdit>(windowOf("TfrmIzlazi"), "edRelayDelay")->text(),
               QStringLiteral("40"));
     EXPECT_EQ(sentBetween("00 47 53", "00 53 4E", "00 47 4F"), 0);
-
     // Loading it again finds nothing to write.
     dialogs->answerPath(path("file.json"));
     control<QPushButton>("btLoadProfile")->click();
     EXPECT_EQ(dialogs->texts().last(),
               QStringLiteral("Uređaj već sadrži sve vrednosti iz profila."));
+    // The window's own write is answered again once the profile is done.
+    auto* numbers = windowOf("TfrmGSMNumbers");
+    control<QLineEdit>(numbers, "edGSMN1")->setText(QStringLiteral("0611"));
+    dialogs->clear();
+    control<QPushButton>(numbers, "btGSMNWrite")->click();
+    EXPECT_TRUE(dialogs->calls().empty());
+    EXPECT_EQ(unit().gsmNumber(0), "0611");
 }
 
 TEST_F(ProfileTest, ARefusedFileListsEveryFaultAndSendsNothing) {

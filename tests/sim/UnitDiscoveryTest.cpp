@@ -5,8 +5,10 @@
 
 #include <algorithm>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -115,3 +117,20 @@ TEST_F(UnitDiscoveryTest, FormatAndBootModeAreARemovalAndALaterArrival) {
 }
 
 }  // namespace
+
+TEST(DemoUnitCountTest, TakesZeroToSixteenInDigitsOnly) {
+    const std::vector<std::pair<std::string_view, std::optional<int>>> cases{
+        {"0", 0},
+        {"1", 1},
+        {"16", 16},
+        {"17", std::nullopt},
+        {"", std::nullopt},
+        {"+1", std::nullopt},
+        {"-1", std::nullopt},
+        {"1a", std::nullopt},
+        {"007", std::nullopt},
+        {"99999999999", std::nullopt}};
+    for (const auto& [text, count] : cases) {
+        EXPECT_EQ(demoUnitCount(text), count) << text;
+    }
+}
