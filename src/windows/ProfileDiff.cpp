@@ -2,6 +2,7 @@
 
 #include "ui_ProfileDiff.h"
 
+#include <QHeaderView>
 #include <QPushButton>
 #include <QRegularExpression>
 
@@ -40,6 +41,7 @@ TfrmProfileDiff::TfrmProfileDiff(const QString& fileName,
                        {{groupOf(d.path), d.path, d.unitValue, d.fileValue}});
     }
     grid->resizeColumnsToContents();
+    grid->horizontalHeader()->setStretchLastSection(true);
 
     connect(ui_->btProfileWrite, &QPushButton::clicked, this, &QDialog::accept);
     connect(ui_->btProfileCancel, &QPushButton::clicked, this, &QDialog::reject);
