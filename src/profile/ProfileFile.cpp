@@ -14,7 +14,11 @@
 #include <cmath>
 #include <functional>
 #include <initializer_list>
+#include <optional>
+#include <set>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "protocol/NumberText.h"
 #include "protocol/WireText.h"
@@ -521,6 +525,48 @@ std::pair<qsizetype, qsizetype> lineAndColumn(const QByteArray& document, qsizet
     return {line, column};
 }
 
+// The first key that one object of `document` holds twice, and where its
+// second copy starts. JSON leaves such a document's meaning open (our parser
+// keeps the last copy), so it is refused like a typo. `document` must be
+// well-formed.
+std::optional<std::pair<QString, qsizetype>> repeatedKey(const QByteArray& document) {
+    // The keys of each open object; an open array has none.
+    std::vector<std::optional<std::set<QString>>> open;
+    for (qsizetype i = 0; i < document.size(); ++i) {
+        const char c = document[i];
+        if (c == '{') {
+            open.emplace_back(std::set<QString>{});
+        } else if (c == '[') {
+            open.emplace_back(std::nullopt);
+        } else if ((c == '}' || c == ']') && !open.empty()) {
+            open.pop_back();
+        } else if (c == '"') {
+            const qsizetype start = i;
+            for (++i; i < document.size() && document[i] != '"'; ++i) {
+                i += document[i] == '\\' ? 1 : 0;
+            }
+            qsizetype next = i + 1;
+            while (next < document.size() && QChar::isSpace(static_cast<uchar>(document[next]))) {
+                ++next;
+            }
+            const bool isKey = next < document.size() && document[next] == ':';
+            if (isKey && !open.empty() && open.back()) {
+                // Decoded where it holds an escape, so that "\u0061" and "a"
+                // are one key.
+                const QByteArray quoted = document.mid(start, i + 1 - start);
+                const QString key =
+                    quoted.contains('\\')
+                        ? QJsonDocument::fromJson("[" + quoted + "]").array().first().toString()
+                        : QString::fromUtf8(quoted.mid(1, quoted.size() - 2));
+                if (!open.back()->insert(key).second) {
+                    return std::pair{key, start};
+                }
+            }
+        }
+    }
+    return std::nullopt;
+}
+
 ProfileReadResult refused(const QString& message) {
     return {std::nullopt, {{QString(), message}}};
 }
@@ -625,6 +671,14 @@ ProfileReadResult readProfile(const QByteArray& document) {
                            .arg(line)
                            .arg(column)
                            .arg(error.errorString()));
+    }
+    if (const auto repeated = repeatedKey(document)) {
+        const auto [line, column] = lineAndColumn(document, repeated->second);
+        return refused(QStringLiteral("the key \"%1\" is given twice in one object, again at line "
+                                      "%2, column %3")
+                           .arg(repeated->first)
+                           .arg(line)
+                           .arg(column));
     }
     if (!json.isObject()) {
         return refused(QStringLiteral("the file must hold a JSON object, not %1")

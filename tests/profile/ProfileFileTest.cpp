@@ -278,6 +278,11 @@ TEST(ProfileFile, NamesWhereMalformedJsonBreaks) {
         {"{\n  \"a\": 1, \"\u00E9\": }",
          "malformed JSON at line 2, column 17: object is missing after a comma"},
         {"[]", "the file must hold a JSON object, not an array"},
+        // Keys are compared as decoded; the same key in two objects is fine.
+        {"{\"version\": 1,\n \"versio\\u006E\": 2}",
+         "the key \"version\" is given twice in one object, again at line 2, column 2"},
+        {whole.left(whole.size() - 2) + ",\n  \"relayPulseTime\": 40}",
+         "the key \"relayPulseTime\" is given twice in one object, again at line 116, column 3"},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(faultTexts(readProfile(c.document)), std::vector<std::string>{c.fault});
