@@ -1,11 +1,10 @@
 #include "cli/UnitConnection.h"
 
-#include <algorithm>
 #include <span>
-#include <vector>
 
 #include "hid/THidDevice.h"
 #include "hid/THidDeviceController.h"
+#include "link/ReportWriter.h"
 #include "link/TraceWriter.h"
 #include "link/UnitAccess.h"
 #include "protocol/CommandReport.h"
@@ -62,16 +61,7 @@ bool UnitConnection::send(const protocol::CommandReport& report) {
     if (device_ == nullptr || !device_->IsPluggedIn()) {
         return false;
     }
-    // As many bytes as the device's output report has, as the window program
-    // sends them.
-    const std::uint32_t toWrite = device_->Caps().OutputReportByteLength;
-    std::vector<std::uint8_t> buffer(std::max<std::size_t>(toWrite, report.bytes().size()), 0);
-    std::copy(report.bytes().begin(), report.bytes().end(), buffer.begin());
-    if (trace_ != nullptr) {
-        trace_->sent(buffer.data(), toWrite);
-    }
-    std::uint32_t written = 0;
-    return device_->WriteFile(buffer.data(), toWrite, written);
+    return writeCommandReport(*device_, report, trace_);
 }
 
 void UnitConnection::showRead(THidDevice* /*device*/, std::uint8_t reportId,

@@ -4,6 +4,7 @@
 
 #include "hid/THidDevice.h"
 #include "hid/THidDeviceController.h"
+#include "link/ReportWriter.h"
 #include "link/TraceWriter.h"
 #include "link/UnitAccess.h"
 #include "main/HistoryCodePage.h"
@@ -41,7 +42,6 @@
 #include <algorithm>
 #include <span>
 #include <string>
-#include <vector>
 
 namespace {
 
@@ -283,16 +283,7 @@ bool TMainForm::writeReport(const protocol::CommandReport& Report) {
     if (CurrentDevice == nullptr) {
         return false;
     }
-    // As many bytes as the device's output report has; the report's bytes
-    // first, zeros after them should the device declare a longer one.
-    const std::uint32_t toWrite = CurrentDevice->Caps().OutputReportByteLength;
-    std::vector<std::uint8_t> buffer(std::max<std::size_t>(toWrite, Report.bytes().size()), 0);
-    std::copy(Report.bytes().begin(), Report.bytes().end(), buffer.begin());
-    if (trace_ != nullptr) {
-        trace_->sent(buffer.data(), toWrite);
-    }
-    std::uint32_t written = 0;
-    const bool sent = CurrentDevice->WriteFile(buffer.data(), toWrite, written);
+    const bool sent = writeCommandReport(*CurrentDevice, Report, trace_);
     if (!sent) {
         addHistoryLine(errorLine("WRITE ERROR", platform_.lastError()));
     }

@@ -271,10 +271,7 @@ std::optional<QString> writeGroup(UnitExchange& exchange, const UnitProfile& p, 
                 triggers = protocol::decodeDigitalTriggers(*reply);
             }
             if (p.digitalInputs) {
-                for (std::size_t i = 0; i < DigitalInputCount; ++i) {
-                    triggers.enabled[i] = (*p.digitalInputs)[i].trigger;
-                    triggers.delays[i] = (*p.digitalInputs)[i].detectionDelay;
-                }
+                putDigitalInputs(*p.digitalInputs, triggers);
             }
             if (p.digitalInputsAllEnabled) {
                 triggers.allEnabled = *p.digitalInputsAllEnabled;
@@ -288,15 +285,9 @@ std::optional<QString> writeGroup(UnitExchange& exchange, const UnitProfile& p, 
                                                   alarm.smsCount, alarm.on, alarm.userTexts});
             break;
         }
-        case Group::Calibration: {
-            protocol::Calibration calibration;
-            for (std::size_t i = 0; i < CalibrationChannelCount; ++i) {
-                const CalibrationChannel& c = (*p.calibration)[i];
-                calibration.channels[i] = {c.k, c.n, c.rawOffset, c.voltageOut};
-            }
-            request = protocol::writeCalibration(calibration);
+        case Group::Calibration:
+            request = protocol::writeCalibration(calibrationOf(*p.calibration));
             break;
-        }
         case Group::RelayPulseTime:
             request = protocol::writePulseTime(*p.relayPulseTime);
             break;

@@ -12,6 +12,8 @@
 #include <optional>
 #include <string>
 
+#include "protocol/Calibration.h"
+#include "protocol/DigitalTriggers.h"
 #include "protocol/GsmNumbers.h"
 #include "protocol/Phonebook.h"
 #include "protocol/SmsTexts.h"
@@ -69,5 +71,26 @@ struct UnitProfile {
     std::optional<std::array<PhonebookRecord, protocol::PhonebookRecordCount>> phonebook;
     bool operator==(const UnitProfile&) const = default;
 };
+
+// The values of the calibration request ("SK") for `channels`.
+inline protocol::Calibration calibrationOf(
+    const std::array<CalibrationChannel, CalibrationChannelCount>& channels) {
+    protocol::Calibration calibration;
+    for (std::size_t i = 0; i < CalibrationChannelCount; ++i) {
+        const CalibrationChannel& c = channels[i];
+        calibration.channels[i] = {c.k, c.n, c.rawOffset, c.voltageOut};
+    }
+    return calibration;
+}
+
+// Puts each input's trigger and delay into `triggers`; its all-enabled flag
+// stays as it is.
+inline void putDigitalInputs(const std::array<DigitalInput, DigitalInputCount>& inputs,
+                             protocol::DigitalTriggers& triggers) {
+    for (std::size_t i = 0; i < DigitalInputCount; ++i) {
+        triggers.enabled[i] = inputs[i].trigger;
+        triggers.delays[i] = inputs[i].detectionDelay;
+    }
+}
 
 }  // namespace profile

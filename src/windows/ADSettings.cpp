@@ -53,12 +53,7 @@ void TfrmADSettings::ReplyGK(const protocol::Calibration& calibration) {
 
 void TfrmADSettings::showProfile(const profile::UnitProfile& unit) {
     if (unit.calibration) {
-        protocol::Calibration calibration;
-        for (std::size_t i = 0; i < unit.calibration->size(); ++i) {
-            const profile::CalibrationChannel& c = (*unit.calibration)[i];
-            calibration.channels[i] = {c.k, c.n, c.rawOffset, c.voltageOut};
-        }
-        ReplyGK(calibration);
+        ReplyGK(profile::calibrationOf(*unit.calibration));
     }
 }
 

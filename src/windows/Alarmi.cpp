@@ -90,10 +90,7 @@ void TfrmAlarmi::showProfile(const profile::UnitProfile& unit) {
     }
     if (unit.digitalInputs && unit.digitalInputsAllEnabled) {
         protocol::DigitalTriggers triggers;
-        for (std::size_t i = 0; i < unit.digitalInputs->size(); ++i) {
-            triggers.enabled[i] = (*unit.digitalInputs)[i].trigger;
-            triggers.delays[i] = (*unit.digitalInputs)[i].detectionDelay;
-        }
+        profile::putDigitalInputs(*unit.digitalInputs, triggers);
         triggers.allEnabled = *unit.digitalInputsAllEnabled;
         ReplyGAD(triggers);
     }
