@@ -1,5 +1,6 @@
 #include "cli/Cli.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QIODevice>
 #include <QJsonArray>
@@ -42,7 +43,9 @@ const char Usage[] =
     "  status               one status reply, decoded, as JSON\n"
     "  read-profile FILE    read the unit into a profile (\"-\" for standard output)\n"
     "  write-profile FILE   check the profile, write it, read it back and compare\n"
+    "                       (\"-\" for standard input)\n"
     "  verify-profile FILE  read the unit and list every difference from the profile\n"
+    "                       (\"-\" for standard input)\n"
     "  read-memory FILE     the 4096-byte memory image (\"-\" for standard output)\n"
     "\n"
     "Options:\n"
@@ -52,7 +55,7 @@ const char Usage[] =
     "                  FILE, one line each\n"
     "  --unit SERIAL   the unit with this serial number; needed when several are\n"
     "                  present\n"
-    "  --help          show this text\n"
+    "  -h, --help      show this text (also the command help)\n"
     "  --version       show the program's version\n"
     "\n"
     "Exit status:\n"
@@ -151,7 +154,7 @@ std::optional<int> parse(const QStringList& arguments, Options& o, Session& sess
     const QString simulateWith = QStringLiteral("--simulate=");
     for (qsizetype k = 0; k < arguments.size(); ++k) {
         const QString& arg = arguments[k];
-        if (arg == u"--help") {
+        if (arg == u"--help" || arg == u"-h" || (arg == u"help" && o.command == nullptr)) {
             session.result(QString::fromLatin1(Usage));
             return Done;
         }
@@ -331,7 +334,7 @@ int info(profile::UnitExchange& exchange, const UnitListing& unit, Session& sess
     const std::array groups{profile::Group::Firmware};
     const profile::UnitRead read = profile::readUnit(exchange, groups);
     if (read.stopped) {
-        return stopped(session, *read.stopped);
+        return stopped(session, read.stopped->text());
     }
     session.result(QStringLiteral("firmware: %1\nserial: %2\n")
                        .arg(QString::fromStdU16String(*read.profile.firmware), unit.serial));
@@ -354,7 +357,7 @@ int readProfile(profile::UnitExchange& exchange, Output& output, Session& sessio
     const profile::UnitRead read =
         profile::readUnit(exchange, profile::AllGroups, session.progressHandler());
     if (read.stopped) {
-        return stopped(session, *read.stopped + QStringLiteral("; nothing was saved"));
+        return stopped(session, read.stopped->text() + QStringLiteral("; nothing was saved"));
     }
     const std::vector<profile::ProfileFault> faults = profile::checkProfile(read.profile);
     if (!faults.empty()) {
@@ -380,7 +383,7 @@ int writeProfile(profile::UnitExchange& exchange, const profile::UnitProfile& fi
             }
             return UsageError;
         case profile::UnitWrite::Outcome::Stopped:
-            session.message(write.stopped + QStringLiteral("; the unit now holds:"));
+            session.message(write.stopped.text() + QStringLiteral("; the unit now holds:"));
             for (const QString& line : groups) {
                 session.detail(line);
             }
@@ -408,7 +411,7 @@ int verifyProfile(profile::UnitExchange& exchange, const profile::UnitProfile& f
     std::erase(groups, profile::Group::Firmware);
     const profile::UnitRead read = profile::readUnit(exchange, groups, session.progressHandler());
     if (read.stopped) {
-        return stopped(session, *read.stopped);
+        return stopped(session, read.stopped->text());
     }
     const std::vector<profile::Difference> differences =
         profile::compareProfiles(read.profile, file);
@@ -416,8 +419,10 @@ int verifyProfile(profile::UnitExchange& exchange, const profile::UnitProfile& f
         session.result(difference.text() + u'\n');
     }
     if (!differences.empty()) {
-        session.message(QStringLiteral("the unit differs from the profile in %1 values")
-                            .arg(differences.size()));
+        session.message(
+            QStringLiteral("the unit differs from the profile in %1 %2")
+                .arg(differences.size())
+                .arg(differences.size() == 1 ? QStringLiteral("value") : QStringLiteral("values")));
         return Differs;
     }
     return Done;
@@ -426,28 +431,52 @@ int verifyProfile(profile::UnitExchange& exchange, const profile::UnitProfile& f
 int readMemory(profile::UnitExchange& exchange, Output& output, Session& session) {
     const profile::MemoryRead read = profile::readMemory(exchange, session.progressHandler());
     if (read.stopped) {
-        return stopped(session, *read.stopped + QStringLiteral("; nothing was saved"));
+        return stopped(session, read.stopped->text() + QStringLiteral("; nothing was saved"));
     }
     const QByteArray image(reinterpret_cast<const char*>(read.image.data()),
                            static_cast<qsizetype>(read.image.size()));
     return output.write(image, session) ? Done : UsageError;
 }
 
-int execute(const Options& o, Session& session, HidPlatform* systemPlatform) {
+// The profile a command writes or compares with, or nothing after naming
+// every fault that refuses it: a write needs a profile that the unit takes
+// whole; a comparison only one that is well-formed.
+std::optional<profile::UnitProfile> profileToUse(const QString& path, bool forWriting,
+                                                 Session& session, QIODevice* input) {
+    const bool fromInput = path == u"-";
+    QBuffer nothing;
+    nothing.open(QIODevice::ReadOnly);
+    profile::ProfileReadResult loaded =
+        fromInput ? profile::loadProfile(input != nullptr ? *input : nothing,
+                                         QStringLiteral("standard input"))
+                  : profile::loadProfile(path);
+    std::vector<profile::ProfileFault> faults = std::move(loaded.faults);
+    if (loaded.profile && !profile::holdsSettings(*loaded.profile)) {
+        faults.push_back(profile::noSettingsFault());
+    } else if (loaded.profile && forWriting) {
+        faults = profile::checkProfile(*loaded.profile);
+    }
+    if (faults.empty() && loaded.profile) {
+        return std::move(loaded.profile);
+    }
+    session.message(QStringLiteral("the profile %1 is refused:")
+                        .arg(fromInput ? QStringLiteral("on standard input")
+                                       : QStringLiteral("\"%1\"").arg(nativePath(path))));
+    for (const profile::ProfileFault& fault : faults) {
+        session.detail(fault.text());
+    }
+    return std::nullopt;
+}
+
+int execute(const Options& o, Session& session, HidPlatform* systemPlatform, QIODevice* input) {
     const Command command = o.command->command;
     // What needs no unit comes first, so that a refusal sends nothing.
     std::optional<profile::UnitProfile> file;
     if (command == Command::WriteProfile || command == Command::VerifyProfile) {
-        profile::ProfileReadResult loaded = profile::loadProfile(*o.file);
-        if (!loaded.profile) {
-            session.message(
-                QStringLiteral("the profile \"%1\" is refused:").arg(nativePath(*o.file)));
-            for (const profile::ProfileFault& fault : loaded.faults) {
-                session.detail(fault.text());
-            }
+        file = profileToUse(*o.file, command == Command::WriteProfile, session, input);
+        if (!file) {
             return UsageError;
         }
-        file = std::move(loaded.profile);
     }
     Output output;
     if ((command == Command::ReadProfile || command == Command::ReadMemory) &&
@@ -490,7 +519,7 @@ int execute(const Options& o, Session& session, HidPlatform* systemPlatform) {
     // A copy: the list is made anew whenever the devices change.
     const UnitListing unit = connection.units()[*chosen];
     if (!connection.open(*chosen)) {
-        session.message(noAccessText(unit.displayName()));
+        session.message(noAccessMessage(unit.displayName()));
         return NoUnit;
     }
     profile::UnitExchange& exchange = connection.exchange();
@@ -521,7 +550,7 @@ int run(const QStringList& arguments, Streams& streams, HidPlatform* platform) {
     if (const std::optional<int> exit = parse(arguments, options, session)) {
         return *exit;
     }
-    const int exit = execute(options, session, platform);
+    const int exit = execute(options, session, platform, streams.in);
     session.endProgress();
     return exit;
 }

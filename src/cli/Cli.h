@@ -24,6 +24,8 @@ struct Streams {
     QIODevice& err;
     // A progress line on `err`, for a terminal.
     bool progress = false;
+    // Where a profile named "-" is read from; none refuses such a name.
+    QIODevice* in = nullptr;
 };
 
 // Runs the command line `arguments` (without the program's name). The

@@ -14,12 +14,14 @@ int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     QStringList arguments = QCoreApplication::arguments();
     arguments.removeFirst();
+    QFile in;
     QFile out;
     QFile err;
+    in.open(stdin, QIODevice::ReadOnly);
     out.open(stdout, QIODevice::WriteOnly | QIODevice::Unbuffered);
     err.open(stderr, QIODevice::WriteOnly | QIODevice::Unbuffered);
     // The progress line rewrites itself with carriage returns, which only a
     // terminal shows as meant.
-    cli::Streams streams{out, err, isatty(fileno(stderr)) != 0};
+    cli::Streams streams{out, err, isatty(fileno(stderr)) != 0, &in};
     return cli::run(arguments, streams);
 }

@@ -10,3 +10,5 @@ inline const QString UnitProductName = QStringLiteral("Brevalon 8");
 // The message for a unit, shown as `deviceName`, that this user may open only
 // for queries: why it cannot be used and how to fix that.
 QString noAccessText(const QString& deviceName);
+// The same for brevalon-cli, whose messages are English, as scripts read them.
+QString noAccessMessage(const QString& deviceName);

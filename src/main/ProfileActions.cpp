@@ -4,7 +4,9 @@
 #include "profile/ProfileGroups.h"
 #include "profile/UnitOperations.h"
 #include "widgets/DialogService.h"
+#include "widgets/ScreenFit.h"
 #include "windows/ProfileDiff.h"
+#include "windows/ProfileTexts.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -33,11 +35,14 @@ QString listed(QStringList lines) {
     return lines.join(u'\n');
 }
 
-template <typename Items>
-QStringList textsOf(const Items& items) {
+// "Imenik, zapis 13: napomena: uređaj "Dom", datoteka "Servis"".
+QStringList differenceTexts(const std::vector<profile::Difference>& differences) {
     QStringList lines;
-    for (const auto& item : items) {
-        lines << item.text();
+    for (const profile::Difference& d : differences) {
+        lines << QStringLiteral("%1: uređaj %2, datoteka %3")
+                     .arg(ProfileTexts::fieldName(d.path),
+                          ProfileTexts::valueText(d.unitValue, d.kind),
+                          ProfileTexts::valueText(d.fileValue, d.kind));
     }
     return lines;
 }
@@ -84,12 +89,7 @@ auto ProfileActions::run(const QString& title, bool cancellable, Operation opera
     }
     dialog.show();
     auto result = operation(*exchange_, [&dialog](const profile::Progress& progress) {
-        dialog.setLabelText(
-            QStringLiteral("%1 %2: %3 od %4")
-                .arg(progress.writing ? QStringLiteral("Upisivanje") : QStringLiteral("Čitanje"),
-                     progress.what)
-                .arg(progress.done)
-                .arg(progress.count));
+        dialog.setLabelText(ProfileTexts::progressText(progress));
         dialog.setMaximum(static_cast<int>(progress.count));
         dialog.setValue(static_cast<int>(progress.done));
     });
@@ -110,7 +110,7 @@ void ProfileActions::saveProfile() {
     }
     if (read.stopped) {
         dialogs.error(QStringLiteral("Čitanje uređaja nije završeno (%1). Profil nije sačuvan.")
-                          .arg(*read.stopped));
+                          .arg(ProfileTexts::stopText(*read.stopped)));
         return;
     }
     // A text longer than the unit accepts is kept as read, but the user should
@@ -121,7 +121,7 @@ void ProfileActions::saveProfile() {
             QStringLiteral("Uređaj sadrži vrednosti koje se ne mogu upisati nazad:\n%1\n\n"
                            "Profil se može sačuvati, ali se ne može upisati dok se one ne "
                            "isprave. Sačuvati ga?")
-                .arg(listed(textsOf(faults)))) != DialogService::Answer::Ok) {
+                .arg(listed(ProfileTexts::faultTexts(faults)))) != DialogService::Answer::Ok) {
         return;
     }
     const QString path = dialogs.saveFileName(QStringLiteral("Sačuvaj profil"), ProfileFilters,
@@ -129,9 +129,8 @@ void ProfileActions::saveProfile() {
     if (path.isEmpty()) {
         return;
     }
-    QString error;
-    if (!profile::saveProfile(path, read.profile, error)) {
-        dialogs.error(error);
+    if (const auto fault = profile::saveProfile(path, read.profile)) {
+        dialogs.error(ProfileTexts::faultText(*fault));
     }
 }
 
@@ -142,11 +141,15 @@ void ProfileActions::loadProfile() {
     if (path.isEmpty()) {
         return;
     }
-    const profile::ProfileReadResult file = profile::loadProfile(path);
+    profile::ProfileReadResult file = profile::loadProfile(path);
+    if (file.profile && !profile::holdsSettings(*file.profile)) {
+        file = {std::nullopt, {profile::noSettingsFault()}};
+    }
     if (!file.profile) {
         dialogs.error(
             QStringLiteral("Profil \"%1\" nije učitan; u uređaj nije ništa poslato.\n\n%2")
-                .arg(QDir::toNativeSeparators(path), listed(textsOf(file.faults))));
+                .arg(QDir::toNativeSeparators(path),
+                     listed(ProfileTexts::faultTexts(file.faults))));
         return;
     }
     std::vector<profile::Group> groups = profile::groupsOf(*file.profile);
@@ -162,7 +165,7 @@ void ProfileActions::loadProfile() {
     if (read.stopped) {
         dialogs.error(QStringLiteral("Čitanje uređaja nije završeno (%1). U uređaj nije ništa "
                                      "upisano.")
-                          .arg(*read.stopped));
+                          .arg(ProfileTexts::stopText(*read.stopped)));
         return;
     }
     const std::vector<profile::Difference> differences =
@@ -172,6 +175,7 @@ void ProfileActions::loadProfile() {
         return;
     }
     TfrmProfileDiff diff(QFileInfo(path).fileName(), differences, &window_);
+    ScreenFit::fitToScreen(diff, true);
     if (diff.exec() != QDialog::Accepted) {
         return;
     }
@@ -193,15 +197,18 @@ void ProfileActions::loadProfile() {
             showInWindows_(write.readBack);
             dialogs.error(QStringLiteral("Profil je upisan, ali uređaj posle upisa sadrži druge "
                                          "vrednosti:\n%1")
-                              .arg(listed(textsOf(write.differences))));
+                              .arg(listed(differenceTexts(write.differences))));
             break;
         case profile::UnitWrite::Outcome::Stopped:
             dialogs.error(QStringLiteral("Upis nije završen (%1).\n\n%2\n\nPokrenite upis ponovo "
                                          "kada uređaj bude spreman.")
-                              .arg(write.stopped, profile::describeWrite(write).join(u'\n')));
+                              .arg(ProfileTexts::stopText(write.stopped),
+                                   ProfileTexts::writeStates(write).join(u'\n')));
             break;
         case profile::UnitWrite::Outcome::Refused:
-            dialogs.error(listed(textsOf(write.faults)));
+            dialogs.error(QStringLiteral("Profil ne može da se upiše; u uređaj nije ništa "
+                                         "poslato.\n\n%1")
+                              .arg(listed(ProfileTexts::faultTexts(write.faults))));
             break;
     }
 }

@@ -7,6 +7,7 @@
 #include <QJsonObject>
 #include <QJsonParseError>
 #include <QJsonValue>
+#include <QRegularExpression>
 #include <QSaveFile>
 #include <QStringView>
 
@@ -20,8 +21,9 @@
 #include <utility>
 #include <vector>
 
+#include "profile/ProfileGroups.h"
+#include "profile/TextRules.h"
 #include "protocol/NumberText.h"
-#include "protocol/WireText.h"
 
 namespace profile {
 
@@ -147,24 +149,123 @@ QString shown(const QString& text) {
     return text.size() <= limit ? text : text.left(limit) + QChar(0x2026);
 }
 
-QString kindOf(const QJsonValue& value) {
+// The kind of a JSON value as a fault names it.
+QString jsonKind(const QJsonValue& value) {
     switch (value.type()) {
         case QJsonValue::Null:
             return QStringLiteral("null");
         case QJsonValue::Bool:
             return value.toBool() ? QStringLiteral("true") : QStringLiteral("false");
         case QJsonValue::Double:
-            return QStringLiteral("a number");
+            return QStringLiteral("number");
         case QJsonValue::String:
-            return QStringLiteral("a string");
+            return QStringLiteral("string");
         case QJsonValue::Array:
-            return QStringLiteral("an array");
+            return QStringLiteral("array");
         case QJsonValue::Object:
-            return QStringLiteral("an object");
+            return QStringLiteral("object");
         case QJsonValue::Undefined:
             break;
     }
     return QStringLiteral("nothing");
+}
+
+// A kind of jsonKind(), or of what a value must be, in English.
+QString englishKind(const QString& kind) {
+    static const std::pair<const char*, const char*> names[] = {
+        {"number", "a number"},
+        {"string", "a string"},
+        {"array", "an array"},
+        {"object", "an object"},
+        {"boolean", "true or false"},
+        {"wholeNumber", "a whole number"},
+        {"decimal", "a string such as \"12.5\""},
+    };
+    for (const auto& [code, name] : names) {
+        if (kind == QLatin1StringView(code)) {
+            return QString::fromLatin1(name);
+        }
+    }
+    return kind;
+}
+
+QString englishMessage(ProfileFault::Kind kind, const QStringList& v) {
+    using Kind = ProfileFault::Kind;
+    const auto at = [&v](qsizetype i) { return i < v.size() ? v[i] : QString(); };
+    switch (kind) {
+        case Kind::CannotOpen:
+            return QStringLiteral("cannot open file \"%1\": %2").arg(at(0), at(1));
+        case Kind::CannotRead:
+            return QStringLiteral("error reading file \"%1\": %2").arg(at(0), at(1));
+        case Kind::CannotCreate:
+            return QStringLiteral("cannot create file \"%1\": %2").arg(at(0), at(1));
+        case Kind::CannotWrite:
+            return QStringLiteral("error writing file \"%1\": %2").arg(at(0), at(1));
+        case Kind::TooLarge:
+            return at(0).isEmpty()
+                       ? QStringLiteral("the file is longer than a profile can be (%1 bytes)")
+                             .arg(at(1))
+                       : QStringLiteral(
+                             "the file is %1 bytes long, more than a profile can be "
+                             "(%2 bytes)")
+                             .arg(at(0), at(1));
+        case Kind::Empty:
+            return QStringLiteral("the file is empty");
+        case Kind::MalformedJson:
+            return QStringLiteral("malformed JSON at line %1, column %2: %3")
+                .arg(at(0), at(1), at(2));
+        case Kind::RepeatedKey:
+            return QStringLiteral(
+                       "the key \"%1\" is given twice in one object, again at line %2, column %3")
+                .arg(at(0), at(1), at(2));
+        case Kind::NotAnObject:
+            return QStringLiteral("the file must hold a JSON object, not %1")
+                .arg(at(0) == u"array" ? QStringLiteral("an array")
+                                       : QStringLiteral("a single value"));
+        case Kind::NoSettings:
+            return QStringLiteral("the profile holds no settings");
+        case Kind::Missing:
+            return QStringLiteral("missing");
+        case Kind::WrongType:
+            return QStringLiteral("must be %1, not %2").arg(englishKind(at(0)), englishKind(at(1)));
+        case Kind::WrongFormat:
+            return QStringLiteral("must be \"%1\", not %2")
+                .arg(QLatin1StringView(ProfileFormat),
+                     at(0).startsWith(u'"') ? at(0) : englishKind(at(0)));
+        case Kind::NotWhole:
+            return QStringLiteral("must be a whole number, not %1").arg(at(0));
+        case Kind::VersionNewer:
+            return QStringLiteral("%1 is newer than version %2, the one this program reads")
+                .arg(at(0), at(1));
+        case Kind::NotAVersion:
+            return QStringLiteral("%1 is not a version; this program reads version %2")
+                .arg(at(0), at(1));
+        case Kind::UnknownKey:
+            return QStringLiteral("unknown key");
+        case Kind::WrongCount:
+            return QStringLiteral("must hold %1 entries, not %2").arg(at(0), at(1));
+        case Kind::Outside:
+            return QStringLiteral("%1 is outside %2 to %3").arg(at(0), at(1), at(2));
+        case Kind::NotDecimal:
+            return QStringLiteral("\"%1\" is not a decimal number").arg(at(0));
+        case Kind::Unsupported:
+            return QStringLiteral("%1 cannot be sent to the unit").arg(at(0));
+        case Kind::TooLong:
+            return QStringLiteral("%1 characters, more than the %2 the unit takes")
+                .arg(at(0), at(1));
+        case Kind::NotANumber:
+            return QStringLiteral(
+                       "\"%1\" is not a telephone number: only digits, with one \"+\" "
+                       "in front")
+                .arg(at(0));
+        case Kind::MaxNotAboveMin:
+            return QStringLiteral("the maximum %1 is not above the minimum %2").arg(at(0), at(1));
+    }
+    return {};
+}
+
+ProfileFault makeFault(const QString& path, ProfileFault::Kind kind, QStringList values = {}) {
+    return {path, englishMessage(kind, values), kind, std::move(values)};
 }
 
 QString numberText(double value) {
@@ -174,51 +275,52 @@ QString numberText(double value) {
     return QString::number(value, 'g', QLocale::FloatingPointShortest);
 }
 
-QString outsideMessage(const QString& value, const QString& min, const QString& max) {
-    return QStringLiteral("%1 is outside %2 to %3").arg(value, min, max);
+ProfileFault outside(const QString& path, const QString& value, protocol::IntegerLimits limits) {
+    return makeFault(path, ProfileFault::Kind::Outside,
+                     {value, QString::number(limits.min), QString::number(limits.max)});
 }
 
-QString outsideMessage(std::int64_t value, protocol::IntegerLimits limits) {
-    return outsideMessage(QString::number(value), QString::number(limits.min),
-                          QString::number(limits.max));
-}
-
-std::size_t characterCount(std::u16string_view text) {
-    std::size_t count = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const bool pair = QChar::isHighSurrogate(text[i]) && i + 1 < text.size() &&
-                          QChar::isLowSurrogate(text[i + 1]);
-        i += pair ? 1 : 0;
-        ++count;
-    }
-    return count;
-}
-
-// The one rule for every text that is written to the unit.
-void checkText(std::u16string_view text, std::size_t maxLength, const QString& path,
-               Faults& faults) {
-    const protocol::WireTextResult wire = protocol::WireText::fromUtf16(text);
-    if (!wire.text) {
-        const char32_t code = wire.unsupported;
-        const QString character =
-            QChar::isPrint(code)
-                ? QStringLiteral("\"%1\"").arg(QString::fromUcs4(&code, 1))
-                : QStringLiteral("U+%1").arg(static_cast<uint>(code), 4, 16, QChar(u'0')).toUpper();
-        faults.push_back({path, character + QStringLiteral(" cannot be sent to the unit")});
-    }
-    const std::size_t length = wire.text ? wire.text->size() : characterCount(text);
-    if (length > maxLength) {
-        faults.push_back({path, QStringLiteral("%1 characters, more than the %2 the unit takes")
-                                    .arg(length)
-                                    .arg(maxLength)});
+// The faults of a text that is written to the unit; `only`, when set, keeps
+// the faults of that kind alone.
+void checkText(std::u16string_view text, TextField field, const QString& path, Faults& faults,
+               std::optional<TextFault::Kind> only = std::nullopt) {
+    for (const TextFault& fault : textFaults(field, text)) {
+        if (only && fault.kind != *only) {
+            continue;
+        }
+        switch (fault.kind) {
+            case TextFault::Kind::Unsupported: {
+                const char32_t code = fault.character;
+                const QString character =
+                    QChar::isPrint(code) ? QStringLiteral("\"%1\"").arg(QString::fromUcs4(&code, 1))
+                                         : QStringLiteral("U+%1")
+                                               .arg(static_cast<uint>(code), 4, 16, QChar(u'0'))
+                                               .toUpper();
+                faults.push_back(makeFault(path, ProfileFault::Kind::Unsupported, {character}));
+                break;
+            }
+            case TextFault::Kind::TooLong:
+                faults.push_back(
+                    makeFault(path, ProfileFault::Kind::TooLong,
+                              {QString::number(fault.length), QString::number(fault.maxLength)}));
+                break;
+            case TextFault::Kind::NotANumber:
+                faults.push_back(
+                    makeFault(path, ProfileFault::Kind::NotANumber, {shown(qstring(text))}));
+                break;
+        }
     }
 }
 
-void checkPulseTime(std::uint8_t ticks, Faults& faults) {
-    if (!protocol::PulseTimeLimits.contains(ticks)) {
-        faults.push_back(
-            {QStringLiteral("relayPulseTime"), outsideMessage(ticks, protocol::PulseTimeLimits)});
-    }
+// The byte the relay pulse time travels in: a file may hold any value a unit
+// can, and only a write needs 1 to 250.
+constexpr protocol::IntegerLimits PulseTimeByteLimits{0, 255};
+
+// Exactly an optional "-", digits, and a full stop with one to four digits:
+// what the file itself writes, with no rounding, exponent or blanks.
+bool isFileDecimal(const QString& text) {
+    static const QRegularExpression pattern(QStringLiteral("^-?[0-9]+(\\.[0-9]{1,4})?$"));
+    return pattern.match(text).hasMatch();
 }
 
 // Reads a JSON document into a profile, collecting every fault on the way.
@@ -228,26 +330,27 @@ class Reader {
 public:
     Faults faults;
 
-    void fault(const QString& path, const QString& message) { faults.push_back({path, message}); }
+    void fault(const QString& path, ProfileFault::Kind kind, QStringList values = {}) {
+        faults.push_back(makeFault(path, kind, std::move(values)));
+    }
 
     // False with a fault unless `value` is present and passes `isKind`.
     template <typename IsKind>
     bool expect(const QJsonValue& value, const QString& path, IsKind isKind, const char* wanted) {
         if (value.isUndefined()) {
-            fault(path, QStringLiteral("missing"));
+            fault(path, ProfileFault::Kind::Missing);
             return false;
         }
         if (!isKind(value)) {
-            fault(
-                path,
-                QStringLiteral("must be %1, not %2").arg(QLatin1StringView(wanted), kindOf(value)));
+            fault(path, ProfileFault::Kind::WrongType,
+                  {QString::fromLatin1(wanted), jsonKind(value)});
             return false;
         }
         return true;
     }
 
     std::optional<QJsonObject> object(const QJsonValue& value, const QString& path) {
-        if (!expect(value, path, std::mem_fn(&QJsonValue::isObject), "an object")) {
+        if (!expect(value, path, std::mem_fn(&QJsonValue::isObject), "object")) {
             return std::nullopt;
         }
         return value.toObject();
@@ -259,43 +362,41 @@ public:
             if (std::none_of(known.begin(), known.end(),
                              [&](const char* k) { return key == QLatin1StringView(k); })) {
                 const QString name = shown(key);
-                fault(path.isEmpty() ? name : path + u'.' + name, QStringLiteral("unknown key"));
+                fault(path.isEmpty() ? name : path + u'.' + name, ProfileFault::Kind::UnknownKey);
             }
         }
     }
 
     std::optional<QJsonArray> array(const QJsonValue& value, const QString& path,
                                     std::size_t length) {
-        if (!expect(value, path, std::mem_fn(&QJsonValue::isArray), "an array")) {
+        if (!expect(value, path, std::mem_fn(&QJsonValue::isArray), "array")) {
             return std::nullopt;
         }
         QJsonArray items = value.toArray();
         if (static_cast<std::size_t>(items.size()) != length) {
-            fault(path,
-                  QStringLiteral("must hold %1 entries, not %2").arg(length).arg(items.size()));
+            fault(path, ProfileFault::Kind::WrongCount,
+                  {QString::number(length), QString::number(items.size())});
             return std::nullopt;
         }
         return items;
     }
 
     bool boolean(const QJsonValue& value, const QString& path) {
-        return expect(value, path, std::mem_fn(&QJsonValue::isBool), "true or false") &&
-               value.toBool();
+        return expect(value, path, std::mem_fn(&QJsonValue::isBool), "boolean") && value.toBool();
     }
 
     std::optional<std::int64_t> integer(const QJsonValue& value, const QString& path,
                                         protocol::IntegerLimits limits) {
-        if (!expect(value, path, std::mem_fn(&QJsonValue::isDouble), "a whole number")) {
+        if (!expect(value, path, std::mem_fn(&QJsonValue::isDouble), "wholeNumber")) {
             return std::nullopt;
         }
         const double number = value.toDouble();
         if (!std::isfinite(number) || std::trunc(number) != number) {
-            fault(path, QStringLiteral("must be a whole number, not %1").arg(numberText(number)));
+            fault(path, ProfileFault::Kind::NotWhole, {numberText(number)});
             return std::nullopt;
         }
         if (number < static_cast<double>(limits.min) || number > static_cast<double>(limits.max)) {
-            fault(path, outsideMessage(numberText(number), QString::number(limits.min),
-                                       QString::number(limits.max)));
+            faults.push_back(outside(path, numberText(number), limits));
             return std::nullopt;
         }
         return static_cast<std::int64_t>(number);
@@ -306,39 +407,42 @@ public:
         return static_cast<T>(integer(value, path, limits).value_or(0));
     }
 
-    // A decimal written as a string, read as the windows read typed text.
+    // A decimal written as a string, exactly as writeProfile() writes one.
     std::int32_t fixedPoint(const QJsonValue& value, const QString& path) {
-        if (!expect(value, path, std::mem_fn(&QJsonValue::isString), "a string such as \"12.5\"")) {
+        if (!expect(value, path, std::mem_fn(&QJsonValue::isString), "decimal")) {
             return 0;
         }
         const QString text = value.toString();
+        if (!isFileDecimal(text)) {
+            fault(path, ProfileFault::Kind::NotDecimal, {shown(text)});
+            return 0;
+        }
         const auto parsed = protocol::parseFixedPoint(u16string(text), u".");
-        if (parsed.error == protocol::NumberError::Invalid) {
-            fault(path, QStringLiteral("\"%1\" is not a decimal number").arg(shown(text)));
-        } else if (parsed.error == protocol::NumberError::OutOfRange) {
-            fault(path, outsideMessage(shown(text), fixedPointText(INT32_MIN),
-                                       fixedPointText(INT32_MAX)));
+        if (parsed.error != protocol::NumberError::None) {
+            fault(path, ProfileFault::Kind::Outside,
+                  {shown(text), fixedPointText(INT32_MIN), fixedPointText(INT32_MAX)});
         }
         return parsed.value;
     }
 
     std::u16string string(const QJsonValue& value, const QString& path) {
-        if (!expect(value, path, std::mem_fn(&QJsonValue::isString), "a string")) {
+        if (!expect(value, path, std::mem_fn(&QJsonValue::isString), "string")) {
             return {};
         }
         return u16string(value.toString());
     }
 
-    // A text that is written to the unit.
-    std::u16string text(const QJsonValue& value, const QString& path, std::size_t maxLength) {
+    // A text of the unit: one that no unit can hold is refused, one that only
+    // a write would refuse is kept.
+    std::u16string text(const QJsonValue& value, const QString& path, TextField field) {
         std::u16string result = string(value, path);
-        checkText(result, maxLength, path, faults);
+        checkText(result, field, path, faults, TextFault::Kind::Unsupported);
         return result;
     }
 
     template <std::size_t N>
     std::optional<std::array<std::u16string, N>> texts(const QJsonValue& value, const QString& path,
-                                                       std::size_t maxLength) {
+                                                       TextField field) {
         const std::optional<QJsonArray> items = array(value, path, N);
         if (!items) {
             return std::nullopt;
@@ -346,7 +450,7 @@ public:
         std::array<std::u16string, N> result;
         for (std::size_t i = 0; i < N; ++i) {
             const auto index = static_cast<qsizetype>(i);
-            result[i] = text(items->at(index), element(path, index), maxLength);
+            result[i] = text(items->at(index), element(path, index), field);
         }
         return result;
     }
@@ -374,36 +478,28 @@ public:
     // another format or version means something else, and checking it would
     // bury the one fault that matters.
     bool readHeader(const QJsonObject& root) {
-        const QString format = QString::fromLatin1(ProfileFormat);
-        const QJsonValue formatValue = root.value(QLatin1StringView("format"));
+        const QString formatPath = QStringLiteral("format");
+        const QJsonValue formatValue = root.value(formatPath);
         if (formatValue.isUndefined()) {
-            fault(QStringLiteral("format"), QStringLiteral("missing"));
-        } else if (formatValue.toString() != format) {
-            fault(QStringLiteral("format"),
-                  QStringLiteral("must be \"%1\", not %2")
-                      .arg(format, formatValue.isString()
-                                       ? QStringLiteral("\"%1\"").arg(shown(formatValue.toString()))
-                                       : kindOf(formatValue)));
+            fault(formatPath, ProfileFault::Kind::Missing);
+        } else if (formatValue.toString() != QLatin1StringView(ProfileFormat)) {
+            fault(formatPath, ProfileFault::Kind::WrongFormat,
+                  {formatValue.isString()
+                       ? QStringLiteral("\"%1\"").arg(shown(formatValue.toString()))
+                       : jsonKind(formatValue)});
         }
 
         const QString versionPath = QStringLiteral("version");
         const QJsonValue versionValue = root.value(versionPath);
-        if (expect(versionValue, versionPath, std::mem_fn(&QJsonValue::isDouble),
-                   "a whole number")) {
+        if (expect(versionValue, versionPath, std::mem_fn(&QJsonValue::isDouble), "wholeNumber")) {
             const double version = versionValue.toDouble();
+            const QStringList values{numberText(version), QString::number(ProfileVersion)};
             if (std::trunc(version) != version) {
-                fault(versionPath,
-                      QStringLiteral("must be a whole number, not %1").arg(numberText(version)));
+                fault(versionPath, ProfileFault::Kind::NotWhole, {numberText(version)});
             } else if (version > ProfileVersion) {
-                fault(versionPath,
-                      QStringLiteral("%1 is newer than version %2, the one this program reads")
-                          .arg(numberText(version))
-                          .arg(ProfileVersion));
+                fault(versionPath, ProfileFault::Kind::VersionNewer, values);
             } else if (version < ProfileVersion) {
-                fault(versionPath,
-                      QStringLiteral("%1 is not a version; this program reads version %2")
-                          .arg(numberText(version))
-                          .arg(ProfileVersion));
+                fault(versionPath, ProfileFault::Kind::NotAVersion, values);
             }
         }
         return faults.empty();
@@ -419,11 +515,11 @@ public:
         }
         if (present("gsmNumbers")) {
             p.gsmNumbers = texts<protocol::GsmNumberCount>(
-                group("gsmNumbers"), QStringLiteral("gsmNumbers"), protocol::GsmNumberMaxLength);
+                group("gsmNumbers"), QStringLiteral("gsmNumbers"), TextField::GsmNumber);
         }
         if (present("smsTexts")) {
             p.smsTexts = texts<protocol::SmsSlotCount>(
-                group("smsTexts"), QStringLiteral("smsTexts"), protocol::SmsTextMaxLength);
+                group("smsTexts"), QStringLiteral("smsTexts"), TextField::SmsText);
         }
         if (present("digitalInputs")) {
             p.digitalInputs = records<DigitalInput, DigitalInputCount>(
@@ -459,9 +555,8 @@ public:
                 });
         }
         if (present("relayPulseTime")) {
-            p.relayPulseTime =
-                integerAs<std::uint8_t>(group("relayPulseTime"), QStringLiteral("relayPulseTime"),
-                                        protocol::PulseTimeLimits);
+            p.relayPulseTime = integerAs<std::uint8_t>(
+                group("relayPulseTime"), QStringLiteral("relayPulseTime"), PulseTimeByteLimits);
         }
         if (present("callFunction")) {
             p.callFunction = boolean(group("callFunction"), QStringLiteral("callFunction"));
@@ -472,9 +567,9 @@ public:
                 [this](const QJsonObject& o, const QString& path) {
                     return PhonebookRecord{
                         text(o.value(QLatin1StringView("number")), member(path, "number"),
-                             protocol::PhonebookNumberMaxLength),
+                             TextField::PhonebookNumber),
                         text(o.value(QLatin1StringView("note")), member(path, "note"),
-                             protocol::PhonebookNoteMaxLength),
+                             TextField::PhonebookNote),
                         boolean(o.value(QLatin1StringView("active")), member(path, "active"))};
                 });
         }
@@ -567,15 +662,36 @@ std::optional<std::pair<QString, qsizetype>> repeatedKey(const QByteArray& docum
     return std::nullopt;
 }
 
-ProfileReadResult refused(const QString& message) {
-    return {std::nullopt, {{QString(), message}}};
+ProfileReadResult refused(ProfileFault::Kind kind, QStringList values = {}) {
+    return {std::nullopt, {makeFault(QString(), kind, std::move(values))}};
 }
 
+// `size` is unknown (negative) for a stream that was not read to its end.
 ProfileReadResult refusedAsTooLarge(qint64 size) {
-    return refused(
-        QStringLiteral("the file is %1 bytes long, more than a profile can be (%2 bytes)")
-            .arg(size)
-            .arg(MaxProfileFileSize));
+    return refused(ProfileFault::Kind::TooLarge, {size < 0 ? QString() : QString::number(size),
+                                                  QString::number(MaxProfileFileSize)});
+}
+
+// Reads `device` up to one byte more than a profile may have, which is enough
+// to tell one that is too large without reading all of it. A read of standard
+// input blocks until it has something, so only its end gives nothing.
+ProfileReadResult readDevice(QIODevice& device, const QString& name) {
+    QByteArray document;
+    while (document.size() <= MaxProfileFileSize) {
+        const QByteArray part = device.read(MaxProfileFileSize + 1 - document.size());
+        if (part.isEmpty()) {
+            break;
+        }
+        document += part;
+    }
+    const auto* file = qobject_cast<QFileDevice*>(&device);
+    if (file != nullptr && file->error() != QFileDevice::NoError) {
+        return refused(ProfileFault::Kind::CannotRead, {name, file->errorString()});
+    }
+    if (document.size() > MaxProfileFileSize) {
+        return refusedAsTooLarge(device.isSequential() ? -1 : device.size());
+    }
+    return readProfile(document);
 }
 
 }  // namespace
@@ -663,27 +779,24 @@ ProfileReadResult readProfile(const QByteArray& document) {
     if (document.size() > MaxProfileFileSize) {
         return refusedAsTooLarge(document.size());
     }
+    if (document.trimmed().isEmpty()) {
+        return refused(ProfileFault::Kind::Empty);
+    }
     QJsonParseError error;
     const QJsonDocument json = QJsonDocument::fromJson(document, &error);
     if (error.error != QJsonParseError::NoError) {
         const auto [line, column] = lineAndColumn(document, error.offset);
-        return refused(QStringLiteral("malformed JSON at line %1, column %2: %3")
-                           .arg(line)
-                           .arg(column)
-                           .arg(error.errorString()));
+        return refused(ProfileFault::Kind::MalformedJson,
+                       {QString::number(line), QString::number(column), error.errorString()});
     }
     if (const auto repeated = repeatedKey(document)) {
         const auto [line, column] = lineAndColumn(document, repeated->second);
-        return refused(QStringLiteral("the key \"%1\" is given twice in one object, again at line "
-                                      "%2, column %3")
-                           .arg(repeated->first)
-                           .arg(line)
-                           .arg(column));
+        return refused(ProfileFault::Kind::RepeatedKey,
+                       {repeated->first, QString::number(line), QString::number(column)});
     }
     if (!json.isObject()) {
-        return refused(QStringLiteral("the file must hold a JSON object, not %1")
-                           .arg(json.isArray() ? QStringLiteral("an array")
-                                               : QStringLiteral("a single value")));
+        return refused(ProfileFault::Kind::NotAnObject,
+                       {json.isArray() ? QStringLiteral("array") : QStringLiteral("value")});
     }
     const QJsonObject root = json.object();
     Reader reader;
@@ -699,66 +812,75 @@ ProfileReadResult readProfile(const QByteArray& document) {
 
 std::vector<ProfileFault> checkProfile(const UnitProfile& profile) {
     Faults faults;
-    const auto checkTexts = [&](const auto& texts, const char* group, std::size_t maxLength) {
+    const auto checkTexts = [&](const auto& texts, const char* group, TextField field) {
         for (std::size_t i = 0; i < texts.size(); ++i) {
-            checkText(texts[i], maxLength,
-                      element(QLatin1StringView(group), static_cast<qsizetype>(i)), faults);
+            checkText(texts[i], field, element(QLatin1StringView(group), static_cast<qsizetype>(i)),
+                      faults);
         }
     };
     if (profile.gsmNumbers) {
-        checkTexts(*profile.gsmNumbers, "gsmNumbers", protocol::GsmNumberMaxLength);
+        checkTexts(*profile.gsmNumbers, "gsmNumbers", TextField::GsmNumber);
     }
     if (profile.smsTexts) {
-        checkTexts(*profile.smsTexts, "smsTexts", protocol::SmsTextMaxLength);
+        checkTexts(*profile.smsTexts, "smsTexts", TextField::SmsText);
     }
-    if (profile.relayPulseTime) {
-        checkPulseTime(*profile.relayPulseTime, faults);
+    // The alarm window refuses such limits; the unit would never leave its
+    // range or never come back.
+    if (const auto& alarm = profile.analogAlarm; alarm && alarm->max <= alarm->min) {
+        faults.push_back(makeFault(QStringLiteral("analogAlarm"),
+                                   ProfileFault::Kind::MaxNotAboveMin,
+                                   {fixedPointText(alarm->max), fixedPointText(alarm->min)}));
+    }
+    if (profile.relayPulseTime && !protocol::PulseTimeLimits.contains(*profile.relayPulseTime)) {
+        faults.push_back(outside(QStringLiteral("relayPulseTime"),
+                                 QString::number(*profile.relayPulseTime),
+                                 protocol::PulseTimeLimits));
     }
     if (profile.phonebook) {
         for (std::size_t i = 0; i < profile.phonebook->size(); ++i) {
             const PhonebookRecord& record = (*profile.phonebook)[i];
             const QString path = element(QStringLiteral("phonebook"), static_cast<qsizetype>(i));
-            checkText(record.number, protocol::PhonebookNumberMaxLength, member(path, "number"),
-                      faults);
-            checkText(record.note, protocol::PhonebookNoteMaxLength, member(path, "note"), faults);
+            checkText(record.number, TextField::PhonebookNumber, member(path, "number"), faults);
+            checkText(record.note, TextField::PhonebookNote, member(path, "note"), faults);
         }
     }
     return faults;
 }
 
-bool saveProfile(const QString& path, const UnitProfile& profile, QString& error) {
+bool holdsSettings(const UnitProfile& profile) {
+    std::vector<Group> groups = groupsOf(profile);
+    std::erase(groups, Group::Firmware);
+    return !groups.empty();
+}
+
+ProfileFault noSettingsFault() {
+    return makeFault(QString(), ProfileFault::Kind::NoSettings);
+}
+
+std::optional<ProfileFault> saveProfile(const QString& path, const UnitProfile& profile) {
     const QByteArray document = writeProfile(profile);
+    const QString name = QDir::toNativeSeparators(path);
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
-        error = QStringLiteral("Cannot create file \"%1\". %2")
-                    .arg(QDir::toNativeSeparators(path), file.errorString());
-        return false;
+        return makeFault(QString(), ProfileFault::Kind::CannotCreate, {name, file.errorString()});
     }
     if (file.write(document) != document.size() || !file.commit()) {
-        error = QStringLiteral("Error writing file \"%1\". %2")
-                    .arg(QDir::toNativeSeparators(path), file.errorString());
-        return false;
+        return makeFault(QString(), ProfileFault::Kind::CannotWrite, {name, file.errorString()});
     }
-    return true;
+    return std::nullopt;
 }
 
 ProfileReadResult loadProfile(const QString& path) {
+    const QString name = QDir::toNativeSeparators(path);
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        return refused(QStringLiteral("Cannot open file \"%1\". %2")
-                           .arg(QDir::toNativeSeparators(path), file.errorString()));
+        return refused(ProfileFault::Kind::CannotOpen, {name, file.errorString()});
     }
-    // One byte more than allowed is enough to tell a file that is too large,
-    // without reading all of it.
-    const QByteArray document = file.read(MaxProfileFileSize + 1);
-    if (file.error() != QFileDevice::NoError) {
-        return refused(QStringLiteral("Error reading file \"%1\". %2")
-                           .arg(QDir::toNativeSeparators(path), file.errorString()));
-    }
-    if (document.size() > MaxProfileFileSize) {
-        return refusedAsTooLarge(std::max(file.size(), qint64{document.size()}));
-    }
-    return readProfile(document);
+    return readDevice(file, name);
+}
+
+ProfileReadResult loadProfile(QIODevice& device, const QString& name) {
+    return readDevice(device, name);
 }
 
 }  // namespace profile

@@ -4,15 +4,19 @@
 // the keys in a fixed order and two-space indent, so that files diff well and
 // never depend on the user's locale.
 //
-// Checking has two strengths. A profile read from a unit may hold a text
-// longer than the unit accepts (a 16-character number read back): the saver
-// keeps it as read and shows checkProfile()'s faults as warnings. Whatever is
-// to be written to a unit must pass checkProfile() without a fault, and
-// readProfile() refuses a file that does not, since a file is read to be
-// written.
+// Checking has two strengths. Reading a file refuses only what cannot be a
+// profile: a malformed document, values of the wrong kind or beyond what their
+// field holds, characters no unit can store. What a unit may well hold but
+// would not take back (a 16-character number read back, a formatted unit's
+// pulse time of 0) is read and compared like any other value; checkProfile()
+// names it, and whatever is written to a unit must pass checkProfile()
+// without a fault. The saver keeps such values as read and shows
+// checkProfile()'s faults as warnings.
 
 #include <QByteArray>
+#include <QIODevice>
 #include <QString>
+#include <QStringList>
 
 #include <cstddef>
 #include <optional>
@@ -30,9 +34,43 @@ inline constexpr int ProfileVersion = 1;
 inline constexpr qsizetype MaxProfileFileSize = 1024 * 1024;
 
 struct ProfileFault {
+    // What is wrong, so that each program can say it in its own language;
+    // `values` hold what the message quotes, in the order given here.
+    enum class Kind {
+        // The file as a whole (an empty path).
+        CannotOpen,     // file, reason
+        CannotRead,     // file, reason
+        CannotCreate,   // file, reason
+        CannotWrite,    // file, reason
+        TooLarge,       // size, limit
+        Empty,          //
+        MalformedJson,  // line, column, reason
+        RepeatedKey,    // key, line, column
+        NotAnObject,    // what it holds: "array" or "value"
+        NoSettings,     //
+        // A value.
+        Missing,         //
+        WrongType,       // wanted, found: the kinds of jsonKind() and wantedKind()
+        WrongFormat,     // found, as quoted text or a kind
+        NotWhole,        // number
+        VersionNewer,    // version, the version read
+        NotAVersion,     // version, the version read
+        UnknownKey,      //
+        WrongCount,      // entries wanted, entries found
+        Outside,         // value, min, max
+        NotDecimal,      // text
+        Unsupported,     // character, quoted or as U+XXXX
+        TooLong,         // length, max
+        NotANumber,      // text
+        MaxNotAboveMin,  // max, min
+    };
+
     // Where, as "phonebook[12].note"; empty for the file as a whole.
     QString path;
+    // In English, as brevalon-cli says it.
     QString message;
+    Kind kind = Kind::Missing;
+    QStringList values;
     // "path: message", or the message alone.
     QString text() const;
     bool operator==(const ProfileFault&) const = default;
@@ -52,17 +90,26 @@ QByteArray writeProfile(const UnitProfile& profile);
 // another format or version is refused on that alone.
 ProfileReadResult readProfile(const QByteArray& document);
 
-// What the unit cannot take: texts with characters outside U+0001 to U+00FF
-// or longer than the windows write, and a relay pulse time outside 1 to 250
-// (such as a formatted unit's 0).
+// What the unit cannot take: texts that break the rules of TextRules.h, a
+// relay pulse time outside 1 to 250 (such as a formatted unit's 0), alarm
+// limits whose maximum is not above the minimum.
 std::vector<ProfileFault> checkProfile(const UnitProfile& profile);
 
+// Whether `profile` holds any group that is written to a unit (the firmware
+// text is not); a profile without one is refused for writing and comparing.
+bool holdsSettings(const UnitProfile& profile);
+// The fault that says so.
+ProfileFault noSettingsFault();
+
 // writeProfile() into `path`, all or nothing: a failed save leaves any earlier
-// file as it was. On failure returns false with `error` set.
-bool saveProfile(const QString& path, const UnitProfile& profile, QString& error);
+// file as it was. Answers the fault of a save that failed.
+std::optional<ProfileFault> saveProfile(const QString& path, const UnitProfile& profile);
 
 // readProfile() of the file at `path`; a file that cannot be read, or is
 // larger than MaxProfileFileSize, gives one fault with an empty path.
 ProfileReadResult loadProfile(const QString& path);
+// readProfile() of what `device` holds from where it stands to its end, such
+// as standard input; `name` names it in a fault.
+ProfileReadResult loadProfile(QIODevice& device, const QString& name);
 
 }  // namespace profile

@@ -41,16 +41,17 @@ public:
     std::vector<Difference> differences;
 
     void text(const QString& path, const std::u16string& unit, const std::u16string& file) {
-        add(path, unit != file, quoted(unit), quoted(file));
+        add(path, unit != file, quoted(unit), quoted(file), Difference::Kind::Text);
     }
     void number(const QString& path, std::int64_t unit, std::int64_t file) {
-        add(path, unit != file, QString::number(unit), QString::number(file));
+        add(path, unit != file, QString::number(unit), QString::number(file),
+            Difference::Kind::Number);
     }
     void fixed(const QString& path, std::int32_t unit, std::int32_t file) {
-        add(path, unit != file, fixedPoint(unit), fixedPoint(file));
+        add(path, unit != file, fixedPoint(unit), fixedPoint(file), Difference::Kind::Fixed);
     }
     void boolean(const QString& path, bool unit, bool file) {
-        add(path, unit != file, flag(unit), flag(file));
+        add(path, unit != file, flag(unit), flag(file), Difference::Kind::Flag);
     }
 
     template <std::size_t N>
@@ -62,9 +63,10 @@ public:
     }
 
 private:
-    void add(const QString& path, bool differs, const QString& unit, const QString& file) {
+    void add(const QString& path, bool differs, const QString& unit, const QString& file,
+             Difference::Kind kind) {
         if (differs) {
-            differences.push_back({path, unit, file});
+            differences.push_back({path, unit, file, kind});
         }
     }
 };

@@ -43,10 +43,14 @@ QString recordPath(Group group, std::size_t record);
 std::vector<Group> groupsOf(const UnitProfile& profile);
 
 struct Difference {
+    // What the values are, for a program that shows them in its own way.
+    enum class Kind { Text, Number, Fixed, Flag };
+
     QString path;  // "phonebook[12].note"
     // Written as in the file: "\"Servis\"", "80.0000", "25", "true".
     QString unitValue;
     QString fileValue;
+    Kind kind = Kind::Text;
     // "phonebook[12].note: unit \"Dom\", file \"Servis\""
     QString text() const;
     bool operator==(const Difference&) const = default;

@@ -30,10 +30,8 @@ void notify(const ProgressHandler& progress, bool writing, const QString& what, 
     }
 }
 
-QString stopText(const UnitExchange& exchange, bool writing, const QString& where) {
-    return QStringLiteral("the unit %1 while %2 %3")
-        .arg(exchange.present() ? QStringLiteral("stopped answering") : QStringLiteral("left"),
-             writing ? QStringLiteral("writing") : QStringLiteral("reading"), where);
+Stop stopAt(const UnitExchange& exchange, bool writing, const QString& where) {
+    return {!exchange.present(), writing, where};
 }
 
 // Reads records 0 to count - 1 of `what` in one read chain: each reply that
@@ -41,9 +39,9 @@ QString stopText(const UnitExchange& exchange, bool writing, const QString& wher
 // another record (a late copy of an earlier one) is passed over. Answers why
 // the read stopped, or nothing when every record came.
 template <typename Index, typename Request, typename Take>
-std::optional<QString> readRecords(UnitExchange& exchange, const QString& what, std::size_t count,
-                                   ReplyKind kind, Request request, Take take,
-                                   const ProgressHandler& progress) {
+std::optional<Stop> readRecords(UnitExchange& exchange, const QString& what, std::size_t count,
+                                ReplyKind kind, Request request, Take take,
+                                const ProgressHandler& progress) {
     Index position{};
     bool sent = false;
     protocol::ReadChain<Index> chain(position,
@@ -55,15 +53,15 @@ std::optional<QString> readRecords(UnitExchange& exchange, const QString& what, 
                !take(*reply, position)) {
         }
         if (!reply) {
-            return stopText(exchange, false, QStringLiteral("%1[%2]").arg(what).arg(position));
+            return stopAt(exchange, false, QStringLiteral("%1[%2]").arg(what).arg(position));
         }
         notify(progress, false, what, std::size_t{position} + 1, count);
     } while (chain.replyArrived());
     return std::nullopt;
 }
 
-std::optional<QString> readGroup(UnitExchange& exchange, Group group, UnitProfile& p,
-                                 const ProgressHandler& progress) {
+std::optional<Stop> readGroup(UnitExchange& exchange, Group group, UnitProfile& p,
+                              const ProgressHandler& progress) {
     const QString name = groupName(group);
     const auto single = [&](const CommandReport& request, ReplyKind kind) {
         std::optional<Reply> reply = ask(exchange, request, kind);
@@ -183,7 +181,7 @@ std::optional<QString> readGroup(UnitExchange& exchange, Group group, UnitProfil
             return stopped;
         }
     }
-    return stopText(exchange, false, name);
+    return stopAt(exchange, false, name);
 }
 
 // checkProfile() has passed every text that gets here.
@@ -195,8 +193,8 @@ protocol::WireText wire(const std::u16string& text) {
 // The first record whose acknowledgement does not come ends it: a unit that
 // has stopped answering is not sent the rest.
 template <typename Report>
-std::optional<QString> writeAcknowledged(UnitExchange& exchange, GroupWrite& write, ReplyKind ack,
-                                         Report report, const ProgressHandler& progress) {
+std::optional<Stop> writeAcknowledged(UnitExchange& exchange, GroupWrite& write, ReplyKind ack,
+                                      Report report, const ProgressHandler& progress) {
     const QString name = groupName(write.group);
     bool waitForOk = false;
     bool stopped = false;
@@ -225,11 +223,11 @@ std::optional<QString> writeAcknowledged(UnitExchange& exchange, GroupWrite& wri
     if (!stopped) {
         return std::nullopt;
     }
-    return stopText(exchange, true, recordPath(write.group, write.written));
+    return stopAt(exchange, true, recordPath(write.group, write.written));
 }
 
-std::optional<QString> writeGroup(UnitExchange& exchange, const UnitProfile& p, GroupWrite& write,
-                                  const ProgressHandler& progress) {
+std::optional<Stop> writeGroup(UnitExchange& exchange, const UnitProfile& p, GroupWrite& write,
+                               const ProgressHandler& progress) {
     const auto narrow8 = [](std::size_t i) { return static_cast<std::uint8_t>(i); };
     std::optional<CommandReport> request;
     switch (write.group) {
@@ -266,7 +264,7 @@ std::optional<QString> writeGroup(UnitExchange& exchange, const UnitProfile& p, 
                 const auto reply =
                     ask(exchange, protocol::requestDigitalTriggers(), ReplyKind::DigitalTriggers);
                 if (!reply) {
-                    return stopText(exchange, false, groupName(write.group));
+                    return stopAt(exchange, false, groupName(write.group));
                 }
                 triggers = protocol::decodeDigitalTriggers(*reply);
             }
@@ -296,7 +294,7 @@ std::optional<QString> writeGroup(UnitExchange& exchange, const UnitProfile& p, 
             break;
     }
     if (!exchange.send(*request)) {
-        return stopText(exchange, true, groupName(write.group));
+        return stopAt(exchange, true, groupName(write.group));
     }
     write.written = 1;
     notify(progress, true, groupName(write.group), 1, 1);
@@ -338,6 +336,12 @@ QString writeState(const GroupWrite& w) {
 }
 
 }  // namespace
+
+QString Stop::text() const {
+    return QStringLiteral("the unit %1 while %2 %3")
+        .arg(left ? QStringLiteral("left") : QStringLiteral("stopped answering"),
+             writing ? QStringLiteral("writing") : QStringLiteral("reading"), where);
+}
 
 std::optional<Reply> ask(UnitExchange& exchange, const CommandReport& request, ReplyKind kind) {
     if (!exchange.send(request)) {

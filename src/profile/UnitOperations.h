@@ -47,6 +47,18 @@ struct Progress {
 };
 using ProgressHandler = std::function<void(const Progress& progress)>;
 
+// Why and where an operation ended early.
+struct Stop {
+    // The unit left the bus; otherwise it stopped answering.
+    bool left = false;
+    bool writing = false;
+    // "phonebook[37]", "gsmNumbers", "memory[3]".
+    QString where;
+    // "the unit left while writing phonebook[37]"
+    QString text() const;
+    bool operator==(const Stop&) const = default;
+};
+
 // Sends `request` and waits ReplyTimeout for the reply of `kind`.
 std::optional<protocol::Reply> ask(UnitExchange& exchange, const protocol::CommandReport& request,
                                    protocol::ReplyKind kind);
@@ -55,7 +67,7 @@ struct UnitRead {
     // Every group that was read whole; a group cut short is left out.
     UnitProfile profile;
     // Set when the read ended early: the unit left or stopped answering, and where.
-    std::optional<QString> stopped;
+    std::optional<Stop> stopped;
 };
 
 // Reads `groups` in their order. The call function is the one the status
@@ -66,7 +78,7 @@ UnitRead readUnit(UnitExchange& exchange, std::span<const Group> groups = AllGro
 
 struct MemoryRead {
     std::array<std::uint8_t, protocol::MemorySize> image{};
-    std::optional<QString> stopped;
+    std::optional<Stop> stopped;
 };
 
 // The 4096-byte settings memory, packet by packet in one read chain.
@@ -100,7 +112,7 @@ struct UnitWrite {
     // The written groups as read back, once the write came that far.
     UnitProfile readBack;
     // Why the write stopped, and where.
-    QString stopped;
+    Stop stopped;
 };
 
 // Writes every group `profile` holds, then reads them back and compares. A

@@ -154,6 +154,9 @@ public:
 
     // --- settings, read and written in the settings memory ----------------
     const Memory& memory() const { return memory_; }
+    // Puts `value` at `offset` (below MemorySize) as no request could: the
+    // memory of a unit whose firmware left it so, such as a pulse time of 0.
+    void setMemoryByte(std::size_t offset, std::uint8_t value) { memory_.at(offset) = value; }
     // Fills the memory with filler and puts every setting at its default.
     void format();
 

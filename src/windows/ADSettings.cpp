@@ -4,7 +4,9 @@
 
 #include "ui_ADSettings.h"
 #include "widgets/DialogService.h"
+#include "widgets/LengthLimit.h"
 #include "windows/Alarmi.h"
+#include "windows/ProfileTexts.h"
 #include "windows/UserInput.h"
 #include "windows/WindowProtocol.h"
 
@@ -18,6 +20,7 @@ constexpr std::uint8_t AnalogSmsSlot = 6;
 TfrmADSettings::TfrmADSettings(TMainLink& main, TfrmAlarmi& alarmi, QWidget* parent)
     : QWidget(parent), main_(main), ui_(std::make_unique<Ui::TfrmADSettings>()), alarmi_(alarmi) {
     ui_->setupUi(this);
+    LengthLimit::limit(ui_->edSMSAnalog1, int(profile::maxLength(profile::TextField::SmsText)));
     connect(&alarmi, &TfrmAlarmi::smsTextRead, this, &TfrmADSettings::showSmsText);
     connect(ui_->btGetKoef, &QPushButton::clicked, this, &TfrmADSettings::btGetKoefClick);
     connect(ui_->btSetKoef, &QPushButton::clicked, this, &TfrmADSettings::btSetKoefClick);
@@ -146,7 +149,9 @@ void TfrmADSettings::sBitBtn2Click() {
     if (!main_.hasCurrentDevice()) {
         return;
     }
-    auto text = UserInput::text(ui_->edSMSAnalog1);
+    auto text =
+        UserInput::text(ui_->edSMSAnalog1, profile::TextField::SmsText,
+                        ProfileTexts::fieldName(QStringLiteral("smsTexts[%1]").arg(AnalogSmsSlot)));
     if (!text) {
         return;
     }
@@ -156,6 +161,6 @@ void TfrmADSettings::sBitBtn2Click() {
 
 void TfrmADSettings::showSmsText(std::uint8_t slot, const QString& text) {
     if (slot == AnalogSmsSlot) {
-        ui_->edSMSAnalog1->setText(text);
+        LengthLimit::show(ui_->edSMSAnalog1, text);
     }
 }

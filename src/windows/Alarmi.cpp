@@ -3,10 +3,14 @@
 #include <QPalette>
 
 #include <array>
+#include <utility>
 #include <vector>
 
 #include "ui_Alarmi.h"
 #include "widgets/DialogService.h"
+#include "widgets/LengthLimit.h"
+#include "windows/EmptyWriteGuard.h"
+#include "windows/ProfileTexts.h"
 #include "windows/UserInput.h"
 #include "windows/WindowProtocol.h"
 
@@ -39,6 +43,20 @@ TfrmAlarmi::TfrmAlarmi(TMainLink& main, QWidget* parent)
                             ui_->edSMSDIN1_DN, ui_->edSMSDIN2_DN, ui_->edSMSDIN3_DN}) {
         connect(edit, &QLineEdit::textChanged, this, [this, edit] { edSMSDINChange(edit); });
     }
+    std::vector<QLineEdit*> inputTexts;
+    for (std::uint8_t slot = 0; slot < protocol::SmsSlotCount; ++slot) {
+        if (QLineEdit* edit = slotEdit(slot)) {
+            LengthLimit::limit(edit, int(profile::maxLength(profile::TextField::SmsText)));
+        }
+        if (slot < 6) {
+            inputTexts.push_back(slotEdit(slot));
+        }
+    }
+    inputTextsGuard_ = new EmptyWriteGuard(std::move(inputTexts), this);
+}
+
+void TfrmAlarmi::unitConnected() {
+    inputTextsGuard_->unitConnected();
 }
 
 TfrmAlarmi::~TfrmAlarmi() = default;
@@ -75,8 +93,11 @@ void TfrmAlarmi::startSmsRead(std::uint8_t firstSlot) {
 }
 
 void TfrmAlarmi::showSmsText(std::uint8_t slot, const std::u16string& text) {
+    if (slot < 6) {
+        inputTextsGuard_->filled();
+    }
     if (QLineEdit* edit = slotEdit(slot)) {
-        edit->setText(QString::fromStdU16String(text));
+        LengthLimit::show(edit, QString::fromStdU16String(text));
     } else if (slot < protocol::SmsSlotCount) {
         emit smsTextRead(slot, QString::fromStdU16String(text));
     }
@@ -142,16 +163,21 @@ void TfrmAlarmi::writeSmsTexts(std::span<const SmsSlotText> texts, EmptyText emp
 }
 
 void TfrmAlarmi::writeSlotEdits(std::span<const std::pair<std::uint8_t, QLineEdit*>> edits,
-                                EmptyText empty, TGauge* gauge) {
+                                EmptyText empty, TGauge* gauge, const EmptyWriteGuard* guard) {
     // Every text is checked before the first record goes out, so a refused
     // character never leaves the unit with part of the group written.
     std::vector<SmsSlotText> texts;
     for (const auto& [slot, edit] : edits) {
-        auto text = UserInput::text(edit);
+        auto text =
+            UserInput::text(edit, profile::TextField::SmsText,
+                            ProfileTexts::fieldName(QStringLiteral("smsTexts[%1]").arg(slot)));
         if (!text) {
             return;
         }
         texts.push_back({slot, std::move(*text)});
+    }
+    if (guard != nullptr && !guard->mayWrite()) {
+        return;
     }
     writeSmsTexts(texts, empty, gauge);
 }
@@ -184,7 +210,7 @@ void TfrmAlarmi::SetSMSsClick() {
                                                                     {3, ui_->edSMSDIN1_DN},
                                                                     {4, ui_->edSMSDIN2_DN},
                                                                     {5, ui_->edSMSDIN3_DN}}};
-    writeSlotEdits(group, EmptyText::send, ui_->gaSMSGauge1);
+    writeSlotEdits(group, EmptyText::send, ui_->gaSMSGauge1, inputTextsGuard_);
 }
 
 void TfrmAlarmi::btSMSUpisiClick() {
@@ -199,8 +225,8 @@ void TfrmAlarmi::btSMSUpisiClick() {
 }
 
 void TfrmAlarmi::edSMSDINChange(QLineEdit* edit) {
-    // The unit stores 30 characters; a longer text is sent cut, and red is the
-    // warning.
+    // The unit stores 30 characters; red marks a longer text read from a
+    // unit, which the write refuses.
     QPalette palette = edit->palette();
     palette.setColor(QPalette::Text,
                      edit->text().size() > static_cast<qsizetype>(protocol::SmsTextMaxLength)

@@ -15,6 +15,7 @@
 #include "protocol/WireText.h"
 #include "windows/MainLink.h"
 
+class EmptyWriteGuard;
 class QLineEdit;
 class TGauge;
 
@@ -59,6 +60,9 @@ public:
     // smsTextRead(), and the digital inputs need both of their values.
     void showProfile(const profile::UnitProfile& unit);
 
+    // A unit has connected; what the edits show was not read from it.
+    void unitConnected();
+
     // Starts the read chain at `firstSlot`; it reads every slot up to 9.
     void startSmsRead(std::uint8_t firstSlot);
     // Writes `texts` in order, each acknowledged. `gauge` (may be null) is
@@ -84,13 +88,16 @@ private:
     QLineEdit* slotEdit(std::uint8_t slot) const;
     // Into the slot's edit, or to smsTextRead() for a slot without one.
     void showSmsText(std::uint8_t slot, const std::u16string& text);
-    // Checks the edits' texts, then writes them into their slots.
+    // Checks the edits' texts, then writes them into their slots; `guard`,
+    // when set, may still stop a write that would only empty the slots.
     void writeSlotEdits(std::span<const std::pair<std::uint8_t, QLineEdit*>> edits, EmptyText empty,
-                        TGauge* gauge);
+                        TGauge* gauge, const EmptyWriteGuard* guard = nullptr);
 
     TMainLink& main_;
     std::unique_ptr<Ui::TfrmAlarmi> ui_;
     std::uint8_t SMSNumbReadPointer = 0;
     protocol::ReadChain<std::uint8_t> smsRead_;
     bool WaitForOk = false;
+    // The texts of the digital inputs, slots 0 to 5.
+    EmptyWriteGuard* inputTextsGuard_ = nullptr;
 };

@@ -3,6 +3,8 @@
 #include "protocol/Phonebook.h"
 #include "ui_CallPhonebook.h"
 #include "widgets/DialogService.h"
+#include "widgets/LengthLimit.h"
+#include "windows/ProfileTexts.h"
 #include "windows/UserInput.h"
 #include "windows/WindowProtocol.h"
 
@@ -34,7 +36,10 @@ TfrmCallPhonebook::TfrmCallPhonebook(TMainLink& main, QWidget* parent)
     ui_->Grid1->setColumnWidth(NoteColumn, 100);
     ui_->Grid1->setColumnWidth(ActiveColumn, 80);
     ui_->Grid1->setGutterWidth(40);
-    edCallNapomenaChange(ui_->edCallNapomena->text());
+    LengthLimit::limit(ui_->edGSMCallNumber,
+                       int(profile::maxLength(profile::TextField::PhonebookNumber)));
+    LengthLimit::limit(ui_->edCallNapomena,
+                       int(profile::maxLength(profile::TextField::PhonebookNote)));
 
     connect(ui_->btnPhonebookRead, &QPushButton::clicked, this,
             &TfrmCallPhonebook::btnPhonebookReadClick);
@@ -46,8 +51,6 @@ TfrmCallPhonebook::TfrmCallPhonebook(TMainLink& main, QWidget* parent)
             &TfrmCallPhonebook::btnDissableCallFunctionClick);
     connect(ui_->Grid1, &TGrid::colRowChanged, this, &TfrmCallPhonebook::Grid1ColRowChanged);
     connect(ui_->Grid1, &TGrid::gutterClicked, this, &TfrmCallPhonebook::Grid1GutterClick);
-    connect(ui_->edCallNapomena, &QLineEdit::textChanged, this,
-            &TfrmCallPhonebook::edCallNapomenaChange);
 }
 
 TfrmCallPhonebook::~TfrmCallPhonebook() = default;
@@ -117,18 +120,9 @@ void TfrmCallPhonebook::Grid1GutterClick(int row) {
 
 void TfrmCallPhonebook::selectRecord(int row) {
     ui_->edCallNmbrField->setText(QString::number(row + 1));
-    ui_->edGSMCallNumber->setText(ui_->Grid1->cell(NumberColumn, row));
-    ui_->edCallNapomena->setText(ui_->Grid1->cell(NoteColumn, row));
+    LengthLimit::show(ui_->edGSMCallNumber, ui_->Grid1->cell(NumberColumn, row));
+    LengthLimit::show(ui_->edCallNapomena, ui_->Grid1->cell(NoteColumn, row));
     ui_->cbCallNmbrAktivan->setChecked(ui_->Grid1->cell(ActiveColumn, row) == ActiveText);
-}
-
-void TfrmCallPhonebook::edCallNapomenaChange(const QString& text) {
-    // A warning only: the write cuts the note to what the unit keeps.
-    QPalette palette = ui_->edCallNapomena->palette();
-    palette.setColor(QPalette::Text, text.size() > qsizetype(protocol::PhonebookNoteMaxLength)
-                                         ? QColor(255, 0, 0)
-                                         : QColor(0, 0, 0));
-    ui_->edCallNapomena->setPalette(palette);
 }
 
 void TfrmCallPhonebook::btnSetOnePhonebookRecordClick() {
@@ -143,15 +137,18 @@ void TfrmCallPhonebook::btnSetOnePhonebookRecordClick() {
     if (!recordNumber) {
         return;
     }
-    auto number = UserInput::text(ui_->edGSMCallNumber);
+    const auto index = static_cast<std::uint16_t>(*recordNumber - 1);
+    const QString record = QStringLiteral("phonebook[%1]").arg(index);
+    auto number = UserInput::text(ui_->edGSMCallNumber, profile::TextField::PhonebookNumber,
+                                  ProfileTexts::fieldName(record + QStringLiteral(".number")));
     if (!number) {
         return;
     }
-    auto note = UserInput::text(ui_->edCallNapomena);
+    auto note = UserInput::text(ui_->edCallNapomena, profile::TextField::PhonebookNote,
+                                ProfileTexts::fieldName(record + QStringLiteral(".note")));
     if (!note) {
         return;
     }
-    const auto index = static_cast<std::uint16_t>(*recordNumber - 1);
     auto write = acknowledgedWrite(main_);
     write.send = [&](std::size_t) {
         sendReport(main_, protocol::writePhonebookRecord(index, *number, *note,

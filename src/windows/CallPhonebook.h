@@ -47,7 +47,6 @@ private:
     void btnDissableCallFunctionClick();
     void Grid1ColRowChanged(int col, int row);
     void Grid1GutterClick(int row);
-    void edCallNapomenaChange(const QString& text);
     // Copies grid row `row` into the editing fields.
     void selectRecord(int row);
     void showRecord(std::size_t row, const std::u16string& number, const std::u16string& note,

@@ -1,8 +1,13 @@
 #include "windows/GSMNumbers.h"
 
 #include <array>
+#include <utility>
+#include <vector>
 
 #include "ui_GSMNumbers.h"
+#include "widgets/LengthLimit.h"
+#include "windows/EmptyWriteGuard.h"
+#include "windows/ProfileTexts.h"
 #include "windows/UserInput.h"
 #include "windows/WindowProtocol.h"
 
@@ -14,6 +19,12 @@ TfrmGSMNumbers::TfrmGSMNumbers(TMainLink& main, QWidget* parent)
           sendToCurrentDevice(main, protocol::requestGsmNumber(index));
       }) {
     ui_->setupUi(this);
+    std::vector<QLineEdit*> edits;
+    for (std::size_t i = 0; i < protocol::GsmNumberCount; ++i) {
+        edits.push_back(numberEdit(i));
+        LengthLimit::limit(numberEdit(i), int(profile::maxLength(profile::TextField::GsmNumber)));
+    }
+    emptyGuard_ = new EmptyWriteGuard(std::move(edits), this);
     connect(ui_->btGSMNRead, &QPushButton::clicked, this, &TfrmGSMNumbers::btGSMNReadClick);
     connect(ui_->btGSMNWrite, &QPushButton::clicked, this, &TfrmGSMNumbers::btGSMNWriteClick);
 }
@@ -37,7 +48,7 @@ void TfrmGSMNumbers::btGSMNReadClick() {
 
 void TfrmGSMNumbers::showNumber(std::size_t index, const std::u16string& number) {
     if (QLineEdit* edit = numberEdit(index)) {
-        edit->setText(QString::fromStdU16String(number));
+        LengthLimit::show(edit, QString::fromStdU16String(number));
     }
 }
 
@@ -46,11 +57,17 @@ void TfrmGSMNumbers::showProfile(const profile::UnitProfile& unit) {
         for (std::size_t i = 0; i < unit.gsmNumbers->size(); ++i) {
             showNumber(i, (*unit.gsmNumbers)[i]);
         }
+        emptyGuard_->filled();
     }
+}
+
+void TfrmGSMNumbers::unitConnected() {
+    emptyGuard_->unitConnected();
 }
 
 void TfrmGSMNumbers::ReplyGN(const protocol::GsmNumberReply& reply) {
     showNumber(reply.index, reply.number);
+    emptyGuard_->filled();
     if (!numberRead_.replyArrived()) {
         ui_->sGauge1->hide();
         return;
@@ -74,11 +91,16 @@ void TfrmGSMNumbers::btGSMNWriteClick() {
     // character never leaves the unit with half of the list written.
     std::array<protocol::WireText, protocol::GsmNumberCount> numbers;
     for (std::size_t i = 0; i < numbers.size(); ++i) {
-        auto number = UserInput::text(numberEdit(i));
+        auto number =
+            UserInput::text(numberEdit(i), profile::TextField::GsmNumber,
+                            ProfileTexts::fieldName(QStringLiteral("gsmNumbers[%1]").arg(i)));
         if (!number) {
             return;
         }
         numbers[i] = std::move(*number);
+    }
+    if (!emptyGuard_->mayWrite()) {
+        return;
     }
     ui_->sGauge1->setMaximum(protocol::GsmNumberCount);
     ui_->sGauge1->show();

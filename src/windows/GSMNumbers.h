@@ -11,6 +11,7 @@
 #include "protocol/ReadChain.h"
 #include "windows/MainLink.h"
 
+class EmptyWriteGuard;
 class QLineEdit;
 
 namespace Ui {
@@ -38,6 +39,8 @@ public:
     // Shows the values of `unit` that this window edits, as a read would;
     // the groups `unit` leaves out stay as they are.
     void showProfile(const profile::UnitProfile& unit);
+    // A unit has connected; what the edits show was not read from it.
+    void unitConnected();
 
 private:
     void btGSMNReadClick();
@@ -51,4 +54,5 @@ private:
     std::uint8_t GSMNumbReadPointer = 0;
     protocol::ReadChain<std::uint8_t> numberRead_;
     bool WaitForOk = false;
+    EmptyWriteGuard* emptyGuard_ = nullptr;
 };

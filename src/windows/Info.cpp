@@ -1,6 +1,7 @@
 #include "windows/Info.h"
 
 #include "ui_Info.h"
+#include "widgets/ScreenFit.h"
 
 #include "hid/THidDevice.h"
 #include "windows/DeviceText.h"
@@ -12,6 +13,7 @@ TInfoForm::TInfoForm(QWidget* parent)
                           Qt::WindowCloseButtonHint),
       ui_(std::make_unique<Ui::TInfoForm>()) {
     ui_->setupUi(this);
+    ScreenFit::scrollContent(*this);
     // Where the original face is missing, the nearest common ones.
     QFont look;
     look.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Microsoft Sans Serif"),

@@ -1,20 +1,16 @@
 #include "windows/ProfileDiff.h"
 
 #include "ui_ProfileDiff.h"
+#include "widgets/ScreenFit.h"
 
 #include <QHeaderView>
 #include <QPushButton>
-#include <QRegularExpression>
+
+#include "windows/ProfileTexts.h"
 
 namespace {
 
 enum Column { GroupColumn, PathColumn, UnitColumn, FileColumn, ColumnCount };
-
-// "phonebook[12].note" belongs to the group "phonebook".
-QString groupOf(const QString& path) {
-    const qsizetype end = path.indexOf(QRegularExpression(QStringLiteral("[\\[.]")));
-    return end < 0 ? path : path.left(end);
-}
 
 }  // namespace
 
@@ -23,6 +19,7 @@ TfrmProfileDiff::TfrmProfileDiff(const QString& fileName,
                                  QWidget* parent)
     : QDialog(parent), ui_(std::make_unique<Ui::TfrmProfileDiff>()) {
     ui_->setupUi(this);
+    ScreenFit::scrollContent(*this);
     setWindowTitle(QStringLiteral("Profil: %1").arg(fileName));
     ui_->lbProfileDiff->setText(
         QStringLiteral("Uređaj se razlikuje od profila u %1 vrednosti. \"Upiši\" upisuje u uređaj "
@@ -38,7 +35,9 @@ TfrmProfileDiff::TfrmProfileDiff(const QString& fileName,
     for (std::size_t row = 0; row < differences.size(); ++row) {
         const profile::Difference& d = differences[row];
         grid->setCells(GroupColumn, static_cast<int>(row),
-                       {{groupOf(d.path), d.path, d.unitValue, d.fileValue}});
+                       {{ProfileTexts::groupTitle(d.path), ProfileTexts::fieldName(d.path),
+                         ProfileTexts::valueText(d.unitValue, d.kind),
+                         ProfileTexts::valueText(d.fileValue, d.kind)}});
     }
     grid->resizeColumnsToContents();
     grid->horizontalHeader()->setStretchLastSection(true);

@@ -87,13 +87,32 @@ std::optional<double> decimal(QLineEdit* edit) {
     return parsed.value;
 }
 
-std::optional<protocol::WireText> text(QLineEdit* edit) {
-    auto wire = protocol::WireText::fromUtf16(edit->text().toStdU16String());
-    if (!wire.text) {
-        refuse(edit, QStringLiteral("Tekst sadrzi znak koji uredjaj ne podrzava: %1")
-                         .arg(QString::fromUcs4(&wire.unsupported, 1)));
+std::optional<protocol::WireText> text(QLineEdit* edit, profile::TextField field,
+                                       const QString& fieldName) {
+    const std::u16string typed = edit->text().toStdU16String();
+    const std::vector<profile::TextFault> faults = profile::textFaults(field, typed);
+    if (faults.empty()) {
+        return protocol::WireText::fromUtf16(typed).text;
     }
-    return std::move(wire.text);
+    const profile::TextFault& fault = faults.front();
+    switch (fault.kind) {
+        case profile::TextFault::Kind::Unsupported:
+            refuse(edit, QStringLiteral("Tekst sadrzi znak koji uredjaj ne podrzava: %1")
+                             .arg(QString::fromUcs4(&fault.character, 1)));
+            break;
+        case profile::TextFault::Kind::TooLong:
+            refuse(edit, QStringLiteral("%1: tekst ima %2 znakova, a uređaj prima najviše %3.")
+                             .arg(fieldName)
+                             .arg(fault.length)
+                             .arg(fault.maxLength));
+            break;
+        case profile::TextFault::Kind::NotANumber:
+            refuse(edit, QStringLiteral("%1: \"%2\" nije broj telefona. Dozvoljene su samo "
+                                        "cifre, sa jednim \"+\" na početku.")
+                             .arg(fieldName, edit->text()));
+            break;
+    }
+    return std::nullopt;
 }
 
 QString fixedPointText(std::int32_t value) {

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <optional>
 
+#include "profile/TextRules.h"
 #include "protocol/NumberText.h"
 #include "protocol/WireText.h"
 
@@ -25,8 +26,10 @@ std::optional<std::int64_t> integer(QLineEdit* edit, protocol::IntegerLimits lim
 // A fixed-point value: the decimal times 10000, rounded on its digits.
 std::optional<std::int32_t> fixedPoint(QLineEdit* edit);
 std::optional<double> decimal(QLineEdit* edit);
-// A text every character of which the unit can store.
-std::optional<protocol::WireText> text(QLineEdit* edit);
+// A text that the unit's `field` takes whole, by the rules the profile check
+// applies too; `fieldName` names the field in the message that refuses it.
+std::optional<protocol::WireText> text(QLineEdit* edit, profile::TextField field,
+                                       const QString& fieldName);
 
 // "0.0000" with the locale's decimal separator.
 QString fixedPointText(std::int32_t value);

@@ -44,12 +44,15 @@ struct Units {
 
     VirtualUnit& unit(std::size_t k) { return devices[k]->unit(); }
 
-    Outcome run(const QStringList& arguments, bool progress = false) {
+    Outcome run(const QStringList& arguments, bool progress = false, const QByteArray& input = {}) {
         QBuffer out;
         QBuffer err;
+        QBuffer in;
+        in.setData(input);
         out.open(QIODevice::WriteOnly);
         err.open(QIODevice::WriteOnly);
-        cli::Streams streams{out, err, progress};
+        in.open(QIODevice::ReadOnly);
+        cli::Streams streams{out, err, progress, &in};
         const int exit = cli::run(arguments, streams, &platform);
         return {exit, out.data().toStdString(), err.data().toStdString()};
     }
@@ -138,6 +141,13 @@ TEST(CliTest, EachOutcomeHasItsExitStatusAndMessage) {
                                                     "  \"version\": 1,\n"
                                                     "  \"gsmNumber\": []\n}\n");
     const QString nowhere = dir.filePath("missing/x");
+    const QString empty = file("empty.json", "");
+    const QString firmwareOnly = file("firmware.json", ProfileHeader +
+                                                           "  \"version\": 1,\n"
+                                                           "  \"firmware\": \"BRV8\"\n}\n");
+    const QString pulseZero = file("pulse.json", ProfileHeader +
+                                                     "  \"version\": 1,\n"
+                                                     "  \"relayPulseTime\": 0\n}\n");
 
     struct Case {
         int units;
@@ -177,7 +187,36 @@ TEST(CliTest, EachOutcomeHasItsExitStatusAndMessage) {
          "",
          "  gsmNumber: unknown key\n",
          false},
-        {1, none, {"write-profile", nowhere}, cli::UsageError, "", "Cannot open file", false},
+        {1, none, {"write-profile", nowhere}, cli::UsageError, "", "cannot open file", false},
+        {1, none, {"verify-profile", empty}, cli::UsageError, "", "  the file is empty\n", false},
+        {1,
+         none,
+         {"write-profile", firmwareOnly},
+         cli::UsageError,
+         "",
+         "is refused:\n  the profile holds no settings\n",
+         false},
+        {1,
+         none,
+         {"verify-profile", firmwareOnly},
+         cli::UsageError,
+         "",
+         "is refused:\n  the profile holds no settings\n",
+         false},
+        {1,
+         none,
+         {"write-profile", pulseZero},
+         cli::UsageError,
+         "",
+         "is refused:\n  relayPulseTime: 0 is outside 1 to 250\n",
+         false},
+        {1,
+         none,
+         {"verify-profile", pulseZero},
+         cli::Differs,
+         "relayPulseTime: unit 10, file 0\n",
+         "the unit differs from the profile in 1 value\n",
+         true},
         {1, none, {"read-memory", nowhere}, cli::UsageError, "", "cannot create file", false},
         {1,
          none,
@@ -210,7 +249,7 @@ TEST(CliTest, EachOutcomeHasItsExitStatusAndMessage) {
          {"info"},
          cli::NoUnit,
          "",
-         noAccessText(QStringLiteral("Brevalon 8")).toStdString(),
+         noAccessMessage(QStringLiteral("Brevalon 8")).toStdString(),
          false},
         {2,
          none,
@@ -224,7 +263,7 @@ TEST(CliTest, EachOutcomeHasItsExitStatusAndMessage) {
          {"verify-profile", callOff},
          cli::Differs,
          "callFunction: unit true, file false\n",
-         "the unit differs from the profile in 1 values\n",
+         "the unit differs from the profile in 1 value\n",
          true},
         {1, none, {"verify-profile", callOn}, cli::Done, "", "", true},
         {1,
@@ -296,10 +335,32 @@ TEST(CliTest, ListsStatusAndHelpWithoutAUnitToChoose) {
               "  \"networkState\": 1,\n  \"callFunction\": true,\n"
               "  \"anAlarmDebounceCounter\": 0\n}\n");
 
-    const Outcome help = units.run({"info", "--help"});
-    EXPECT_EQ(help.exit, cli::Done);
-    EXPECT_EQ(help.out.substr(0, 20), "Usage: brevalon-cli ");
+    for (const QStringList& asked : {QStringList{"info", "--help"}, QStringList{"-h"},
+                                     QStringList{"help"}, QStringList{"--simulate", "help"}}) {
+        const Outcome help = units.run(asked);
+        EXPECT_EQ(help.exit, cli::Done);
+        EXPECT_EQ(help.out.substr(0, 20), "Usage: brevalon-cli ");
+    }
     EXPECT_EQ(units.run({"--version"}).out.substr(0, 13), "brevalon-cli ");
+}
+
+// "-" is standard input for the commands that take a profile, as it is
+// standard output for the ones that make one.
+TEST(CliTest, AProfileComesFromStandardInput) {
+    Units units(1);
+    const Outcome read = units.run({"read-profile", "-"});
+    ASSERT_EQ(read.exit, cli::Done);
+    const QByteArray profile = QByteArray::fromStdString(read.out);
+    EXPECT_EQ(units.run({"verify-profile", "-"}, false, profile).exit, cli::Done);
+    units.unit(0).format();
+    const Outcome write = units.run({"write-profile", "-"}, false, profile);
+    EXPECT_EQ(write.exit, cli::Done) << write.err;
+    EXPECT_EQ(units.run({"verify-profile", "-"}, false, profile).exit, cli::Done);
+    const Outcome nothing = units.run({"verify-profile", "-"});
+    EXPECT_EQ(nothing.exit, cli::UsageError);
+    EXPECT_NE(nothing.err.find("the profile on standard input is refused:\n  the file is empty\n"),
+              std::string::npos)
+        << nothing.err;
 }
 
 TEST(CliTest, TheProgramRunsOnItsOwnWithVirtualUnits) {

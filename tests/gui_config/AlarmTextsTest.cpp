@@ -5,6 +5,7 @@
 #include <QColor>
 #include <QLineEdit>
 #include <QPalette>
+#include <QTest>
 
 #include "ConfigFixture.h"
 #include "widgets/TGauge.h"
@@ -88,13 +89,31 @@ TEST_F(AlarmTextsTest, ReadingTheAnalogTextsStartsAtTheirFirstSlot) {
     EXPECT_EQ(text(ad, "edSMSAnalog1"), QStringLiteral("Analog"));
 }
 
-TEST_F(AlarmTextsTest, SetSMSsWritesSixRecordsEvenWhenEmpty) {
+// Six empty texts would leave the unit's inputs without messages: from a
+// window nobody filled they go out only after a Yes; once the texts were
+// read from the unit, empty ones are what the unit holds.
+TEST_F(AlarmTextsTest, SetSMSsAsksBeforeWritingSixEmptyTextsNobodyFilled) {
     click(alarmi, "SetSMSs");
+    EXPECT_EQ(dialogs->texts(), QStringList{EmptyFieldsQuestion});
+    EXPECT_EQ(dialogs->calls()[0].kind, ScriptedDialogService::Kind::WarningYesNo);
+    settle();
+    EXPECT_TRUE(sentWith("00 53 50").empty());
 
+    dialogs->answer(DialogService::Answer::Yes);
+    click(alarmi, "SetSMSs");
     EXPECT_EQ(sentWith("00 53 50"), reportsHex({"00 53 50 00", "00 53 50 01", "00 53 50 02",
                                                 "00 53 50 03", "00 53 50 04", "00 53 50 05"}));
-    EXPECT_TRUE(dialogs->calls().empty());
     EXPECT_FALSE(gauge("gaSMSGauge1")->isVisible());
+
+    for (int slot = 0; slot < 10; ++slot) {
+        unit().setSmsText(slot, "");
+    }
+    click(alarmi, "GetSMSs");
+    ASSERT_TRUE(pumpUntil([&] { return !gauge("gaSMSGauge1")->isVisible(); }));
+    dialogs->clear();
+    click(alarmi, "SetSMSs");
+    EXPECT_TRUE(dialogs->calls().empty());
+    EXPECT_EQ(sentWith("00 53 50").size(), 12u);
 }
 
 TEST_F(AlarmTextsTest, TheAnalogTextWritesSkipEmptyEdits) {
@@ -113,25 +132,35 @@ TEST_F(AlarmTextsTest, TheAnalogTextWritesSkipEmptyEdits) {
     EXPECT_EQ(unit().smsText(6), "AI");
 }
 
-TEST_F(AlarmTextsTest, TextsLongerThan30AreRedAndSentCut) {
+// Typing stops at the 30 characters the unit keeps; a longer text read from
+// a unit is shown whole, in red, and the write names it instead of cutting it.
+TEST_F(AlarmTextsTest, TypingStopsAt30AndALongerTextReadIsRedAndRefused) {
     const QString thirty = QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZ0123");
-    type(alarmi, "edSMSDIN1_UP", thirty);
-    type(alarmi, "edSMSDIN2_UP", thirty + QStringLiteral("4"));
+    type(alarmi, "edSMSDIN1_UP", thirty + QStringLiteral("4"));
+    EXPECT_EQ(text(alarmi, "edSMSDIN1_UP"), thirty);
     EXPECT_EQ(edit(alarmi, "edSMSDIN1_UP")->palette().color(QPalette::Text), QColor(Qt::black));
-    EXPECT_EQ(edit(alarmi, "edSMSDIN2_UP")->palette().color(QPalette::Text), QColor(Qt::red));
+
+    unit().behaviour().dropTag = "GP";
+    click(alarmi, "GetSMSs");
+    inject(reportOf(R"(00 47 50 00 01 "ABCDEFGHIJKLMNOPQRSTUVWXYZ012345")"));
+    ASSERT_TRUE(pumpUntil([&] { return text(alarmi, "edSMSDIN2_UP").size() == 32; }));
+    QLineEdit* longer = edit(alarmi, "edSMSDIN2_UP");
+    EXPECT_EQ(longer->palette().color(QPalette::Text), QColor(Qt::red));
+    // It may get shorter, not longer.
+    longer->setFocus();
+    longer->end(false);
+    QTest::keyClick(longer, Qt::Key_X);
+    EXPECT_EQ(longer->text().size(), 32);
+    QTest::keyClick(longer, Qt::Key_Backspace);
+    EXPECT_EQ(longer->text().size(), 31);
 
     click(alarmi, "SetSMSs");
-
-    const std::string thirtyBytes =
-        "41 42 43 44 45 46 47 48 49 4A 4B 4C 4D 4E 4F 50 51 52 53 54 55 56 57 58 59 5A 30 31 32 33";
-    const auto sent = sentWith("00 53 50");
-    ASSERT_EQ(sent.size(), 6u);
-    EXPECT_EQ(sent[0], reportHex("00 53 50 00 " + thirtyBytes));
-    EXPECT_EQ(sent[1], reportHex("00 53 50 01 " + thirtyBytes));
-    EXPECT_EQ(unit().smsText(1), thirty.toStdString());
-
-    type(alarmi, "edSMSDIN2_UP", thirty);
-    EXPECT_EQ(edit(alarmi, "edSMSDIN2_UP")->palette().color(QPalette::Text), QColor(Qt::black));
+    EXPECT_EQ(dialogs->texts(),
+              QStringList{QStringLiteral("Digitalni ulaz 2 UZLAZNA IVICA: tekst ima 31 znakova, a "
+                                         "uređaj prima najviše 30.")});
+    EXPECT_EQ(alarmi->focusWidget(), longer);
+    settle();
+    EXPECT_TRUE(sentWith("00 53 50").empty());
 }
 
 TEST_F(AlarmTextsTest, ACharacterTheUnitCannotStoreStopsTheWholeWrite) {
@@ -150,6 +179,7 @@ TEST_F(AlarmTextsTest, ACharacterTheUnitCannotStoreStopsTheWholeWrite) {
 
 TEST_F(AlarmTextsTest, ASilentUnitTimesOutOnEveryRecord) {
     unit().behaviour().neverAcknowledge = true;
+    type(alarmi, "edSMSDIN1_UP", QStringLiteral("A"));
 
     click(alarmi, "SetSMSs");
 
@@ -183,13 +213,14 @@ TEST_F(AlarmTextsTest, AWriteStartedDuringAWaitRunsToItsEndInsideIt) {
     type(alarmi, "edSMSAlarmMax", QStringLiteral("7"));
     type(alarmi, "edSMSAlarmMin", QStringLiteral("8"));
     type(alarmi, "edSMSAlarmNormalizacija", QStringLiteral("9"));
+    dialogs->answer(DialogService::Answer::Yes);
 
     click(alarmi, "SetSMSs");
 
     EXPECT_EQ(sentWith("00 53 50"), reportsHex({"00 53 50 00", "00 53 50 07 37", "00 53 50 08 38",
                                                 "00 53 50 09 39", "00 53 50 01", "00 53 50 02",
                                                 "00 53 50 03", "00 53 50 04", "00 53 50 05"}));
-    EXPECT_TRUE(dialogs->calls().empty());
+    EXPECT_EQ(dialogs->texts(), QStringList{EmptyFieldsQuestion});
     EXPECT_FALSE(gauge("gaSMSGauge1")->isVisible());
     EXPECT_FALSE(gauge("gaSMSGauge2")->isVisible());
 }

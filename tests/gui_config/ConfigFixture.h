@@ -16,6 +16,8 @@ class QLineEdit;
 class ConfigFixture : public ServiceFixture {
 protected:
     static inline const QString NoReply = QStringLiteral("Nema odgovora iz uredjaja!");
+    static inline const QString EmptyFieldsQuestion = QStringLiteral(
+        "Polja su prazna: upisivanjem će podešavanja u uređaju biti obrisana. Nastaviti?");
 
     void SetUp() override;
     void TearDown() override;

@@ -3,7 +3,12 @@
 
 #include <QLineEdit>
 
+#include <optional>
+#include <string>
+#include <vector>
+
 #include "ConfigFixture.h"
+#include "main/DevReader.h"
 #include "widgets/TGauge.h"
 
 namespace {
@@ -71,24 +76,107 @@ TEST_F(GSMNumbersTest, AReplyForIndex7ChangesNoEditButCounts) {
     }
 }
 
-TEST_F(GSMNumbersTest, WriteSendsTheFirst15CharactersOfEachNumber) {
-    type(window, "edGSMN1", QStringLiteral("123456789012345678"));
-    type(window, "edGSMN2", QStringLiteral("064123456789012"));
-    type(window, "edGSMN3", QString());
-    type(window, "edGSMN4", QStringLiteral("+381"));
-    type(window, "edGSMN5", QStringLiteral("\u00E9"));
-    type(window, "edGSMN6", QStringLiteral("9"));
+// An edit takes the 15 characters the unit keeps; the write sends a number
+// as typed or refuses it, naming the field, and then sends none of the six.
+TEST_F(GSMNumbersTest, EachNumberIsSentAsTypedOrRefusedByName) {
+    struct Case {
+        QString typed;
+        QString shown;
+        QString refusal;  // empty: sent
+        std::string bytes;
+    };
+    const QString notANumber = QStringLiteral(
+        "GSM broj 3: \"%1\" nije broj telefona. Dozvoljene su samo cifre, sa "
+        "jednim \"+\" na početku.");
+    const std::vector<Case> cases{
+        {"123456789012345678",
+         "123456789012345",
+         {},
+         "00 53 4E 02 31 32 33 34 35 36 37 38 39 30 31 32 33 34 35"},
+        {"+38164123456789",
+         "+38164123456789",
+         {},
+         "00 53 4E 02 2B 33 38 31 36 34 31 32 33 34 35 36 37 38 39"},
+        {"0641234567", "0641234567", {}, "00 53 4E 02 30 36 34 31 32 33 34 35 36 37"},
+        {"abc 12x", "abc 12x", notANumber.arg("abc 12x"), ""},
+        {"++381", "++381", notANumber.arg("++381"), ""},
+        {"381+", "381+", notANumber.arg("381+"), ""},
+        {"+", "+", notANumber.arg("+"), ""},
+        {"06 41", "06 41", notANumber.arg("06 41"), ""},
+        {"\u00E9", "\u00E9", notANumber.arg("\u00E9"), ""},
+    };
+    type(window, "edGSMN1", QStringLiteral("1"));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.typed.toStdString());
+        platform.clearTranscript();
+        dialogs->clear();
+        type(window, "edGSMN3", c.typed);
+        EXPECT_EQ(number(3)->text(), c.shown);
+        click(window, "btGSMNWrite");
+        settle();
+        if (c.refusal.isEmpty()) {
+            EXPECT_TRUE(dialogs->calls().empty());
+            ASSERT_EQ(sentWith("00 53 4E").size(), 6u);
+            EXPECT_EQ(sentWith("00 53 4E")[2], reportHex(c.bytes));
+        } else {
+            EXPECT_EQ(dialogs->texts(), QStringList{c.refusal});
+            EXPECT_EQ(window->focusWidget(), number(3));
+            EXPECT_TRUE(sentWith("00 53 4E").empty());
+        }
+    }
 
+    // A number of 16 read from a unit is shown whole and refused, not cut.
+    unit().setGsmNumber(1, "1234567890123456");
+    click(window, "btGSMNRead");
+    ASSERT_TRUE(pumpUntil([&] { return number(2)->text().size() == 16; }));
+    platform.clearTranscript();
+    dialogs->clear();
     click(window, "btGSMNWrite");
+    settle();
+    EXPECT_EQ(dialogs->texts(),
+              QStringList{"GSM broj 2: tekst ima 16 znakova, a uređaj prima najviše 15."});
+    EXPECT_TRUE(sentWith("00 53 4E").empty());
+}
 
-    EXPECT_EQ(sentWith("00 53 4E"),
-              reportsHex({"00 53 4E 00 31 32 33 34 35 36 37 38 39 30 31 32 33 34 35",
-                          "00 53 4E 01 30 36 34 31 32 33 34 35 36 37 38 39 30 31 32", "00 53 4E 02",
-                          "00 53 4E 03 2B 33 38 31", "00 53 4E 04 E9", "00 53 4E 05 39"}));
+// Six empty numbers would have the unit alarm nobody. A window that neither
+// a read, a profile nor the user filled since the unit connected asks first.
+TEST_F(GSMNumbersTest, AWindowNobodyFilledAsksBeforeEmptyingTheUnitsNumbers) {
+    const auto writeAll = [&](std::optional<DialogService::Answer> answer) {
+        platform.clearTranscript();
+        dialogs->clear();
+        if (answer) {
+            dialogs->answer(*answer);
+        }
+        click(window, "btGSMNWrite");
+        settle();
+        return sentWith("00 53 4E").size();
+    };
+    EXPECT_EQ(writeAll(DialogService::Answer::No), 0u);
+    EXPECT_EQ(dialogs->texts(), QStringList{EmptyFieldsQuestion});
+    EXPECT_EQ(dialogs->calls()[0].kind, ScriptedDialogService::Kind::WarningYesNo);
+    EXPECT_EQ(writeAll(DialogService::Answer::Yes), 6u);
+
+    // Typed, even when emptied again: as the user left it.
+    type(window, "edGSMN2", QStringLiteral("1"));
+    type(window, "edGSMN2", QString());
+    EXPECT_EQ(writeAll(std::nullopt), 6u);
     EXPECT_TRUE(dialogs->calls().empty());
-    EXPECT_FALSE(gauge()->isVisible());
-    EXPECT_EQ(unit().gsmNumber(0), "123456789012345");
-    EXPECT_EQ(unit().gsmNumber(2), "");
+
+    // The unit coming back is a unit connecting: the question again.
+    units.front()->unplug();
+    ASSERT_TRUE(pumpUntil([&] { return !mainForm().hasCurrentDevice(); }));
+    units.front()->plug();
+    ASSERT_TRUE(pumpUntil([&] { return mainForm().hasCurrentDevice(); }));
+    EXPECT_EQ(writeAll(DialogService::Answer::No), 0u);
+
+    // Read from the unit, six empty numbers are what the unit holds.
+    for (int i = 0; i < 6; ++i) {
+        unit().setGsmNumber(i, "");
+    }
+    click(window, "btGSMNRead");
+    ASSERT_TRUE(pumpUntil([&] { return !gauge()->isVisible(); }));
+    EXPECT_EQ(writeAll(std::nullopt), 6u);
+    EXPECT_TRUE(dialogs->calls().empty());
 }
 
 TEST_F(GSMNumbersTest, ACharacterTheUnitCannotStoreStopsTheWholeWrite) {
@@ -107,6 +195,7 @@ TEST_F(GSMNumbersTest, ACharacterTheUnitCannotStoreStopsTheWholeWrite) {
 
 TEST_F(GSMNumbersTest, ASilentUnitTimesOutOnEveryNumber) {
     unit().behaviour().neverAcknowledge = true;
+    type(window, "edGSMN1", QStringLiteral("1"));
 
     click(window, "btGSMNWrite");
 

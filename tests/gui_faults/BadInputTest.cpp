@@ -5,6 +5,7 @@
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QLocale>
+#include <QRegularExpression>
 #include <QTest>
 
 #include <cstdint>
@@ -17,7 +18,8 @@
 
 namespace {
 
-enum class Kind { Text, Integer, RelayTicks, RecordNumber, FixedPoint };
+// Telephone: a text that must be a telephone number.
+enum class Kind { Text, Telephone, Integer, RelayTicks, RecordNumber, FixedPoint };
 
 struct EditCase {
     const char* window;
@@ -27,10 +29,15 @@ struct EditCase {
     Kind kind;
     std::int64_t min = 0;  // integers: the field's limits
     std::int64_t max = 0;
-    int width = 0;  // bytes of the value's field; texts are cut to it
+    int width = 0;  // bytes of the value's field; an edit takes as many characters
     // The requests expected, "%" where the value's bytes go.
     std::vector<std::string> requests;
     bool skipEmpty = false;  // an empty text sends no record
+    // Written with five other texts that the test leaves empty: all six
+    // empty, the window asks first.
+    bool inGroup = false;
+    // How a refusal names the field.
+    const char* field = "";
 };
 
 const std::string Long(300, '7');
@@ -108,14 +115,16 @@ const std::string Zeros4 = "00 00 00 00";
 std::vector<EditCase> allEdits() {
     std::vector<EditCase> all;
     for (int k = 0; k < 6; ++k) {
-        all.push_back(
-            {Gsm, GsmEdits[k], "btGSMNWrite", "00 53 4E", Kind::Text, 0, 0, 15, gsmRequests(k)});
+        static const std::string names[] = {"GSM broj 1", "GSM broj 2", "GSM broj 3",
+                                            "GSM broj 4", "GSM broj 5", "GSM broj 6"};
+        all.push_back({Gsm, GsmEdits[k], "btGSMNWrite", "00 53 4E", Kind::Telephone, 0, 0, 15,
+                       gsmRequests(k), false, true, names[k].c_str()});
     }
     const char* const group[] = {"edSMSDIN1_UP", "edSMSDIN2_UP", "edSMSDIN3_UP",
                                  "edSMSDIN1_DN", "edSMSDIN2_DN", "edSMSDIN3_DN"};
     for (int slot = 0; slot < 6; ++slot) {
         all.push_back({Alarmi, group[slot], "SetSMSs", "00 53 50", Kind::Text, 0, 0, 30,
-                       smsGroupRequests(slot)});
+                       smsGroupRequests(slot), false, true});
     }
     all.push_back({AD,
                    "edSMSAnalog1",
@@ -162,11 +171,14 @@ std::vector<EditCase> allEdits() {
                    "edGSMCallNumber",
                    "btnSetOnePhonebookRecord",
                    "00 53 43",
-                   Kind::Text,
+                   Kind::Telephone,
                    0,
                    0,
                    15,
-                   {"00 53 43 00 02 % 00 00 00 00 00 00 00 00 00"}});
+                   {"00 53 43 00 02 % 00 00 00 00 00 00 00 00 00"},
+                   false,
+                   false,
+                   "Imenik, zapis 3: broj telefona"});
     all.push_back({Pb,
                    "edCallNapomena",
                    "btnSetOnePhonebookRecord",
@@ -392,18 +404,32 @@ protected:
         };
         const QString range = QStringLiteral("Vrednost mora biti u granicama od %1 do %2!");
         switch (c.kind) {
-            case Kind::Text: {
-                for (const char32_t ch : text.toUcs4()) {
+            case Kind::Text:
+            case Kind::Telephone: {
+                // What the edit holds: no more than the unit keeps.
+                const QString held = text.left(c.width);
+                for (const char32_t ch : held.toUcs4()) {
                     if (ch > 0xFF) {
                         return refused("Tekst sadrzi znak koji uredjaj ne podrzava: " +
                                        QString::fromUcs4(&ch, 1));
                     }
                 }
-                if (text.isEmpty() && c.skipEmpty) {
+                if (held.isEmpty() && c.skipEmpty) {
                     return refused(QString());
                 }
+                if (held.isEmpty() && c.inGroup) {
+                    return refused(
+                        QStringLiteral("Polja su prazna: upisivanjem će podešavanja u "
+                                       "uređaju biti obrisana. Nastaviti?"));
+                }
+                static const QRegularExpression telephone(QStringLiteral("^(\\+?[0-9]+)?$"));
+                if (c.kind == Kind::Telephone && !telephone.match(held).hasMatch()) {
+                    return refused(QStringLiteral("%1: \"%2\" nije broj telefona. Dozvoljene su "
+                                                  "samo cifre, sa jednim \"+\" na početku.")
+                                       .arg(QLatin1StringView(c.field), held));
+                }
                 const bool midRecord = c.requests.front().find('%') + 1 < c.requests.front().size();
-                return sent(textBytes(text, c.width, midRecord));
+                return sent(textBytes(held, c.width, midRecord));
             }
             case Kind::FixedPoint: {
                 const Number n = fixed;

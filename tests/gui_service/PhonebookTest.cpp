@@ -165,7 +165,9 @@ TEST_F(PhonebookTest, WritesTheSelectedRecordAndReadsItBack) {
     EXPECT_TRUE(dialogs->calls().empty());
 }
 
-TEST_F(PhonebookTest, CutsTheNumberAndTheNoteToWhatTheUnitKeeps) {
+// The edits take no more than the unit keeps, so what is sent is what the
+// user sees.
+TEST_F(PhonebookTest, TheEditsTakeWhatTheUnitKeeps) {
     struct Case {
         const char* number;
         const char* note;
@@ -173,34 +175,25 @@ TEST_F(PhonebookTest, CutsTheNumberAndTheNoteToWhatTheUnitKeeps) {
         std::string sent;
     };
     const std::vector<Case> cases = {
-        // The note's first 6 characters, 0 in byte 27, the flag in byte 28.
+        // The note's 6 characters, 0 in byte 27, the flag in byte 28.
         {"064", "ABCDEFGH", true,
          "00 53 43 00 02 30 36 34 00 00 00 00 00 00 00 00 00 00 00 00 00 "
          "41 42 43 44 45 46 00 01"},
-        // The number's first 15 characters, 0 in byte 20.
-        {"0123456789ABCDEF", "", false,
-         "00 53 43 00 02 30 31 32 33 34 35 36 37 38 39 41 42 43 44 45 00"},
+        // The number's 15 characters, 0 in byte 20.
+        {"+3816412345678901", "", false,
+         "00 53 43 00 02 2B 33 38 31 36 34 31 32 33 34 35 36 37 38 39 00"},
     };
     clickGutter(grid, 2);
     for (const Case& c : cases) {
         platform.clearTranscript();
         type("edGSMCallNumber", c.number);
         type("edCallNapomena", c.note);
+        EXPECT_EQ(edit("edGSMCallNumber")->text(), QString::fromLatin1(c.number).left(15));
+        EXPECT_EQ(edit("edCallNapomena")->text(), QString::fromLatin1(c.note).left(6));
         active()->setChecked(c.active);
         click("btnSetOnePhonebookRecord");
         EXPECT_EQ(sentWith("00 53 43"), reportsHex({c.sent})) << c.number;
     }
-}
-
-TEST_F(PhonebookTest, ANoteLongerThanSixCharactersTurnsRed) {
-    const QColor red(255, 0, 0);
-    const QColor black(0, 0, 0);
-    auto* note = edit("edCallNapomena");
-    EXPECT_EQ(note->palette().color(QPalette::Text), black);
-    type("edCallNapomena", "ABCDEFG");
-    EXPECT_EQ(note->palette().color(QPalette::Text), red);
-    QTest::keyClick(note, Qt::Key_Backspace);
-    EXPECT_EQ(note->palette().color(QPalette::Text), black);
 }
 
 TEST_F(PhonebookTest, RefusesWhatCannotBeWritten) {
@@ -216,6 +209,9 @@ TEST_F(PhonebookTest, RefusesWhatCannotBeWritten) {
          QStringLiteral("Tekst sadrzi znak koji uredjaj ne podrzava: \u0142")},
         {true, "064", QStringLiteral("Ku\u0107a"),
          QStringLiteral("Tekst sadrzi znak koji uredjaj ne podrzava: \u0107")},
+        {true, "064 123", "",
+         QStringLiteral("Imenik, zapis 5: broj telefona: \"064 123\" nije broj telefona. "
+                        "Dozvoljene su samo cifre, sa jednim \"+\" na početku.")},
     };
     for (const Case& c : cases) {
         if (c.select) {

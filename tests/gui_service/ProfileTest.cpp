@@ -3,10 +3,13 @@
 // how an operation keeps the windows and the status polling out of its way.
 
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QLineEdit>
+#include <QLocale>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -15,6 +18,7 @@
 
 #include "ServiceFixture.h"
 #include "profile/ProfileFile.h"
+#include "sim/UnitMemoryMap.h"
 #include "widgets/TGrid.h"
 #include "windows/ProfileDiff.h"
 
@@ -102,8 +106,19 @@ TEST_F(ProfileTest, SaveWritesWhatTheUnitHoldsAndLeavesTheWindowsAlone) {
     auto* number = control<QLineEdit>(windowOf("TfrmGSMNumbers"), "edGSMN1");
     number->setText(QStringLiteral("typed"));
     dialogs->answerPath(path("unit.json"));
+    QString progress;
+    WhenShown<QProgressDialog> watch([&](QProgressDialog& dialog) {
+        progress = dialog.labelText();
+        return progress.startsWith(QStringLiteral("Čitanje imenika"));
+    });
 
     control<QPushButton>("btSaveProfile")->click();
+
+    EXPECT_TRUE(watch.done());
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^Čitanje imenika: [0-9]+ od 100$"))
+                    .match(progress)
+                    .hasMatch())
+        << progress.toStdString();
 
     const profile::ProfileReadResult saved = profile::loadProfile(path("unit.json"));
     ASSERT_TRUE(saved.profile) << saved.faults.front().text().toStdString();
@@ -152,8 +167,14 @@ TEST_F(ProfileTest, LoadShowsTheDifferencesWritesThemAndTheWindowsShowTheResult)
   "gsmNumbers": ["+381641111111", "060123451", "060123452", "060123453", "060123454", "060123455"],
   "smsTexts": ["Tekst 0", "Tekst 1", "Tekst 2", "Tekst 3", "Tekst 4", "Tekst 5", "Tekst 6",
                "Tekst 7", "Tekst 8", "Tekst 9"],
-  "relayPulseTime": 40
+  "analogAlarm": {"max": "85.5000", "min": "20.0000", "repeatMinutes": 30, "smsCount": 3, "on": true, "userTexts": true},
+  "relayPulseTime": 40,
+  "callFunction": true
 })");
+    // What the window shows follows the user's locale; the file never does.
+    unit().setAnalogAlarm({800000, 200000, 30, 3, 1, 1});
+    const QLocale previousLocale;
+    QLocale::setDefault(QLocale(QLocale::Serbian, QLocale::LatinScript, QLocale::Serbia));
     dialogs->answerPath(path("file.json"));
     QStringList rows;
     WhenShown<TfrmProfileDiff> agree([&](TfrmProfileDiff& diff) {
@@ -170,10 +191,15 @@ TEST_F(ProfileTest, LoadShowsTheDifferencesWritesThemAndTheWindowsShowTheResult)
     control<QPushButton>("btLoadProfile")->click();
 
     ASSERT_TRUE(agree.done());
-    EXPECT_EQ(rows, QStringList({
-                        QStringLiteral("gsmNumbers gsmNumbers[0] \"060123450\" \"+381641111111\""),
-                        QStringLiteral("relayPulseTime relayPulseTime 25 40"),
-                    }));
+    QLocale::setDefault(previousLocale);
+    EXPECT_EQ(rows,
+              QStringList({
+                  QStringLiteral("GSM brojevi GSM broj 1 \"060123450\" \"+381641111111\""),
+                  QStringLiteral("Analogni alarm Analogni alarm: Opseg Maximum 80,0000 85,5000"),
+                  QStringLiteral("Izlazi Držanje releja u puls modu 25 40"),
+                  QStringLiteral("Call funkcija Call funkcija ne da"),
+              }))
+        << rows.join(u'|').toStdString();
     EXPECT_EQ(dialogs->texts().last(), WrittenAndMatches);
     EXPECT_EQ(unit().gsmNumber(0), "+381641111111");
     EXPECT_EQ(unit().relayPulseTime(), 40);
@@ -198,23 +224,77 @@ TEST_F(ProfileTest, LoadShowsTheDifferencesWritesThemAndTheWindowsShowTheResult)
     EXPECT_EQ(unit().gsmNumber(0), "0611");
 }
 
-TEST_F(ProfileTest, ARefusedFileListsEveryFaultAndSendsNothing) {
-    writeFile(path("bad.json"), R"({
-  "format": "brevalon-mini-setup-profile",
-  "version": 1,
-  "gsmNumbers": ["š", "", "", "", "", ""],
-  "colour": 1
-})");
-    dialogs->answerPath(path("bad.json"));
+TEST_F(ProfileTest, ARefusedFileListsEveryFaultInSerbianAndSendsNothing) {
+    const struct {
+        QByteArray document;
+        QStringList faults;
+    } cases[] = {
+        {R"({"format": "brevalon-mini-setup-profile", "version": 1,
+             "gsmNumbers": ["š", "", "", "", "", ""], "colour": 1})",
+         {QStringLiteral("GSM broj 1: znak \"š\" ne može da se pošalje uređaju"),
+          QStringLiteral("colour: nepoznat ključ")}},
+        {R"({"format": "brevalon-mini-setup-profile", "version": 1, "firmware": "BRV8"})",
+         {QStringLiteral("Profil ne sadrži nijedno podešavanje uređaja.")}},
+        {"", {QStringLiteral("Datoteka je prazna.")}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.document.toStdString());
+        writeFile(path("bad.json"), c.document);
+        dialogs->clear();
+        dialogs->answerPath(path("bad.json"));
+
+        control<QPushButton>("btLoadProfile")->click();
+
+        ASSERT_EQ(dialogs->calls().size(), 2u);
+        EXPECT_EQ(dialogs->calls()[0].kind, Kind::OpenFileName);
+        EXPECT_EQ(dialogs->calls()[1].kind, Kind::Error);
+        EXPECT_EQ(dialogs->calls()[1].text,
+                  QStringLiteral("Profil \"%1\" nije učitan; u uređaj nije ništa poslato.\n\n%2")
+                      .arg(QDir::toNativeSeparators(path("bad.json")), c.faults.join(u'\n')));
+    }
+    EXPECT_EQ(countSent("00 47 4E") + countSent("00 53 4E"), 0);
+}
+
+// A value a unit may hold but not take back is compared like any other; only
+// the write refuses it, naming every such fault, and then sends nothing.
+TEST_F(ProfileTest, WhatOnlyAWriteRefusesIsComparedAndRefusedByTheWrite) {
+    unit().setMemoryByte(UnitMemoryMap::RelayPulseTime, 0);
+    unit().setAnalogAlarm({200000, 200000, 30, 3, 1, 1});
+    dialogs->answer(DialogService::Answer::Ok);
+    dialogs->answerPath(path("held.json"));
+    control<QPushButton>("btSaveProfile")->click();
+    ASSERT_EQ(dialogs->calls().size(), 2u) << dialogs->texts().join(u'|').toStdString();
+    EXPECT_EQ(dialogs->calls()[0].kind, Kind::WarningOkCancel);
+    const QString faults = QStringLiteral(
+        "Analogni alarm: Maximalna vrednost mora biti VECA od Minimalne (20.0000 i 20.0000)\n"
+        "Držanje releja u puls modu: 0 je van granica od 1 do 250");
+    EXPECT_TRUE(dialogs->calls()[0].text.contains(faults))
+        << dialogs->calls()[0].text.toStdString();
+
+    unit().setRelayPulseTime(25);
+    unit().setAnalogAlarm({800000, 200000, 30, 3, 1, 1});
+    dialogs->clear();
+    platform.clearTranscript();
+    dialogs->answerPath(path("held.json"));
+    QStringList rows;
+    WhenShown<TfrmProfileDiff> agree([&](TfrmProfileDiff& diff) {
+        auto* grid = diff.findChild<TGrid*>(QStringLiteral("gridProfileDiff"));
+        for (int row = 0; row < grid->rowCount(); ++row) {
+            rows << grid->cell(1, row);
+        }
+        diff.findChild<QPushButton*>(QStringLiteral("btProfileWrite"))->click();
+        return true;
+    });
 
     control<QPushButton>("btLoadProfile")->click();
 
-    ASSERT_EQ(dialogs->calls().size(), 2u);
-    EXPECT_EQ(dialogs->calls()[0].kind, Kind::OpenFileName);
-    EXPECT_EQ(dialogs->calls()[1].kind, Kind::Error);
-    EXPECT_TRUE(dialogs->calls()[1].text.contains(QStringLiteral("gsmNumbers[0]")));
-    EXPECT_TRUE(dialogs->calls()[1].text.contains(QStringLiteral("colour: unknown key")));
-    EXPECT_EQ(countSent("00 47 4E") + countSent("00 53 4E"), 0);
+    ASSERT_TRUE(agree.done());
+    EXPECT_EQ(rows, QStringList({QStringLiteral("Analogni alarm: Opseg Maximum"),
+                                 QStringLiteral("Držanje releja u puls modu")}));
+    EXPECT_EQ(
+        dialogs->texts().last(),
+        QStringLiteral("Profil ne može da se upiše; u uređaj nije ništa poslato.\n\n") + faults);
+    EXPECT_EQ(countSent("00 53"), 0);
 }
 
 TEST_F(ProfileTest, AUnitLeavingDuringTheWriteSaysHowFarItCame) {
@@ -245,10 +325,10 @@ TEST_F(ProfileTest, AUnitLeavingDuringTheWriteSaysHowFarItCame) {
 
     ASSERT_TRUE(agree.done());
     const QString message = dialogs->texts().last();
-    EXPECT_TRUE(message.contains(QStringLiteral("the unit left while writing gsmNumbers[2]")))
+    EXPECT_TRUE(message.contains(QStringLiteral("uređaj je isključen tokom upisa: GSM broj 3")))
         << message.toStdString();
-    EXPECT_TRUE(message.contains(QStringLiteral("gsmNumbers[0] to gsmNumbers[1] written")));
-    EXPECT_TRUE(message.contains(QStringLiteral("relayPulseTime: not written")));
+    EXPECT_TRUE(message.contains(QStringLiteral("GSM brojevi: GSM broj 1 do GSM broj 2 upisano")));
+    EXPECT_TRUE(message.contains(QStringLiteral("Držanje releja u puls modu: nije upisano")));
     EXPECT_EQ(unit().gsmNumber(1), "2");
     EXPECT_EQ(unit().gsmNumber(2), "060123452");
 }

@@ -10,6 +10,7 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
+#include <optional>
 #include <string>
 
 using namespace profile;
@@ -148,30 +149,44 @@ TEST(ProfileFile, GroupsLeftOutStayUnset) {
     EXPECT_TRUE(*result.profile == expected);
 }
 
-TEST(ProfileFile, ReadsNumbersAsTheWindowsDo) {
+// Decimals are read exactly as the file writes them: a value that rounds or
+// that a person typed some other way is refused, not read as something else.
+TEST(ProfileFile, ReadsDecimalsExactlyAsItWritesThem) {
     struct Case {
         const char* path;
         const char* json;
-        std::int64_t value;
+        std::optional<std::int64_t> value;  // none: refused
     };
     const Case cases[] = {
         {"analogAlarm.max", R"("12.5")", 125000},
         {"analogAlarm.max", R"("12.5000")", 125000},
-        {"analogAlarm.max", R"(" +12.5 ")", 125000},
-        {"analogAlarm.max", R"("1e3")", 10000000},
-        {"analogAlarm.max", R"("0.00015")", 2},
+        {"analogAlarm.max", R"("0.0001")", 1},
         {"analogAlarm.max", R"("-0")", 0},
+        {"analogAlarm.max", R"("214748.3647")", INT32_MAX},
+        {"analogAlarm.max", R"("80.12345")", std::nullopt},
+        {"analogAlarm.max", R"("8e1")", std::nullopt},
+        {"analogAlarm.max", R"(" 80 ")", std::nullopt},
+        {"analogAlarm.max", R"("+80")", std::nullopt},
+        {"analogAlarm.max", R"("80.")", std::nullopt},
+        {"analogAlarm.max", R"(".5")", std::nullopt},
+        {"analogAlarm.max", R"("--5")", std::nullopt},
         {"relayPulseTime", "1", 1},
         {"relayPulseTime", "2.0", 2},
         {"relayPulseTime", "3e0", 3},
     };
     for (const Case& c : cases) {
         const ProfileReadResult result = readProfile(changed(c.path, c.json));
+        if (!c.value) {
+            EXPECT_EQ(faultTexts(result),
+                      std::vector<std::string>{std::string(c.path) + ": " + c.json +
+                                               " is not a decimal number"});
+            continue;
+        }
         ASSERT_TRUE(result.profile) << c.json << ": " << faultTexts(result).front();
         const std::int64_t read = QByteArray(c.path).startsWith("analogAlarm")
                                       ? result.profile->analogAlarm->max
                                       : *result.profile->relayPulseTime;
-        EXPECT_EQ(read, c.value) << c.json;
+        EXPECT_EQ(read, *c.value) << c.json;
     }
 }
 
@@ -208,7 +223,7 @@ TEST(ProfileFile, RefusesEachBrokenRule) {
          "analogAlarm.max: 214748.3648 is outside -214748.3648 to 214748.3647"},
         {"analogAlarm.min", R"("12,5")", R"(analogAlarm.min: "12,5" is not a decimal number)"},
         {"relayPulseTime", "2.5", "relayPulseTime: must be a whole number, not 2.5"},
-        {"relayPulseTime", "0", "relayPulseTime: 0 is outside 1 to 250"},
+        {"relayPulseTime", "256", "relayPulseTime: 256 is outside 0 to 255"},
         {"digitalInputs[2].detectionDelay", "256",
          "digitalInputs[2].detectionDelay: 256 is outside 0 to 255"},
         {"analogAlarm.repeatMinutes", "65536",
@@ -220,14 +235,6 @@ TEST(ProfileFile, RefusesEachBrokenRule) {
         {"phonebook[12].note", "\"\u0161\"",
          "phonebook[12].note: \"\u0161\" cannot be sent to the unit"},
         {"smsTexts[0]", R"("a\u0000b")", "smsTexts[0]: U+0000 cannot be sent to the unit"},
-        {"gsmNumbers[0]", R"("+381641234567890")",
-         "gsmNumbers[0]: 16 characters, more than the 15 the unit takes"},
-        {"smsTexts[9]", R"("0123456789012345678901234567890")",
-         "smsTexts[9]: 31 characters, more than the 30 the unit takes"},
-        {"phonebook[99].number", R"("+381641234567890")",
-         "phonebook[99].number: 16 characters, more than the 15 the unit takes"},
-        {"phonebook[0].note", R"("Servis1")",
-         "phonebook[0].note: 7 characters, more than the 6 the unit takes"},
     };
     for (const Case& c : cases) {
         const ProfileReadResult result = readProfile(changed(c.path, c.json));
@@ -241,15 +248,14 @@ TEST(ProfileFile, ListsEveryFault) {
         "format": "brevalon-mini-setup-profile", "version": 1,
         "gsmNumbers": ["", "", true, "", "", "\u010c\u010c\u010c\u010c\u010c\u010c\u010c\u010c\u010c\u010c\u010c\u010c\u010c\u010c\u010c\u010c"],
         "analogAlarm": {"max": "1", "min": 2, "repeatMinutes": 1, "smsCount": 1, "on": true},
-        "relayPulseTime": 251, "phonebok": []})");
+        "relayPulseTime": 251.5, "phonebok": []})");
     EXPECT_FALSE(result.profile);
     const std::vector<std::string> expected{
         "gsmNumbers[2]: must be a string, not true",
         "gsmNumbers[5]: \"\u010C\" cannot be sent to the unit",
-        "gsmNumbers[5]: 16 characters, more than the 15 the unit takes",
         R"(analogAlarm.min: must be a string such as "12.5", not a number)",
         "analogAlarm.userTexts: missing",
-        "relayPulseTime: 251 is outside 1 to 250",
+        "relayPulseTime: must be a whole number, not 251.5",
         "phonebok: unknown key",
     };
     EXPECT_EQ(faultTexts(result), expected);
@@ -270,7 +276,7 @@ TEST(ProfileFile, NamesWhereMalformedJsonBreaks) {
         const char* fault;
     };
     const Case cases[] = {
-        {"", "malformed JSON at line 1, column 1: illegal value"},
+        {"{", "malformed JSON at line 1, column 2: unterminated object"},
         {whole.left(whole.indexOf("\"digitalInputs\"")),
          "malformed JSON at line 7, column 3: unterminated object"},
         {whole.left(whole.size() - 3), "malformed JSON at line 114, column 4: unterminated object"},
@@ -303,33 +309,88 @@ TEST(ProfileFile, RefusesAFileLargerThanAProfileCanBe) {
                   "the file is 10485760 bytes long, more than a profile can be (1048576 bytes)"});
 }
 
-TEST(ProfileFile, TextsReadFromAUnitAreKeptButNotWritten) {
+// What a unit may hold but would not take back is read and compared like any
+// other value, and only refused for writing.
+TEST(ProfileFile, WhatOnlyAWriteRefusesIsReadAndNamedByTheCheck) {
+    struct Case {
+        const char* path;
+        const char* json;
+        const char* fault;  // empty: written as it is
+    };
+    const Case cases[] = {
+        {"gsmNumbers[0]", R"("+38164123456789")", ""},
+        {"gsmNumbers[0]", R"("+381641234567890")",
+         "gsmNumbers[0]: 16 characters, more than the 15 the unit takes"},
+        {"gsmNumbers[1]", R"("abc 12x")",
+         R"(gsmNumbers[1]: "abc 12x" is not a telephone number: only digits, with one "+" in front)"},
+        {"gsmNumbers[1]", R"("++381")",
+         R"(gsmNumbers[1]: "++381" is not a telephone number: only digits, with one "+" in front)"},
+        {"gsmNumbers[1]", R"("38+1")",
+         R"(gsmNumbers[1]: "38+1" is not a telephone number: only digits, with one "+" in front)"},
+        {"gsmNumbers[1]", R"("+")",
+         R"(gsmNumbers[1]: "+" is not a telephone number: only digits, with one "+" in front)"},
+        {"gsmNumbers[1]", R"("")", ""},
+        {"smsTexts[9]", R"("012345678901234567890123456789")", ""},
+        {"smsTexts[9]", R"("0123456789012345678901234567890")",
+         "smsTexts[9]: 31 characters, more than the 30 the unit takes"},
+        {"phonebook[99].number", R"("064 123")",
+         R"(phonebook[99].number: "064 123" is not a telephone number: only digits, with one "+" in front)"},
+        {"phonebook[0].note", R"("Servis")", ""},
+        {"phonebook[0].note", R"("Servis1")",
+         "phonebook[0].note: 7 characters, more than the 6 the unit takes"},
+        {"relayPulseTime", "0", "relayPulseTime: 0 is outside 1 to 250"},
+        {"relayPulseTime", "1", ""},
+        {"relayPulseTime", "250", ""},
+        {"relayPulseTime", "251", "relayPulseTime: 251 is outside 1 to 250"},
+        {"analogAlarm.min", R"("80.0000")",
+         "analogAlarm: the maximum 80.0000 is not above the minimum 80.0000"},
+        {"analogAlarm.min", R"("79.9999")", ""},
+        {"analogAlarm.min", R"("80.0001")",
+         "analogAlarm: the maximum 80.0000 is not above the minimum 80.0001"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.path) + " " + c.json);
+        const ProfileReadResult result = readProfile(changed(c.path, c.json));
+        ASSERT_TRUE(result.profile) << faultTexts(result).front();
+        const std::vector<std::string> expected =
+            *c.fault ? std::vector<std::string>{c.fault} : std::vector<std::string>{};
+        EXPECT_EQ(faultTexts(checkProfile(*result.profile)), expected);
+    }
+
+    // Read from a unit, such a text is kept as read.
     UnitProfile read;
     read.gsmNumbers = {u"+381641234567890", u"", u"", u"", u"", u""};
-    read.relayPulseTime = 0;
-    const std::vector<std::string> expected{
-        "gsmNumbers[0]: 16 characters, more than the 15 the unit takes",
-        "relayPulseTime: 0 is outside 1 to 250",
-    };
-    EXPECT_EQ(faultTexts(checkProfile(read)), expected);
     EXPECT_NE(writeProfile(read).indexOf("\"+381641234567890\""), -1);
-    EXPECT_EQ(faultTexts(readProfile(writeProfile(read))), expected);
     EXPECT_TRUE(checkProfile(fullProfile()).empty());
+}
+
+TEST(ProfileFile, AProfileWithoutSettingsIsNamedAndAnEmptyFileToo) {
+    UnitProfile firmwareOnly;
+    firmwareOnly.firmware = u"BRV8";
+    EXPECT_FALSE(holdsSettings(firmwareOnly));
+    EXPECT_FALSE(holdsSettings(UnitProfile{}));
+    UnitProfile relayOnly;
+    relayOnly.relayPulseTime = 10;
+    EXPECT_TRUE(holdsSettings(relayOnly));
+    EXPECT_EQ(noSettingsFault().text().toStdString(), "the profile holds no settings");
+    for (const QByteArray& empty : {QByteArray(), QByteArray(" \n\t\r\n")}) {
+        EXPECT_EQ(faultTexts(readProfile(empty)), std::vector<std::string>{"the file is empty"});
+    }
 }
 
 TEST(ProfileFile, SavesAllOrNothingAndLoads) {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     const QString path = dir.filePath(QStringLiteral("unit.json"));
-    QString error;
-    ASSERT_TRUE(saveProfile(path, fullProfile(), error)) << error.toStdString();
+    ASSERT_FALSE(saveProfile(path, fullProfile()));
     const ProfileReadResult loaded = loadProfile(path);
     ASSERT_TRUE(loaded.profile);
     EXPECT_TRUE(*loaded.profile == fullProfile());
 
     const QString missingFolder = dir.filePath(QStringLiteral("none/unit.json"));
-    EXPECT_FALSE(saveProfile(missingFolder, fullProfile(), error));
-    EXPECT_FALSE(error.isEmpty());
+    const std::optional<ProfileFault> fault = saveProfile(missingFolder, fullProfile());
+    ASSERT_TRUE(fault);
+    EXPECT_TRUE(fault->text().startsWith("cannot create file \"")) << fault->text().toStdString();
     EXPECT_FALSE(QFile::exists(missingFolder));
     EXPECT_FALSE(loadProfile(missingFolder).profile);
 
