@@ -12,13 +12,13 @@
 #include "main/ApplicationWindows.h"
 #include "main/DevReader.h"
 #include "sim/SimDevices.h"
+#include "widgets/ScreenFit.h"
 
 #include <QApplication>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QLabel>
 #include <QPushButton>
-#include <QScreen>
 #include <QTimer>
 
 #include <cstdio>
@@ -76,11 +76,6 @@ std::optional<int> parseOptions(int argc, char** argv, Options& options) {
     return std::nullopt;
 }
 
-void centre(QWidget& window) {
-    const QRect screen = window.screen()->availableGeometry();
-    window.move(screen.center() - window.rect().center());
-}
-
 // Time for every read chain started by fillWindows to end on a demo unit.
 constexpr int FillTimeMs = 3000;
 
@@ -101,6 +96,10 @@ void fillWindows(TApplicationWindows& windows) {
 
 void grabWindows(TApplicationWindows& windows, const QString& folder) {
     for (QWidget* window : windows.all()) {
+        // As the main window's buttons show them: within the screen.
+        if (window != &windows.mainForm()) {
+            ScreenFit::fitToScreen(*window, true);
+        }
         window->show();
         QCoreApplication::processEvents();
         window->grab().save(QDir(folder).filePath(
@@ -178,7 +177,7 @@ int main(int argc, char** argv) {
     if (options.traceFile) {
         main.setTrace(&trace);
     }
-    centre(main);
+    ScreenFit::fitToScreen(main, true);
     main.show();
 
     const QString screenshots = qEnvironmentVariable("BREVALON_SCREENSHOTS");

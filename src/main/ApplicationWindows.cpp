@@ -1,6 +1,7 @@
 #include "main/ApplicationWindows.h"
 
 #include "main/DevReader.h"
+#include "widgets/ScreenFit.h"
 #include "windows/ADSettings.h"
 #include "windows/Alarmi.h"
 #include "windows/CallPhonebook.h"
@@ -18,6 +19,7 @@ Window* create(std::unique_ptr<QWidget>& holder, Links&... links) {
     // Only the main window keeps the program running; the others are hidden
     // when closed.
     created->setAttribute(Qt::WA_QuitOnClose, false);
+    ScreenFit::scrollContent(*created);
     holder = std::move(window);
     return created;
 }

@@ -16,6 +16,7 @@
 #include "protocol/Status.h"
 #include "widgets/DialogService.h"
 #include "widgets/DirectWriteFallback.h"
+#include "widgets/ScreenFit.h"
 #include "windows/ADSettings.h"
 #include "windows/Alarmi.h"
 #include "windows/CallPhonebook.h"
@@ -28,6 +29,7 @@
 #include "windows/UserInput.h"
 
 #include <QAbstractEventDispatcher>
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
 #include <QEvent>
@@ -46,9 +48,14 @@
 namespace {
 
 const QColor SlateText(0x42, 0x48, 0x50);
-const QColor Red(0xFF, 0x00, 0x00);
+// Texts in red and green are dark enough for a contrast of 4.5:1 and more on
+// the panel in both of its colours, the window's own and the light red that
+// says "no unit".
+const QColor TextRed(0xB0, 0x00, 0x00);
+const QColor TextGreen(0x00, 0x64, 0x00);
 const QColor Green(0x00, 0x80, 0x00);
 const QColor Purple(0x80, 0x00, 0x80);
+const QColor AbsentBackground(0xFF, 0xCC, 0xCC);
 const QColor Yellow(0xFF, 0xFF, 0x00);
 const QColor White(0xFF, 0xFF, 0xFF);
 
@@ -83,15 +90,15 @@ struct NetworkState {
 NetworkState networkStateOf(std::uint8_t value) {
     switch (value) {
         case 0:
-            return {"NOT_REGISTERED", Red};
+            return {"NOT_REGISTERED", TextRed};
         case 1:
-            return {"HOME_NETWORK", Green};
+            return {"HOME_NETWORK", TextGreen};
         case 2:
-            return {"ROAMING_NETWORK", Green};
+            return {"ROAMING_NETWORK", TextGreen};
         case 3:
             return {"SEARCHING...", Purple};
         default:
-            return {"UNDEFINED!?", Red};
+            return {"UNDEFINED!?", TextRed};
     }
 }
 
@@ -101,6 +108,9 @@ const QString MemoryReadFailedText =
 const QString PresentPanelText = QStringLiteral("Uredjaj prisutan");
 const QString AbsentPanelText = QStringLiteral("Uredjaj NIJE prisutan");
 const QString NoAccessPanelText = QStringLiteral("Uredjaj prisutan, ali nema dozvole za pristup");
+const QString BusyText = QStringLiteral(
+    "U drugom prozoru je u toku čitanje ili upis. Sačekajte da se završi, pa pokušajte ponovo.");
+const QString NoSerialText = QStringLiteral("(bez serijskog broja)");
 const QString ResetCountersText = QStringLiteral("Da li zelite da obrisete brojace?");
 const QString BootModeText = QStringLiteral(
     "Da li zaista zelite da pokrenete BOOT mod na uredjaju? Ovaj mod je potreban samo pri "
@@ -114,6 +124,7 @@ TMainForm::TMainForm(HidPlatform& platform, UiThread& uiThread, QWidget* parent)
       platform_(platform),
       HidCtl(std::make_unique<THidDeviceController>(platform, uiThread)) {
     ui_->setupUi(this);
+    ScreenFit::scrollContent(*this);
     // Handlers bound while the window is loaded; OnDeviceChange follows on
     // activation, which runs the first look at the devices.
     HidCtl->setOnArrival(THidPlugEvent::bind(this, &TMainForm::HidCtlArrival));
@@ -152,7 +163,9 @@ TMainForm::TMainForm(HidPlatform& platform, UiThread& uiThread, QWidget* parent)
             windows_.frmIzlazi->showProfile(unit);
             windows_.frmCallPhonebook->showProfile(unit);
         });
+    connect(ui_->cmbUnit, &QComboBox::activated, this, &TMainForm::cmbUnitChange);
     ui_->StatusBar1->installEventFilter(this);
+    baseTitle_ = windowTitle();
     FormCreate();
 }
 
@@ -188,11 +201,20 @@ void TMainForm::FormCreate() {
     for (QLabel* input : {ui_->sLabel13, ui_->sLabel14, ui_->sLabel15}) {
         setTextColor(input, Qt::black);
     }
+    // Disabled without a unit, the panel's controls keep readable text
+    // rather than the style's pale grey.
+    QPalette panel = ui_->sPanel1->palette();
+    for (const QPalette::ColorRole role : {QPalette::ButtonText, QPalette::Text}) {
+        panel.setColor(QPalette::Disabled, role, SlateText);
+    }
+    ui_->sPanel1->setPalette(panel);
+    ui_->gaGSMSignal->setValue(0);
 
     // Panels 0 and 1 have fixed widths, wide enough for every text they show,
     // as the label itself measures it in the font at hand (frame and indent
-    // included); the last one also takes what is left of the bar, so its
-    // counters are never cut off.
+    // included); the last one also takes what is left of the bar, and is at
+    // least wide enough for counters of five digits each. The window is as
+    // wide as the three need.
     struct Panel {
         int width;
         // The text at start first.
@@ -201,7 +223,7 @@ void TMainForm::FormCreate() {
     const std::array<Panel, 3> panels = {
         {{120, {QStringLiteral("Kelmarion 02122016")}},
          {150, {QStringLiteral("Status"), PresentPanelText, AbsentPanelText, NoAccessPanelText}},
-         {50, {QStringLiteral("Tx/Rx:")}}}};
+         {50, {QStringLiteral("Tx/Rx:"), QStringLiteral("Tx/Rx: 99999/99999")}}}};
     for (std::size_t k = 0; k < panels.size(); ++k) {
         auto* panel = new QLabel(ui_->StatusBar1);
         panel->setObjectName(QStringLiteral("StatusPanel%1").arg(k));
@@ -222,6 +244,7 @@ void TMainForm::FormCreate() {
         ui_->StatusBar1->addWidget(panel, last ? 1 : 0);
         statusPanels_[k] = panel;
     }
+    resize(std::max(width(), ui_->StatusBar1->sizeHint().width()), height());
 }
 
 void TMainForm::setWindows(const TWindowSet& windows) {
@@ -452,11 +475,15 @@ void TMainForm::HidCtlDeviceChange(THidDeviceController* /*Sender*/) {
         ui_->cbGetStatusAuto->setChecked(false);
     }
     devListDevices_.clear();
+    units_.clear();
     ui_->DevListBox->clear();
     HidCtl->Enumerate();
+    connectChosenUnit();
     if (CurrentDevice == nullptr) {
+        connectedUnit_.clear();
         profileActions_->unitLeft();
     }
+    showUnits();
     // A unit that formatted its memory leaves and comes back through these.
     if (windows_.frmMemory != nullptr) {
         windows_.frmMemory->deviceChangeDone();
@@ -469,17 +496,84 @@ bool TMainForm::HidCtlEnumerate(THidDevice* HidDev, std::int32_t Idx) {
     THidDevice* device = nullptr;
     HidCtl->CheckOutByIndex(device, Idx);
     devListDevices_.push_back(device);
-    if (device != nullptr && name.contains(UnitProductName, Qt::CaseSensitive) &&
-        !device->HasReadWriteAccess()) {
-        brevalonWithoutAccess_ = true;
-    } else if (device != nullptr && name.contains(UnitProductName, Qt::CaseSensitive)) {
-        CurrentDevice = device;
-        device->setOnData(THidDataEvent::bind(this, &TMainForm::ShowRead));
-        BrevalonPresent = true;
-        btFirmwareInfoClick();
-        ui_->cbGetStatusAuto->setChecked(true);
+    if (device != nullptr && name.contains(UnitProductName, Qt::CaseSensitive)) {
+        if (device->HasReadWriteAccess()) {
+            units_.push_back(device);
+        } else {
+            brevalonWithoutAccess_ = true;
+        }
     }
     return true;
+}
+
+void TMainForm::connectChosenUnit() {
+    if (units_.empty()) {
+        return;
+    }
+    const auto chosen = std::find_if(units_.begin(), units_.end(), [this](THidDevice* unit) {
+        return unit->PnPInfo().DevicePath() == chosenPath_;
+    });
+    THidDevice* current = chosen != units_.end() ? *chosen : units_.back();
+    // A released device comes back with the data handler it had; only the
+    // unit connected keeps one.
+    for (THidDevice* unit : units_) {
+        if (unit != current) {
+            unit->setOnData({});
+        }
+    }
+    connectUnit(current);
+}
+
+void TMainForm::connectUnit(THidDevice* device) {
+    CurrentDevice = device;
+    // Only this unit is heard: replies of another would land in the windows
+    // as if this one had sent them.
+    device->setOnData(THidDataEvent::bind(this, &TMainForm::ShowRead));
+    BrevalonPresent = true;
+    std::string unit = device->PnPInfo().DevicePath() + '\n' +
+                       QString::fromStdU16String(device->SerialNumber()).toStdString();
+    if (unit != connectedUnit_) {
+        connectedUnit_ = std::move(unit);
+        windows_.frmGSMNumbers->unitConnected();
+        windows_.frmAlarmi->unitConnected();
+    }
+    btFirmwareInfoClick();
+    ui_->cbGetStatusAuto->setChecked(true);
+}
+
+void TMainForm::showUnits() {
+    ui_->cmbUnit->clear();
+    for (THidDevice* unit : units_) {
+        const QString serial = QString::fromStdU16String(unit->SerialNumber());
+        ui_->cmbUnit->addItem(serial.isEmpty() ? NoSerialText : serial,
+                              QString::fromStdString(unit->PnPInfo().DevicePath()));
+        if (unit == CurrentDevice) {
+            ui_->cmbUnit->setCurrentIndex(ui_->cmbUnit->count() - 1);
+        }
+    }
+    const bool several = units_.size() > 1;
+    ui_->cmbUnit->setVisible(several);
+    ui_->lbUnit->setVisible(several);
+    const QString serial = CurrentDevice != nullptr
+                               ? QString::fromStdU16String(CurrentDevice->SerialNumber())
+                               : QString();
+    setWindowTitle(serial.isEmpty() ? baseTitle_
+                                    : QStringLiteral("%1 \u2014 %2").arg(baseTitle_, serial));
+}
+
+void TMainForm::cmbUnitChange(int index) {
+    const std::string path = ui_->cmbUnit->itemData(index).toString().toStdString();
+    if (CurrentDevice != nullptr && path == CurrentDevice->PnPInfo().DevicePath()) {
+        return;
+    }
+    // A read or write running in another window belongs to the unit it began on.
+    if (windowBusy() || profileActions_->running()) {
+        showUnits();
+        DialogService::instance().info(BusyText);
+        return;
+    }
+    chosenPath_ = path;
+    HidCtlDeviceChange(HidCtl.get());
 }
 
 // --- the tick and the status ------------------------------------------------
@@ -513,13 +607,17 @@ void TMainForm::showPresence() {
     statusPanels_[1]->setText(BrevalonPresent          ? PresentPanelText
                               : brevalonWithoutAccess_ ? NoAccessPanelText
                                                        : AbsentPanelText);
-    const QColor background = BrevalonPresent ? palette().color(QPalette::Window) : Red;
+    const QColor background =
+        BrevalonPresent ? palette().color(QPalette::Window) : AbsentBackground;
     if (ui_->sPanel1->palette().color(QPalette::Window) != background) {
         QPalette panel = ui_->sPanel1->palette();
         panel.setColor(QPalette::Window, background);
         ui_->sPanel1->setPalette(panel);
     }
     ui_->sPanel1->setEnabled(BrevalonPresent);
+    if (!BrevalonPresent) {
+        ui_->gaGSMSignal->setValue(0);
+    }
 }
 
 void TMainForm::btGetStatusClick() {
@@ -602,6 +700,13 @@ void TMainForm::btResetToBootClick() {
 }
 
 void TMainForm::showWindow(QWidget* Window) {
+    if (!Window->isVisible()) {
+        // Centred the first time; afterwards where the user left it, as far
+        // as it still fits the screen.
+        const char* placed = "placedOnScreen";
+        ScreenFit::fitToScreen(*Window, !Window->property(placed).toBool());
+        Window->setProperty(placed, true);
+    }
     Window->show();
     Window->raise();
     Window->activateWindow();
@@ -645,9 +750,7 @@ bool TMainForm::readyForProfile() {
     // The button can be pressed while another window waits in its own loop;
     // that window's replies would otherwise be taken by the profile.
     if (windowBusy() || profileActions_->running()) {
-        DialogService::instance().info(QStringLiteral(
-            "U drugom prozoru je u toku čitanje ili upis. Sačekajte da se završi, pa pokušajte "
-            "ponovo."));
+        DialogService::instance().info(BusyText);
         return false;
     }
     return true;
@@ -671,6 +774,7 @@ void TMainForm::btHIDInfoClick() {
     }
     TInfoForm info(this);
     info.Dev = CurrentDevice;
+    ScreenFit::fitToScreen(info, true);
     openInfoForm_ = &info;
     info.exec();
     openInfoForm_ = nullptr;

@@ -94,6 +94,13 @@ private:
     void addHistoryLine(const QString& line);
     QString errorLine(const char* kind, std::uint32_t code) const;
     void showPresence();
+    // Connects the unit the user chose, or the one listed last; called once
+    // the controller has listed the devices.
+    void connectChosenUnit();
+    void connectUnit(THidDevice* device);
+    // The unit chooser and the caption, for the units now listed.
+    void showUnits();
+    void cmbUnitChange(int index);
     void showStatus(const protocol::StatusReply& status);
     void showFirmwareInfo(const std::u16string& text);
     void showWindow(QWidget* window);
@@ -136,6 +143,14 @@ private:
     // The device checked out for each entry of DevListBox, or null where the
     // check-out failed; held until the next device change.
     std::vector<THidDevice*> devListDevices_;
+    // The units among them that this user may open, in the controller's order.
+    std::vector<THidDevice*> units_;
+    // The device path of the unit the user chose in cmbUnit; empty for the
+    // default, the one listed last.
+    std::string chosenPath_;
+    // Path and serial number of the unit connected; empty once none is.
+    std::string connectedUnit_;
+    QString baseTitle_;
 
     std::uint32_t TxCnt = 0;
     std::uint32_t RxCnt = 0;

@@ -8,11 +8,19 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QFrame>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTimer>
+
+#include <algorithm>
+#include <cmath>
+#include <string>
+#include <utility>
 
 namespace {
 
@@ -32,8 +40,73 @@ TEST_F(StartupTest, WithoutAnyDeviceNothingIsSentAndTheUnitIsShownAbsent) {
     EXPECT_EQ(statusPanel(1), "Uredjaj NIJE prisutan");
     auto* panel = control<QFrame>("sPanel1");
     EXPECT_FALSE(panel->isEnabled());
-    EXPECT_EQ(panel->palette().color(QPalette::Window), QColor(0xFF, 0x00, 0x00));
+    EXPECT_EQ(panel->palette().color(QPalette::Window), QColor(0xFF, 0xCC, 0xCC));
     EXPECT_FALSE(control<QPushButton>("btRele1Togle")->isEnabled());
+    EXPECT_EQ(control<QProgressBar>("gaGSMSignal")->value(), 0);
+    EXPECT_EQ(mainForm().windowTitle(), QStringLiteral("Brevalon Mini Setup"));
+}
+
+// The contrast of two colours as the accessibility guidelines define it,
+// from 1 (the same) to 21 (black on white).
+double contrast(const QColor& a, const QColor& b) {
+    const auto luminance = [](const QColor& c) {
+        const auto channel = [](double v) {
+            return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) +
+               0.0722 * channel(c.blueF());
+    };
+    const double la = luminance(a);
+    const double lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+// Every text on the status panel stays readable, with a unit and without
+// one (the panel disabled and light red), whatever colour a reply gives it.
+TEST_F(StartupTest, EveryTextOnThePanelIsReadableWithAndWithoutAUnit) {
+    SimUnitDevice& unit = addUnit("S1");
+    start();
+    auto* panel = control<QFrame>("sPanel1");
+    auto* gauge = control<QProgressBar>("gaGSMSignal");
+    const auto check = [&](const std::string& state) {
+        SCOPED_TRACE(state);
+        const QColor background = panel->palette().color(QPalette::Window);
+        for (QLabel* label : panel->findChildren<QLabel*>()) {
+            const QPalette::ColorGroup group =
+                label->isEnabled() ? QPalette::Active : QPalette::Disabled;
+            EXPECT_GE(contrast(label->palette().color(group, QPalette::WindowText), background),
+                      4.5)
+                << label->objectName().toStdString() << " " << label->text().toStdString();
+        }
+        for (QWidget* control : {static_cast<QWidget*>(control<QPushButton>("btRele1Togle")),
+                                 static_cast<QWidget*>(gauge)}) {
+            const QPalette::ColorGroup group =
+                control->isEnabled() ? QPalette::Active : QPalette::Disabled;
+            const bool isButton = control != gauge;
+            const QPalette& p = control->palette();
+            EXPECT_GE(contrast(p.color(group, isButton ? QPalette::ButtonText : QPalette::Text),
+                               p.color(group, isButton ? QPalette::Button : QPalette::Base)),
+                      4.5)
+                << control->objectName().toStdString();
+        }
+    };
+    stopTicks();
+    auto* network = control<QLabel>("lbNetworkState");
+    for (const auto& [state, text] : {std::pair{0, "NOT_REGISTERED"}, std::pair{1, "HOME_NETWORK"},
+                                      std::pair{3, "SEARCHING..."}, std::pair{7, "UNDEFINED!?"}}) {
+        std::vector<std::uint8_t> status = reportOf("00 47 53 05 15");
+        status[62] = static_cast<std::uint8_t>(state);
+        platform.sendInput(unit.path(), status);
+        ASSERT_TRUE(pumpUntil([&] { return network->text() == text; }));
+        check(std::string("present, ") + text);
+        EXPECT_EQ(gauge->value(), 5);
+    }
+    unit.unplug();
+    ASSERT_TRUE(pumpUntil([&] { return !mainForm().hasCurrentDevice(); }));
+    tick();
+    EXPECT_FALSE(panel->isEnabled());
+    check("absent");
+    EXPECT_EQ(gauge->value(), 0);
 }
 
 TEST_F(StartupTest, OneUnitIsConnectedAskedForItsFirmwareAndPolled) {
@@ -60,7 +133,7 @@ TEST_F(StartupTest, OneUnitIsConnectedAskedForItsFirmwareAndPolled) {
     EXPECT_EQ(statusPanel(1), "Uredjaj prisutan");
     EXPECT_TRUE(control<QFrame>("sPanel1")->isEnabled());
     EXPECT_NE(control<QFrame>("sPanel1")->palette().color(QPalette::Window),
-              QColor(0xFF, 0x00, 0x00));
+              QColor(0xFF, 0xCC, 0xCC));
 }
 
 TEST_F(StartupTest, AKeyboardBesideTheUnitIsListedButNeverWrittenTo) {
@@ -77,31 +150,55 @@ TEST_F(StartupTest, AKeyboardBesideTheUnitIsListedButNeverWrittenTo) {
     EXPECT_EQ(countSent("00 47 46", unit.path()), 2);
 }
 
-TEST_F(StartupTest, TwoUnitsAreBothAskedCommandsGoToTheLastAndBothAreHeard) {
+// With several units the chooser names them by serial number; the tool
+// talks to the one chosen (the one listed last at first) and hears no other.
+TEST_F(StartupTest, OfSeveralUnitsTheChosenOneIsNamedAskedAndTheOnlyOneHeard) {
     SimUnitDevice& first = addUnit("A");
     SimUnitDevice& second = addUnit("B");
     start();
-    EXPECT_EQ(countSent("00 47 46", first.path()), 2);
+    auto* chooser = control<QComboBox>("cmbUnit");
+    EXPECT_TRUE(chooser->isVisibleTo(&mainForm()));
+    ASSERT_EQ(chooser->count(), 2);
+    EXPECT_EQ(chooser->itemText(0), "A");
+    EXPECT_EQ(chooser->itemText(1), "B");
+    EXPECT_EQ(chooser->currentText(), "B");
+    EXPECT_EQ(mainForm().windowTitle(), QStringLiteral("Brevalon Mini Setup \u2014 B"));
+    EXPECT_TRUE(sent(first.path()).empty());
     EXPECT_EQ(countSent("00 47 46", second.path()), 2);
 
-    // Polling off, and the second unit's replies all shown: it answers in
-    // order, so a report of the test's own comes after them.
     auto* signal = control<QLabel>("lbGSMSignal");
-    std::vector<std::uint8_t> status = reportOf("00 47 53 00 EE");
     control<QCheckBox>("cbGetStatusAuto")->setChecked(false);
-    platform.sendInput(second.path(), status);
-    ASSERT_TRUE(pumpUntil([&] { return signal->text() == "GSM Signal [RSSI: 238]"; }));
-
-    second.unit().behaviour().dropAllReplies = true;
+    auto* number = control<QLineEdit>(windowOf("TfrmGSMNumbers"), "edGSMN1");
+    number->setText("0641234567");
     platform.clearTranscript();
-    control<QPushButton>("btGetStatus")->click();
-    EXPECT_EQ(sent(second.path()), std::vector<std::string>{reportHex("00 47 53")});
-    EXPECT_TRUE(sent(first.path()).empty());
+    chooser->setCurrentIndex(0);
+    emit chooser->activated(0);
+    EXPECT_EQ(mainForm().windowTitle(), QStringLiteral("Brevalon Mini Setup \u2014 A"));
+    EXPECT_EQ(chooser->currentText(), "A");
+    EXPECT_EQ(sent(first.path()), std::vector<std::string>{reportHex("00 47 46")});
+    EXPECT_TRUE(sent(second.path()).empty());
+    EXPECT_EQ(number->text(), "0641234567");
 
-    // Replies of the first unit are dispatched as well.
+    // Replies of the unit no longer chosen reach no window.
+    std::vector<std::uint8_t> status = reportOf("00 47 53 00 EE");
+    platform.sendInput(second.path(), status);
     status[4] = 7;
     platform.sendInput(first.path(), status);
     EXPECT_TRUE(pumpUntil([&] { return signal->text() == "GSM Signal [RSSI: 7]"; }));
+    pumpFor(50);
+    EXPECT_EQ(signal->text(), "GSM Signal [RSSI: 7]");
+    control<QPushButton>("btGetStatus")->click();
+    EXPECT_EQ(sent(first.path()).back(), reportHex("00 47 53"));
+    EXPECT_TRUE(sent(second.path()).empty());
+
+    // The choice outlasts device changes; without a second unit there is
+    // nothing to choose.
+    second.unplug();
+    ASSERT_TRUE(pumpUntil([&] { return !chooser->isVisibleTo(&mainForm()); }));
+    EXPECT_EQ(mainForm().windowTitle(), QStringLiteral("Brevalon Mini Setup \u2014 A"));
+    first.unplug();
+    ASSERT_TRUE(pumpUntil([&] { return !mainForm().hasCurrentDevice(); }));
+    EXPECT_EQ(mainForm().windowTitle(), QStringLiteral("Brevalon Mini Setup"));
 }
 
 // Only a product string that holds "Brevalon 8" exactly, anywhere, makes a
@@ -119,9 +216,9 @@ TEST_F(StartupTest, DevicesAreNamedAndMatchedByTheirProductString) {
     EXPECT_EQ(items(control<QListWidget>("DevListBox")),
               (QStringList{"My Brevalon 89", "brevalon 8", "Device VID=0001 PID=00AB",
                            "Device VID=1234 PID=ABCD (Serial=K-7)", "Brevalon 8 (Serial=X1)"}));
-    // A matching device is sent "GF" in as many bytes as its output report has.
-    EXPECT_EQ(countSent("00 47", "longer"), 2);
-    EXPECT_EQ(sent("longer")[0], "00 47");
+    // A matching device is a unit to choose, but not the one connected.
+    EXPECT_EQ(control<QComboBox>("cmbUnit")->itemText(0), "(bez serijskog broja)");
+    EXPECT_TRUE(sent("longer").empty());
     EXPECT_TRUE(sent("lower").empty());
     EXPECT_TRUE(sent("ids").empty());
     EXPECT_TRUE(sent("serial").empty());

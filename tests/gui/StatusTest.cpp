@@ -24,7 +24,8 @@
 
 namespace {
 
-const QColor Red(0xFF, 0x00, 0x00);
+const QColor Red(0xB0, 0x00, 0x00);
+const QColor TextGreen(0x00, 0x64, 0x00);
 const QColor Green(0x00, 0x80, 0x00);
 const QColor Purple(0x80, 0x00, 0x80);
 const QColor Yellow(0xFF, 0xFF, 0x00);
@@ -165,9 +166,9 @@ TEST_F(StatusTest, NetworkStatesHaveTheirTextsAndColours) {
         std::uint8_t value;
         const char* text;
         QColor color;
-    } cases[] = {{0, "NOT_REGISTERED", Red},    {1, "HOME_NETWORK", Green},
-                 {2, "ROAMING_NETWORK", Green}, {3, "SEARCHING...", Purple},
-                 {4, "UNDEFINED!?", Red},       {255, "UNDEFINED!?", Red}};
+    } cases[] = {{0, "NOT_REGISTERED", Red},        {1, "HOME_NETWORK", TextGreen},
+                 {2, "ROAMING_NETWORK", TextGreen}, {3, "SEARCHING...", Purple},
+                 {4, "UNDEFINED!?", Red},           {255, "UNDEFINED!?", Red}};
     for (const auto& c : cases) {
         live().networkState = c.value;
         showStatus();
