@@ -12,6 +12,7 @@
 #include "main/ApplicationWindows.h"
 #include "main/DevReader.h"
 #include "sim/SimDevices.h"
+#include "widgets/QtTexts.h"
 #include "widgets/ScreenFit.h"
 
 #include <QApplication>
@@ -149,6 +150,7 @@ int main(int argc, char** argv) {
     int qtArgc = 1;
     QApplication app(qtArgc, argv);
     QApplication::setApplicationName(QStringLiteral("BrevalonMini Setup"));
+    QtTexts::install(app);
 
     std::unique_ptr<HidPlatform> platform;
     std::vector<std::unique_ptr<SimUnitDevice>> units;

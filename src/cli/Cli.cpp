@@ -55,7 +55,7 @@ const char Usage[] =
     "                  FILE, one line each\n"
     "  --unit SERIAL   the unit with this serial number; needed when several are\n"
     "                  present\n"
-    "  -h, --help      show this text (also the command help)\n"
+    "  -h, --help      show this text, as the command help does\n"
     "  --version       show the program's version\n"
     "\n"
     "Exit status:\n"

@@ -2,6 +2,7 @@
 
 #include "main/DevReader.h"
 #include "widgets/ScreenFit.h"
+#include "widgets/WindowKeys.h"
 #include "windows/ADSettings.h"
 #include "windows/Alarmi.h"
 #include "windows/CallPhonebook.h"
@@ -20,6 +21,7 @@ Window* create(std::unique_ptr<QWidget>& holder, Links&... links) {
     // when closed.
     created->setAttribute(Qt::WA_QuitOnClose, false);
     ScreenFit::scrollContent(*created);
+    installWindowKeys(*created, true);
     holder = std::move(window);
     return created;
 }

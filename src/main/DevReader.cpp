@@ -16,7 +16,9 @@
 #include "protocol/Status.h"
 #include "widgets/DialogService.h"
 #include "widgets/DirectWriteFallback.h"
+#include "widgets/FileProposal.h"
 #include "widgets/ScreenFit.h"
+#include "widgets/WindowKeys.h"
 #include "windows/ADSettings.h"
 #include "windows/Alarmi.h"
 #include "windows/CallPhonebook.h"
@@ -125,6 +127,7 @@ TMainForm::TMainForm(HidPlatform& platform, UiThread& uiThread, QWidget* parent)
       HidCtl(std::make_unique<THidDeviceController>(platform, uiThread)) {
     ui_->setupUi(this);
     ScreenFit::scrollContent(*this);
+    installWindowKeys(*this, false);
     // Handlers bound while the window is loaded; OnDeviceChange follows on
     // activation, which runs the first look at the devices.
     HidCtl->setOnArrival(THidPlugEvent::bind(this, &TMainForm::HidCtlArrival));
@@ -355,6 +358,10 @@ bool TMainForm::waitForAcknowledge(const bool& WaitForOk) {
     }
     wakeEnclosingWait();
     return true;
+}
+
+std::u16string TMainForm::unitSerial() const {
+    return CurrentDevice != nullptr ? CurrentDevice->SerialNumber() : std::u16string();
 }
 
 std::uint16_t TMainForm::ADRawCH1() const {
@@ -692,7 +699,8 @@ void TMainForm::btRele1TogleClick() {
 }
 
 void TMainForm::btResetToBootClick() {
-    if (DialogService::instance().confirm(BootModeText) == DialogService::Answer::Yes &&
+    // Enter must not restart the unit into its boot mode: No is the default.
+    if (DialogService::instance().warningYesNo(BootModeText) == DialogService::Answer::Yes &&
         CurrentDevice != nullptr) {
         ui_->cbGetStatusAuto->setChecked(false);
         sendReport(protocol::restartInBootMode());
@@ -758,7 +766,7 @@ bool TMainForm::readyForProfile() {
 
 void TMainForm::btSaveProfileClick() {
     if (readyForProfile()) {
-        profileActions_->saveProfile();
+        profileActions_->saveProfile(QString::fromStdU16String(unitSerial()));
     }
 }
 
@@ -787,7 +795,8 @@ void TMainForm::SaveBtnClick() {
         QStringLiteral("Save History"),
         {{QStringLiteral("Text Files *.txt"), QStringLiteral("*.txt")},
          {QStringLiteral("All Files *.*"), QStringLiteral("*.*")}},
-        QStringLiteral("txt"), QDir::currentPath());
+        QStringLiteral("txt"), FileProposal::lastFolder());
+    FileProposal::chosen(path);
     if (path.isEmpty()) {
         return;
     }

@@ -57,6 +57,7 @@ public:
     void HIDSendCmd(char Cmd, char SubCmd, std::initializer_list<std::uint8_t> Par = {}) override;
     void HIDSendCmdBuf(char Cmd, char SubCmd, const std::uint8_t* Buf, std::size_t Len) override;
     bool waitForAcknowledge(const bool& WaitForOk) override;
+    std::u16string unitSerial() const override;
     std::uint16_t ADRawCH1() const override;
     std::array<std::uint8_t, 4096>& MemSaveBuffer() override;
 

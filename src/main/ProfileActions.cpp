@@ -4,6 +4,7 @@
 #include "profile/ProfileGroups.h"
 #include "profile/UnitOperations.h"
 #include "widgets/DialogService.h"
+#include "widgets/FileProposal.h"
 #include "widgets/ScreenFit.h"
 #include "windows/ProfileDiff.h"
 #include "windows/ProfileTexts.h"
@@ -98,7 +99,7 @@ auto ProfileActions::run(const QString& title, bool cancellable, Operation opera
     return std::pair{std::move(result), cancelled};
 }
 
-void ProfileActions::saveProfile() {
+void ProfileActions::saveProfile(const QString& serial) {
     DialogService& dialogs = DialogService::instance();
     const auto [read, cancelled] =
         run(QStringLiteral("Čitanje profila"), true,
@@ -124,8 +125,11 @@ void ProfileActions::saveProfile() {
                 .arg(listed(ProfileTexts::faultTexts(faults)))) != DialogService::Answer::Ok) {
         return;
     }
-    const QString path = dialogs.saveFileName(QStringLiteral("Sačuvaj profil"), ProfileFilters,
-                                              QStringLiteral("json"), QDir::currentPath());
+    const QString path = dialogs.saveFileName(
+        QStringLiteral("Sačuvaj profil"), ProfileFilters, QStringLiteral("json"),
+        FileProposal::inLastFolder(
+            FileProposal::fileName(serial, QDateTime::currentDateTime(), QStringLiteral("json"))));
+    FileProposal::chosen(path);
     if (path.isEmpty()) {
         return;
     }
@@ -136,8 +140,9 @@ void ProfileActions::saveProfile() {
 
 void ProfileActions::loadProfile() {
     DialogService& dialogs = DialogService::instance();
-    const QString path =
-        dialogs.openFileName(QStringLiteral("Učitaj profil"), ProfileFilters, QDir::currentPath());
+    const QString path = dialogs.openFileName(QStringLiteral("Učitaj profil"), ProfileFilters,
+                                              FileProposal::lastFolder());
+    FileProposal::chosen(path);
     if (path.isEmpty()) {
         return;
     }

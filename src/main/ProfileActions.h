@@ -40,8 +40,9 @@ public:
     void unitLeft();
 
     // Reads the unit with a progress dialog that can be cancelled, then asks
-    // where to save the profile.
-    void saveProfile();
+    // where to save the profile, proposing a name made of `serial`, the
+    // unit's serial number, and the time.
+    void saveProfile(const QString& serial);
     // Asks for a profile file, checks it, reads the groups it holds from the
     // unit and shows the differences; on "Upiši" writes the groups that
     // differ, reads them back and says whether the unit now matches.

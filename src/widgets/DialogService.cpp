@@ -29,7 +29,13 @@ std::unique_ptr<DialogService> DialogService::install(std::unique_ptr<DialogServ
 QString DialogService::qtFilter(const QList<FileFilter>& filters) {
     QStringList parts;
     for (const auto& filter : filters) {
-        parts << QStringLiteral("%1 (%2)").arg(filter.description, filter.pattern);
+        // A description that ends with its pattern ("Profil *.json") does not
+        // show it twice.
+        QString description = filter.description;
+        if (description.endsWith(u' ' + filter.pattern)) {
+            description.chop(filter.pattern.size() + 1);
+        }
+        parts << QStringLiteral("%1 (%2)").arg(description, filter.pattern);
     }
     return parts.join(QStringLiteral(";;"));
 }

@@ -51,8 +51,8 @@ public:
     // one (null if there was none), so a test can put it back afterwards.
     static std::unique_ptr<DialogService> install(std::unique_ptr<DialogService> service);
 
-    // Qt's filter syntax for `filters`:
-    // "Text Files *.txt (*.txt);;All Files *.* (*.*)".
+    // Qt's filter syntax for `filters`, a pattern that ends the description
+    // given once: "Text Files (*.txt);;All Files (*.*)".
     static QString qtFilter(const QList<FileFilter>& filters);
     // The suffix without a leading "*" or ".": "*.bin" -> "bin".
     static QString bareSuffix(const QString& defaultSuffix);

@@ -5,7 +5,7 @@
 
 // A raised panel that serves as a button: hand cursor, its caption drawn in
 // the middle, and clicked() when the left button is pressed and released
-// inside it.
+// inside it, or when it has the focus and Space or Enter is pressed.
 class TClickPanel : public QFrame {
     Q_OBJECT
     Q_PROPERTY(QString text READ text WRITE setText)
@@ -25,6 +25,7 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     QString text_;

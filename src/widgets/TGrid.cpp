@@ -10,6 +10,9 @@ TGrid::TGrid(QWidget* parent) : QTableWidget(parent) {
     gutter->setSectionResizeMode(QHeaderView::Fixed);
     gutter->setDefaultSectionSize(fontMetrics().height() + 6);
     horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    // Tab leaves the grid for the window's next control; the arrow keys move
+    // inside it.
+    setTabKeyNavigation(false);
 
     connect(this, &QTableWidget::currentCellChanged, this,
             [this](int row, int col, int, int) { reportCurrent(row, col); });

@@ -58,6 +58,8 @@ TfrmCallPhonebook::~TfrmCallPhonebook() = default;
 void TfrmCallPhonebook::ShowCallFunction(bool on) {
     ui_->panCallNumbers->setEnabled(on);
     ui_->panCallNumbers->setVisible(on);
+    // Rather than a window with two buttons and nothing else.
+    ui_->lbCallFunctionOff->setVisible(!on);
 }
 
 void TfrmCallPhonebook::btnPhonebookReadClick() {

@@ -65,7 +65,8 @@ void TfrmDebug::sEdit1Change(const QString& text) {
 }
 
 void TfrmDebug::btSendSMSClick() {
-    if (DialogService::instance().confirm(QStringLiteral(
+    // Enter must not send an SMS to every number by accident: No is the default.
+    if (DialogService::instance().warningYesNo(QStringLiteral(
             "Da li zaista zelite da posaljete na sve upisane brojeve TEST SMS poruku?")) !=
         DialogService::Answer::Yes) {
         return;

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <initializer_list>
+#include <string>
 
 // What the windows need of the main window, the one gateway to the unit.
 // The main window implements it; windows never reach the HID layer directly.
@@ -27,6 +28,9 @@ public:
     // `WaitForOk` is cleared by the dispatcher or `TimeOut` reaches 0, in
     // which case it shows "Nema odgovora iz uredjaja!". True when acknowledged.
     virtual bool waitForAcknowledge(const bool& WaitForOk) = 0;
+
+    // The USB serial number of the current device; empty without one.
+    virtual std::u16string unitSerial() const = 0;
 
     // The latest raw reading of analog channel 1 from the status reply.
     virtual std::uint16_t ADRawCH1() const = 0;

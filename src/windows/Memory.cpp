@@ -9,6 +9,7 @@
 #include "ui_Memory.h"
 #include "widgets/DialogService.h"
 #include "widgets/DirectWriteFallback.h"
+#include "widgets/FileProposal.h"
 #include "windows/WindowProtocol.h"
 
 namespace {
@@ -142,7 +143,11 @@ void TfrmMemory::btSaveBinClick() {
         QString(),
         {{QStringLiteral("BIN Files"), QStringLiteral("*.bin")},
          {QStringLiteral("All Files"), QStringLiteral("*.*")}},
-        QStringLiteral("*.bin"), QString());
+        QStringLiteral("*.bin"),
+        FileProposal::inLastFolder(
+            FileProposal::fileName(QString::fromStdU16String(main_.unitSerial()),
+                                   QDateTime::currentDateTime(), QStringLiteral("bin"))));
+    FileProposal::chosen(path);
     if (path.isEmpty()) {
         return;
     }

@@ -88,6 +88,8 @@ TEST_F(CommandsTest, RelayToggleAndBootModeSendTheirReports) {
     dialogs->answer(DialogService::Answer::No);
     control<QPushButton>("btResetToBoot")->click();
     EXPECT_EQ(dialogs->texts(), QStringList{question});
+    // A warning: No is its default, so Enter does not restart the unit.
+    EXPECT_EQ(dialogs->calls()[0].kind, ScriptedDialogService::Kind::WarningYesNo);
     EXPECT_TRUE(automatic->isChecked());
     EXPECT_EQ(sent().size(), 1u);
 

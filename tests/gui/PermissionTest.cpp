@@ -63,6 +63,11 @@ TEST_F(PermissionTest, EveryPresenceTextFitsItsPanel) {
         EXPECT_TRUE(pumpUntil([&] { return panel->text() == c.shown; })) << c.shown.toStdString();
         EXPECT_TRUE(showsWhole(panel)) << c.shown.toStdString() << " in " << panel->width();
     }
+    // The counters, at the window's default width.
+    stopTicks();
+    auto* counters = control<QLabel>("StatusPanel2");
+    counters->setText(QStringLiteral("Tx/Rx: 99999/99999"));
+    EXPECT_TRUE(showsWhole(counters)) << counters->width();
 }
 
 TEST_F(PermissionTest, AUnitWithoutAccessIsNamedInTheStatusBarAndExplainedOncePerArrival) {

@@ -116,6 +116,20 @@ TEST_F(AlarmTextsTest, SetSMSsAsksBeforeWritingSixEmptyTextsNobodyFilled) {
     EXPECT_EQ(sentWith("00 53 50").size(), 12u);
 }
 
+// The lower "Upiši" is a panel: it takes the focus and answers the keys a
+// button does; Escape hides the window as closing it does.
+TEST_F(AlarmTextsTest, TheLowerUpisiAnswersTheKeyboardAndEscapeHidesTheWindow) {
+    type(alarmi, "edSMSDIN1_UP", QStringLiteral("A"));
+    auto* panel = control<QWidget>(alarmi, "SetSMSs");
+    panel->setFocus();
+    for (const Qt::Key key : {Qt::Key_Space, Qt::Key_Return}) {
+        QTest::keyClick(panel, key);
+    }
+    EXPECT_EQ(sentWith("00 53 50").size(), 12u);
+    QTest::keyClick(panel, Qt::Key_Escape);
+    EXPECT_FALSE(alarmi->isVisible());
+}
+
 TEST_F(AlarmTextsTest, TheAnalogTextWritesSkipEmptyEdits) {
     type(alarmi, "edSMSAlarmMax", QStringLiteral("Max"));
     type(alarmi, "edSMSAlarmNormalizacija", QStringLiteral("Ok"));

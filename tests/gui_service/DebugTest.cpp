@@ -88,7 +88,7 @@ TEST_F(DebugTest, SendsTheTestSmsOnlyWhenConfirmed) {
     EXPECT_EQ(sentWith("00 53 54"), reportsHex({"00 53 54 53"}));
     ASSERT_EQ(dialogs->calls().size(), 2u);
     for (const auto& call : dialogs->calls()) {
-        EXPECT_EQ(call.kind, ScriptedDialogService::Kind::Confirm);
+        EXPECT_EQ(call.kind, ScriptedDialogService::Kind::WarningYesNo);
         EXPECT_EQ(call.text, TestSmsQuestion);
     }
 }

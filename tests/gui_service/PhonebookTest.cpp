@@ -3,6 +3,7 @@
 // and the call function.
 
 #include <QCheckBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -249,11 +250,16 @@ TEST_F(PhonebookTest, SwitchesTheCallFunctionAndTheStatusShowsOrHidesThePanel) {
     ASSERT_TRUE(pumpUntil([&] { return panel->isHidden(); }));
     EXPECT_FALSE(panel->isEnabled());
     EXPECT_TRUE(control<QPushButton>(window, "btnEnableCallFunction")->isVisible());
+    // The window says why it is empty.
+    auto* off = control<QLabel>(window, "lbCallFunctionOff");
+    EXPECT_TRUE(off->isVisible());
+    EXPECT_EQ(off->text(), QStringLiteral("Call funkcija je isključena."));
 
     click("btnEnableCallFunction");
     EXPECT_EQ(sentWith("00 53 44"), reportsHex({"00 53 44 45 00", "00 53 44 45 01"}));
     ASSERT_TRUE(pumpUntil([&] { return panel->isVisible(); }));
     EXPECT_TRUE(panel->isEnabled());
+    EXPECT_FALSE(off->isVisible());
 }
 
 }  // namespace

@@ -131,6 +131,21 @@ TEST_F(ProfileTest, SaveWritesWhatTheUnitHoldsAndLeavesTheWindowsAlone) {
     ASSERT_EQ(dialogs->calls().size(), 1u);
     EXPECT_EQ(dialogs->calls()[0].kind, Kind::SaveFileName);
     EXPECT_EQ(dialogs->calls()[0].defaultSuffix, QStringLiteral("json"));
+    // Named by the unit and the time, in the current folder at first; the
+    // next dialog starts where this one ended.
+    const QString proposed = dialogs->calls()[0].directory;
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^%1/SERVICE-1-20[0-9]{6}-[0-9]{4}\\.json$")
+                                       .arg(QRegularExpression::escape(QDir::currentPath())))
+                    .match(proposed)
+                    .hasMatch())
+        << proposed.toStdString();
+    control<QPushButton>(windowOf("TfrmMemory"), "btSaveBin")->click();
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^%1/SERVICE-1-20[0-9]{6}-[0-9]{4}\\.bin$")
+                                       .arg(QRegularExpression::escape(dir_.path())))
+                    .match(dialogs->calls().back().directory)
+                    .hasMatch())
+        << dialogs->calls().back().directory.toStdString();
+    dialogs->clear();
 
     // The replies went to the profile only, and the one status request inside
     // the read is the profile's own call-function read.

@@ -1,5 +1,8 @@
 #include "ScriptedDialogService.h"
 #include "widgets/DialogService.h"
+#include "widgets/FileProposal.h"
+#include "widgets/QtDialogService.h"
+#include "widgets/QtTexts.h"
 
 #include "QtPrinters.h"
 
@@ -7,12 +10,27 @@
 
 #include <gtest/gtest-spi.h>
 
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDir>
+#include <QFileDialog>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+
+#include <functional>
+#include <memory>
+#include <utility>
+
 using Answer = DialogService::Answer;
 using Kind = ScriptedDialogService::Kind;
 
 TEST(DialogService, BuildsQtFiltersAndBareSuffixes) {
     EXPECT_EQ(DialogService::qtFilter({{"Text Files *.txt", "*.txt"}, {"All Files *.*", "*.*"}}),
-              QString("Text Files *.txt (*.txt);;All Files *.* (*.*)"));
+              QString("Text Files (*.txt);;All Files (*.*)"));
+    EXPECT_EQ(DialogService::qtFilter({{"BIN Files", "*.bin"}, {"Profil*.json", "*.json"}}),
+              QString("BIN Files (*.bin);;Profil*.json (*.json)"));
     const std::pair<QString, QString> suffixes[] = {
         {"*.bin", "bin"}, {".txt", "txt"}, {"txt", "txt"}, {"*.", ""}, {"tar.gz", "tar.gz"}};
     for (const auto& [given, expected] : suffixes) {
@@ -89,4 +107,73 @@ TEST(ScriptedDialogService, ScopePutsThePreviousServiceBack) {
     }
     DialogService::instance().info("outer");
     EXPECT_EQ(outer->texts(), QStringList{"outer"});
+}
+
+// The boxes the tool shows: a question defaults to Yes, a warning to No, so
+// that Enter never confirms what cannot be undone; Qt's own button texts
+// are Serbian for a user of Serbian and English otherwise.
+TEST(QtDialogService, BoxesHaveTheirDefaultsAndSpeakTheUsersLanguage) {
+    EXPECT_TRUE(QtTexts::wantsSerbian({"sr-Latn-RS"}));
+    EXPECT_TRUE(QtTexts::wantsSerbian({"sr-Cyrl-RS", "en-US"}));
+    EXPECT_TRUE(QtTexts::wantsSerbian({"hr-HR"}));
+    EXPECT_TRUE(QtTexts::wantsSerbian({"bs"}));
+    EXPECT_TRUE(QtTexts::wantsSerbian({"cnr-ME"}));
+    EXPECT_TRUE(QtTexts::wantsSerbian({"sr_ME"}));
+    EXPECT_FALSE(QtTexts::wantsSerbian({"en-US", "sr-Latn-RS"}));
+    EXPECT_FALSE(QtTexts::wantsSerbian({"sl-SI"}));
+    EXPECT_FALSE(QtTexts::wantsSerbian({"srn"}));
+    EXPECT_FALSE(QtTexts::wantsSerbian({}));
+
+    QtDialogService service;
+    // The box's default button and the texts of its buttons, then a click on
+    // its default.
+    const auto shown = [&](const std::function<DialogService::Answer()>& ask) {
+        QStringList seen;
+        QTimer::singleShot(0, [&seen] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            ASSERT_NE(box, nullptr);
+            seen << box->defaultButton()->text();
+            for (QAbstractButton* button : box->buttons()) {
+                seen << button->text();
+            }
+            box->defaultButton()->click();
+        });
+        const DialogService::Answer answer = ask();
+        return std::pair{answer, seen};
+    };
+    const auto confirm = [&] { return service.confirm("Da li zelite da obrisete brojace?"); };
+    const auto warn = [&] { return service.warningYesNo("SVI podaci BICE OBRISANI."); };
+    EXPECT_EQ(shown(confirm), std::pair(Answer::Yes, QStringList{"&Yes", "&Yes", "&No"}));
+    EXPECT_EQ(shown(warn), std::pair(Answer::No, QStringList{"&No", "&Yes", "&No"}));
+
+    const std::unique_ptr<QTranslator> serbian = QtTexts::serbianTranslator();
+    QCoreApplication::installTranslator(serbian.get());
+    EXPECT_EQ(shown(warn), std::pair(Answer::No, QStringList{"&Ne", "&Da", "&Ne"}));
+    QFileDialog files(nullptr, "Sačuvaj profil", QString(), "Profil (*.json)");
+    files.setOption(QFileDialog::DontUseNativeDialog);
+    EXPECT_EQ(files.findChild<QLabel*>("lookInLabel")->text(), "Traži u:");
+    EXPECT_EQ(files.findChild<QLabel*>("fileNameLabel")->text(), "&Ime datoteke:");
+    EXPECT_EQ(files.findChild<QLabel*>("fileTypeLabel")->text(), "Vrsta datoteka:");
+    QCoreApplication::removeTranslator(serbian.get());
+}
+
+TEST(FileProposal, NamesTheUnitAndTheTimeInTheFolderChosenLast) {
+    const QDateTime when(QDate(2026, 12, 10), QTime(14, 3, 59));
+    const struct {
+        QString serial;
+        const char* name;
+    } cases[] = {
+        {"BRV8-000001", "BRV8-000001-20261210-1403.json"},
+        {"", "20261210-1403.json"},
+        {"a/b\\c:d*e", "a_b_c_d_e-20261210-1403.json"},
+        {QString::fromUtf8("Š 1"), "__1-20261210-1403.json"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(FileProposal::fileName(c.serial, when, "json"), QString(c.name));
+    }
+    EXPECT_EQ(FileProposal::lastFolder(), QDir::currentPath());
+    FileProposal::chosen(QString());
+    EXPECT_EQ(FileProposal::lastFolder(), QDir::currentPath());
+    FileProposal::chosen("/tmp/units/unit.json");
+    EXPECT_EQ(FileProposal::inLastFolder("x.bin"), QString("/tmp/units/x.bin"));
 }

@@ -35,3 +35,17 @@ TEST(TClickPanel, EmitsClickedOnlyForALeftClickThatEndsInside) {
     QTest::mouseClick(&panel, Qt::LeftButton, {}, inside);
     EXPECT_EQ(clicked.count(), 1);
 }
+
+TEST(TClickPanel, TakesTheFocusAndAnswersSpaceAndEnter) {
+    TClickPanel panel;
+    panel.resize(80, 25);
+    panel.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&panel));
+    EXPECT_EQ(panel.focusPolicy(), Qt::StrongFocus);
+    QSignalSpy clicked(&panel, &TClickPanel::clicked);
+    for (const Qt::Key key : {Qt::Key_Space, Qt::Key_Return, Qt::Key_Enter}) {
+        QTest::keyClick(&panel, key);
+    }
+    QTest::keyClick(&panel, Qt::Key_A);
+    EXPECT_EQ(clicked.count(), 3);
+}
