@@ -247,7 +247,11 @@ void TMainForm::FormCreate() {
         ui_->StatusBar1->addWidget(panel, last ? 1 : 0);
         statusPanels_[k] = panel;
     }
-    resize(std::max(width(), ui_->StatusBar1->sizeHint().width()), height());
+    // Tall enough for the button column, so that a screen with room for it
+    // shows no scroll bar.
+    resize(std::max(width(), ui_->StatusBar1->sizeHint().width()),
+           std::max(height(), ui_->centralwidget->minimumSizeHint().height() +
+                                  ui_->StatusBar1->sizeHint().height()));
 }
 
 void TMainForm::setWindows(const TWindowSet& windows) {

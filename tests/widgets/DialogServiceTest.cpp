@@ -174,6 +174,7 @@ TEST(FileProposal, NamesTheUnitAndTheTimeInTheFolderChosenLast) {
     EXPECT_EQ(FileProposal::lastFolder(), QDir::currentPath());
     FileProposal::chosen(QString());
     EXPECT_EQ(FileProposal::lastFolder(), QDir::currentPath());
-    FileProposal::chosen("/tmp/units/unit.json");
-    EXPECT_EQ(FileProposal::inLastFolder("x.bin"), QString("/tmp/units/x.bin"));
+    const QString folder = QDir(QDir::tempPath()).filePath("units");
+    FileProposal::chosen(folder + "/unit.json");
+    EXPECT_EQ(FileProposal::inLastFolder("x.bin"), QDir(folder).filePath("x.bin"));
 }
