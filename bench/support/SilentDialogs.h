@@ -18,4 +18,5 @@ public:
     QString openFileName(const QString&, const QList<FileFilter>&, const QString&) override {
         return {};
     }
+    void showFolder(const QString&) override {}
 };

@@ -20,6 +20,7 @@
 #include "link/TraceWriter.h"
 #include "link/UnitAccess.h"
 #include "profile/ProfileFile.h"
+#include "profile/UnitHistory.h"
 #include "profile/UnitOperations.h"
 #include "protocol/NumberText.h"
 #include "protocol/Status.h"
@@ -31,7 +32,8 @@ namespace cli {
 namespace {
 
 const char Usage[] =
-    "Usage: brevalon-cli [--simulate[=N]] [--trace FILE] [--unit SERIAL] COMMAND [ARG]\n"
+    "Usage: brevalon-cli [--simulate[=N]] [--trace FILE] [--unit SERIAL] [--no-backup]\n"
+    "                    COMMAND [ARG]\n"
     "\n"
     "Sets up a Brevalon 8 unit attached by USB, for scripts and for provisioning\n"
     "many units.\n"
@@ -47,6 +49,11 @@ const char Usage[] =
     "  verify-profile FILE  read the unit and list every difference from the profile\n"
     "                       (\"-\" for standard input)\n"
     "  read-memory FILE     the 4096-byte memory image (\"-\" for standard output)\n"
+    "  history [--all]      the unit's history entries (every unit's with --all):\n"
+    "                       file name, time, reason and firmware, one a line\n"
+    "  restore ENTRY        write a history entry (a file name from history, latest\n"
+    "                       or latest-before-format) to the unit, read it back and\n"
+    "                       compare\n"
     "\n"
     "Options:\n"
     "  --simulate[=N]  run with N virtual units (1 by default, 0 to 16) instead of\n"
@@ -55,6 +62,8 @@ const char Usage[] =
     "                  FILE, one line each\n"
     "  --unit SERIAL   the unit with this serial number; needed when several are\n"
     "                  present\n"
+    "  --no-backup     write-profile and restore keep no history entry of what the\n"
+    "                  unit held before\n"
     "  -h, --help      show this text, as the command help does\n"
     "  --version       show the program's version\n"
     "\n"
@@ -65,7 +74,17 @@ const char Usage[] =
     "  3  no unit, several units without --unit, or a unit that may not be opened\n"
     "  4  the unit left or stopped answering\n";
 
-enum class Command { List, Info, Status, ReadProfile, WriteProfile, VerifyProfile, ReadMemory };
+enum class Command {
+    List,
+    Info,
+    Status,
+    ReadProfile,
+    WriteProfile,
+    VerifyProfile,
+    ReadMemory,
+    History,
+    Restore,
+};
 
 struct CommandName {
     const char* name;
@@ -73,7 +92,7 @@ struct CommandName {
     bool takesFile;
 };
 
-constexpr std::array<CommandName, 7> Commands{{
+constexpr std::array<CommandName, 9> Commands{{
     {"list", Command::List, false},
     {"info", Command::Info, false},
     {"status", Command::Status, false},
@@ -81,6 +100,8 @@ constexpr std::array<CommandName, 7> Commands{{
     {"write-profile", Command::WriteProfile, true},
     {"verify-profile", Command::VerifyProfile, true},
     {"read-memory", Command::ReadMemory, true},
+    {"history", Command::History, false},
+    {"restore", Command::Restore, true},
 }};
 
 struct Options {
@@ -89,6 +110,9 @@ struct Options {
     std::optional<QString> unit;
     const CommandName* command = nullptr;
     std::optional<QString> file;
+    bool noBackup = false;
+    // history: every unit's.
+    bool all = false;
 };
 
 // Writes results and messages, and keeps the progress line out of the way
@@ -180,6 +204,11 @@ std::optional<int> parse(const QStringList& arguments, Options& o, Session& sess
                     QStringLiteral("%1 takes one value, given once").arg(arg));
             }
             value = arguments[++k];
+        } else if (arg == u"--no-backup") {
+            o.noBackup = true;
+        } else if (arg == u"--all" && o.command != nullptr &&
+                   o.command->command == Command::History) {
+            o.all = true;
         } else if (arg.startsWith(u"--")) {
             return session.usageError(QStringLiteral("unknown option %1").arg(arg));
         } else if (o.command == nullptr) {
@@ -200,7 +229,11 @@ std::optional<int> parse(const QStringList& arguments, Options& o, Session& sess
         return session.usageError(QStringLiteral("no command given"));
     }
     if (o.command->takesFile && !o.file) {
-        return session.usageError(QStringLiteral("%1 needs a FILE").arg(o.command->name));
+        return session.usageError(
+            QStringLiteral("%1 needs %2")
+                .arg(QLatin1StringView(o.command->name), o.command->command == Command::Restore
+                                                             ? QStringLiteral("an ENTRY")
+                                                             : QStringLiteral("a FILE")));
     }
     return std::nullopt;
 }
@@ -353,12 +386,14 @@ int status(profile::UnitExchange& exchange, Session& session) {
     return Done;
 }
 
-int readProfile(profile::UnitExchange& exchange, Output& output, Session& session) {
-    const profile::UnitRead read =
+int readProfile(profile::UnitExchange& exchange, const UnitListing& unit, Output& output,
+                Session& session) {
+    profile::UnitRead read =
         profile::readUnit(exchange, profile::AllGroups, session.progressHandler());
     if (read.stopped) {
         return stopped(session, read.stopped->text() + QStringLiteral("; nothing was saved"));
     }
+    read.profile.serial = unit.serial.toStdU16String();
     const std::vector<profile::ProfileFault> faults = profile::checkProfile(read.profile);
     if (!faults.empty()) {
         session.message(QStringLiteral(
@@ -405,8 +440,60 @@ int writeProfile(profile::UnitExchange& exchange, const profile::UnitProfile& fi
     return Done;
 }
 
-int verifyProfile(profile::UnitExchange& exchange, const profile::UnitProfile& file,
-                  Session& session) {
+// A profile made from another unit is no fault, but the user may not know.
+void warnOfAnotherUnit(const profile::UnitProfile& file, const UnitListing& unit,
+                       Session& session) {
+    if (file.serial && QString::fromStdU16String(*file.serial) != unit.serial) {
+        session.message(QStringLiteral("warning: the profile was made from the unit %1; this is %2")
+                            .arg(QString::fromStdU16String(*file.serial), unit.serial));
+    }
+}
+
+// Keeps in the unit's history what it holds before `reason` changes it.
+// Nothing when the command may go on; otherwise its exit status, nothing
+// having been written.
+std::optional<int> backUp(profile::UnitExchange& exchange, const UnitListing& unit,
+                          profile::BackupReason reason, Session& session) {
+    const profile::UnitHistory history;
+    if (const auto fault = history.prepare(unit.serial)) {
+        session.message(fault->text() +
+                        QStringLiteral("; nothing was sent (--no-backup writes without one)"));
+        return UsageError;
+    }
+    const profile::UnitRead read =
+        profile::readUnit(exchange, profile::AllGroups, session.progressHandler());
+    if (read.stopped) {
+        return stopped(
+            session, read.stopped->text() + QStringLiteral(" for the backup; nothing was written"));
+    }
+    const profile::UnitHistory::Added added = history.add(unit.serial, reason, read.profile);
+    if (added.fault) {
+        session.message(added.fault->text() +
+                        QStringLiteral("; nothing was written (--no-backup writes without one)"));
+        return UsageError;
+    }
+    session.message(QStringLiteral("backup: %1").arg(nativePath(added.entry->path)));
+    return std::nullopt;
+}
+
+int history(const std::optional<QString>& serial, bool all, Session& session) {
+    const profile::UnitHistory history;
+    std::vector<QString> units = all ? history.units() : std::vector<QString>{*serial};
+    for (const QString& unit : units) {
+        for (const profile::HistoryEntry& entry : history.entries(unit)) {
+            session.result((all ? unit + u'\t' : QString()) +
+                           QStringLiteral("%1\t%2\t%3\t%4\n")
+                               .arg(entry.fileName,
+                                    entry.time.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")),
+                                    entry.reason, entry.firmware));
+        }
+    }
+    return Done;
+}
+
+int verifyProfile(profile::UnitExchange& exchange, const UnitListing& unit,
+                  const profile::UnitProfile& file, Session& session) {
+    warnOfAnotherUnit(file, unit, session);
     std::vector<profile::Group> groups = profile::groupsOf(file);
     std::erase(groups, profile::Group::Firmware);
     const profile::UnitRead read = profile::readUnit(exchange, groups, session.progressHandler());
@@ -483,6 +570,10 @@ int execute(const Options& o, Session& session, HidPlatform* systemPlatform, QIO
         !output.open(*o.file, session)) {
         return UsageError;
     }
+    // A unit's history is looked at without the unit.
+    if (command == Command::History && (o.all || o.unit)) {
+        return history(o.unit, o.all, session);
+    }
 
     std::unique_ptr<HidPlatform> ownPlatform;
     std::vector<std::unique_ptr<SimUnitDevice>> simulatedUnits;
@@ -518,6 +609,22 @@ int execute(const Options& o, Session& session, HidPlatform* systemPlatform, QIO
     }
     // A copy: the list is made anew whenever the devices change.
     const UnitListing unit = connection.units()[*chosen];
+    if (command == Command::History) {
+        return history(unit.serial, false, session);
+    }
+    if (command == Command::Restore) {
+        const std::optional<profile::HistoryEntry> entry =
+            profile::UnitHistory().find(unit.serial, *o.file);
+        if (!entry) {
+            session.message(QStringLiteral("the unit %1 has no history entry %2; see history")
+                                .arg(unit.serial, *o.file));
+            return UsageError;
+        }
+        file = profileToUse(entry->path, true, session, nullptr);
+        if (!file) {
+            return UsageError;
+        }
+    }
     if (!connection.open(*chosen)) {
         session.message(noAccessMessage(unit.displayName()));
         return NoUnit;
@@ -531,13 +638,28 @@ int execute(const Options& o, Session& session, HidPlatform* systemPlatform, QIO
         case Command::Status:
             return status(exchange, session);
         case Command::ReadProfile:
-            return readProfile(exchange, output, session);
+            return readProfile(exchange, unit, output, session);
         case Command::WriteProfile:
+        case Command::Restore: {
+            if (command == Command::Restore) {
+                warnOfAnotherUnit(*file, unit, session);
+            }
+            const auto reason = command == Command::Restore
+                                    ? profile::BackupReason::BeforeRestore
+                                    : profile::BackupReason::BeforeProfileWrite;
+            if (!o.noBackup) {
+                if (const std::optional<int> exit = backUp(exchange, unit, reason, session)) {
+                    return *exit;
+                }
+            }
             return writeProfile(exchange, *file, session);
+        }
         case Command::VerifyProfile:
-            return verifyProfile(exchange, *file, session);
+            return verifyProfile(exchange, unit, *file, session);
         case Command::ReadMemory:
             return readMemory(exchange, output, session);
+        case Command::History:
+            break;
     }
     return Done;
 }

@@ -8,6 +8,7 @@
 #include "windows/CallPhonebook.h"
 #include "windows/Debug.h"
 #include "windows/GSMNumbers.h"
+#include "windows/History.h"
 #include "windows/Izlazi.h"
 #include "windows/Memory.h"
 
@@ -40,6 +41,7 @@ TApplicationWindows::TApplicationWindows(HidPlatform& platform, UiThread& uiThre
     windows_.frmDebug = create<TfrmDebug>(others_[4], main);
     windows_.frmCallPhonebook = create<TfrmCallPhonebook>(others_[5], main);
     windows_.frmIzlazi = create<TfrmIzlazi>(others_[6], main);
+    windows_.frmHistory = create<TfrmHistory>(others_[7], main);
     main.setWindows(windows_);
 }
 

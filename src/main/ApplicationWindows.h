@@ -11,7 +11,7 @@ class QWidget;
 class TMainForm;
 class UiThread;
 
-// The eight windows of the tool, created once in their fixed order (the main
+// The windows of the tool, created once in their fixed order (the main
 // window first) and wired to each other; only the main window is shown at
 // first, and closing it ends the program. The program and the GUI tests build
 // the same set.
@@ -25,13 +25,13 @@ public:
 
     TMainForm& mainForm() const { return *mainForm_; }
     const TWindowSet& windows() const { return windows_; }
-    // All eight: the main window, then the others in the order of TWindowSet.
+    // All of them: the main window, then the others in the order of TWindowSet.
     QList<QWidget*> all() const;
 
 private:
     TWindowSet windows_;
-    // The seven windows are destroyed after the main window: while it
+    // The other windows are destroyed after the main window: while it
     // releases its devices, replies still pending are dispatched into them.
-    std::unique_ptr<QWidget> others_[7];
+    std::unique_ptr<QWidget> others_[8];
     std::unique_ptr<TMainForm> mainForm_;
 };

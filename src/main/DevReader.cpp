@@ -25,6 +25,7 @@
 #include "windows/Debug.h"
 #include "windows/DeviceText.h"
 #include "windows/GSMNumbers.h"
+#include "windows/History.h"
 #include "windows/Info.h"
 #include "windows/Izlazi.h"
 #include "windows/Memory.h"
@@ -157,6 +158,7 @@ TMainForm::TMainForm(HidPlatform& platform, UiThread& uiThread, QWidget* parent)
     connect(ui_->btDebug, &QPushButton::clicked, this, &TMainForm::btDebugClick);
     connect(ui_->btSaveProfile, &QPushButton::clicked, this, &TMainForm::btSaveProfileClick);
     connect(ui_->btLoadProfile, &QPushButton::clicked, this, &TMainForm::btLoadProfileClick);
+    connect(ui_->btShowHistory, &QPushButton::clicked, this, &TMainForm::btShowHistoryClick);
     profileActions_ = std::make_unique<ProfileActions>(
         *this, [this](const protocol::CommandReport& report) { return writeReport(report); },
         [this](const profile::UnitProfile& unit) {
@@ -165,7 +167,8 @@ TMainForm::TMainForm(HidPlatform& platform, UiThread& uiThread, QWidget* parent)
             windows_.frmADSettings->showProfile(unit);
             windows_.frmIzlazi->showProfile(unit);
             windows_.frmCallPhonebook->showProfile(unit);
-        });
+        },
+        [this] { return QString::fromStdU16String(unitSerial()); });
     connect(ui_->cmbUnit, &QComboBox::activated, this, &TMainForm::cmbUnitChange);
     ui_->StatusBar1->installEventFilter(this);
     baseTitle_ = windowTitle();
@@ -256,6 +259,16 @@ void TMainForm::FormCreate() {
 
 void TMainForm::setWindows(const TWindowSet& windows) {
     windows_ = windows;
+    const auto entryAction = [this](bool restore) {
+        return [this, restore](const profile::HistoryEntry& entry) {
+            if (readyForProfile()) {
+                profileActions_->compareWithEntry(entry, restore);
+                windows_.frmHistory->refresh();
+            }
+        };
+    };
+    connect(windows_.frmHistory, &TfrmHistory::compareRequested, this, entryAction(false));
+    connect(windows_.frmHistory, &TfrmHistory::restoreRequested, this, entryAction(true));
 }
 
 void TMainForm::setTrace(TTraceWriter* trace) {
@@ -705,7 +718,7 @@ void TMainForm::btRele1TogleClick() {
 void TMainForm::btResetToBootClick() {
     // Enter must not restart the unit into its boot mode: No is the default.
     if (DialogService::instance().warningYesNo(BootModeText) == DialogService::Answer::Yes &&
-        CurrentDevice != nullptr) {
+        CurrentDevice != nullptr && backUpBefore(profile::BackupReason::BeforeBoot)) {
         ui_->cbGetStatusAuto->setChecked(false);
         sendReport(protocol::restartInBootMode());
     }
@@ -770,14 +783,36 @@ bool TMainForm::readyForProfile() {
 
 void TMainForm::btSaveProfileClick() {
     if (readyForProfile()) {
-        profileActions_->saveProfile(QString::fromStdU16String(unitSerial()));
+        profileActions_->saveProfile();
+        windows_.frmHistory->refresh();
     }
 }
 
 void TMainForm::btLoadProfileClick() {
     if (readyForProfile()) {
         profileActions_->loadProfile();
+        windows_.frmHistory->refresh();
     }
+}
+
+void TMainForm::btShowHistoryClick() {
+    showWindow(windows_.frmHistory);
+}
+
+bool TMainForm::backUpBefore(profile::BackupReason reason) {
+    const bool proceed = readyForProfile() && profileActions_->backUp(reason);
+    windows_.frmHistory->refresh();
+    return proceed;
+}
+
+void TMainForm::unitBackAfterFormat() {
+    // Asked once this device change has been handled.
+    QTimer::singleShot(0, this, [this] {
+        if (readyForProfile()) {
+            profileActions_->unitBackAfterFormat();
+            windows_.frmHistory->refresh();
+        }
+    });
 }
 
 void TMainForm::btHIDInfoClick() {

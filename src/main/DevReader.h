@@ -58,6 +58,8 @@ public:
     void HIDSendCmdBuf(char Cmd, char SubCmd, const std::uint8_t* Buf, std::size_t Len) override;
     bool waitForAcknowledge(const bool& WaitForOk) override;
     std::u16string unitSerial() const override;
+    bool backUpBefore(profile::BackupReason reason) override;
+    void unitBackAfterFormat() override;
     std::uint16_t ADRawCH1() const override;
     std::array<std::uint8_t, 4096>& MemSaveBuffer() override;
 
@@ -120,6 +122,7 @@ private:
     void btDebugClick();
     void btSaveProfileClick();
     void btLoadProfileClick();
+    void btShowHistoryClick();
     void SaveBtnClick();
     void ClearBtnClick();
     void StatusBar1DblClick();

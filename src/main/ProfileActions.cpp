@@ -9,6 +9,7 @@
 #include "windows/ProfileDiff.h"
 #include "windows/ProfileTexts.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
 #include <QProgressDialog>
@@ -50,8 +51,12 @@ QStringList differenceTexts(const std::vector<profile::Difference>& differences)
 
 }  // namespace
 
-ProfileActions::ProfileActions(QWidget& window, Sender sender, ShowInWindows showInWindows)
-    : window_(window), sender_(std::move(sender)), showInWindows_(std::move(showInWindows)) {}
+ProfileActions::ProfileActions(QWidget& window, Sender sender, ShowInWindows showInWindows,
+                               Serial serial)
+    : window_(window),
+      sender_(std::move(sender)),
+      showInWindows_(std::move(showInWindows)),
+      serial_(std::move(serial)) {}
 
 ProfileActions::~ProfileActions() = default;
 
@@ -99,9 +104,9 @@ auto ProfileActions::run(const QString& title, bool cancellable, Operation opera
     return std::pair{std::move(result), cancelled};
 }
 
-void ProfileActions::saveProfile(const QString& serial) {
+void ProfileActions::saveProfile() {
     DialogService& dialogs = DialogService::instance();
-    const auto [read, cancelled] =
+    auto [read, cancelled] =
         run(QStringLiteral("Čitanje profila"), true,
             [](profile::UnitExchange& exchange, const profile::ProgressHandler& progress) {
                 return profile::readUnit(exchange, profile::AllGroups, progress);
@@ -114,6 +119,8 @@ void ProfileActions::saveProfile(const QString& serial) {
                           .arg(ProfileTexts::stopText(*read.stopped)));
         return;
     }
+    const QString serial = serial_();
+    read.profile.serial = serial.toStdU16String();
     // A text longer than the unit accepts is kept as read, but the user should
     // know that this profile cannot be written back as it is.
     const std::vector<profile::ProfileFault> faults = profile::checkProfile(read.profile);
@@ -135,6 +142,14 @@ void ProfileActions::saveProfile(const QString& serial) {
     }
     if (const auto fault = profile::saveProfile(path, read.profile)) {
         dialogs.error(ProfileTexts::faultText(*fault));
+        return;
+    }
+    const profile::UnitHistory::Added added =
+        history_.add(serial, profile::BackupReason::Saved, read.profile);
+    if (added.fault) {
+        dialogs.error(QStringLiteral("Profil je sačuvan, ali zapis u istoriji uređaja nije "
+                                     "napravljen: %1.")
+                          .arg(ProfileTexts::historyFaultText(*added.fault)));
     }
 }
 
@@ -157,50 +172,138 @@ void ProfileActions::loadProfile() {
                      listed(ProfileTexts::faultTexts(file.faults))));
         return;
     }
-    std::vector<profile::Group> groups = profile::groupsOf(*file.profile);
+    const std::optional<profile::UnitRead> read = readGroupsOf(*file.profile);
+    if (!read) {
+        return;
+    }
+    QString note;
+    const QString serial = serial_();
+    if (file.profile->serial && QString::fromStdU16String(*file.profile->serial) != serial) {
+        note = QStringLiteral("Profil je napravljen od uređaja %1, a povezan je uređaj %2.")
+                   .arg(QString::fromStdU16String(*file.profile->serial), serial);
+    }
+    if (profile::compareProfiles(read->profile, *file.profile).empty()) {
+        dialogs.info((note.isEmpty() ? QString() : note + u'\n') +
+                     QStringLiteral("Uređaj već sadrži sve vrednosti iz profila."));
+        return;
+    }
+    showDifferences(QStringLiteral("Profil: %1").arg(QFileInfo(path).fileName()), note,
+                    read->profile, *file.profile, true, profile::BackupReason::BeforeProfileWrite);
+}
+
+void ProfileActions::compareWithEntry(const profile::HistoryEntry& entry, bool restore) {
+    DialogService& dialogs = DialogService::instance();
+    const QString serial = serial_();
+    if (entry.serial != serial &&
+        dialogs.warningYesNo(
+            QStringLiteral("Zapis istorije je napravljen od uređaja %1, a "
+                           "povezan je uređaj %2. %3 ga ipak sa ovim uređajem?")
+                .arg(entry.serial, serial,
+                     restore ? QStringLiteral("Vratiti") : QStringLiteral("Uporediti"))) !=
+            DialogService::Answer::Yes) {
+        return;
+    }
+    const profile::ProfileReadResult file = profile::loadProfile(entry.path);
+    if (!file.profile) {
+        dialogs.error(QStringLiteral("Zapis istorije \"%1\" ne može da se pročita.\n\n%2")
+                          .arg(QDir::toNativeSeparators(entry.path),
+                               listed(ProfileTexts::faultTexts(file.faults))));
+        return;
+    }
+    const std::optional<profile::UnitRead> read = readGroupsOf(*file.profile);
+    if (!read) {
+        return;
+    }
+    if (profile::compareProfiles(read->profile, *file.profile).empty()) {
+        dialogs.info(QStringLiteral("Uređaj već sadrži sve vrednosti iz zapisa istorije."));
+        return;
+    }
+    showDifferences(QStringLiteral("Istorija: %1").arg(entry.fileName), QString(), read->profile,
+                    *file.profile, restore, profile::BackupReason::BeforeRestore);
+}
+
+std::optional<profile::UnitRead> ProfileActions::readGroupsOf(const profile::UnitProfile& file) {
+    std::vector<profile::Group> groups = profile::groupsOf(file);
     std::erase(groups, profile::Group::Firmware);
-    const auto [read, readCancelled] =
+    auto [read, cancelled] =
         run(QStringLiteral("Čitanje uređaja"), true,
             [&groups](profile::UnitExchange& exchange, const profile::ProgressHandler& progress) {
                 return profile::readUnit(exchange, groups, progress);
             });
-    if (readCancelled) {
-        return;
+    if (cancelled) {
+        return std::nullopt;
     }
     if (read.stopped) {
-        dialogs.error(QStringLiteral("Čitanje uređaja nije završeno (%1). U uređaj nije ništa "
-                                     "upisano.")
-                          .arg(ProfileTexts::stopText(*read.stopped)));
-        return;
+        DialogService::instance().error(
+            QStringLiteral("Čitanje uređaja nije završeno (%1). U uređaj nije ništa upisano.")
+                .arg(ProfileTexts::stopText(*read.stopped)));
+        return std::nullopt;
     }
-    const std::vector<profile::Difference> differences =
-        profile::compareProfiles(read.profile, *file.profile);
-    if (differences.empty()) {
-        dialogs.info(QStringLiteral("Uređaj već sadrži sve vrednosti iz profila."));
-        return;
-    }
-    TfrmProfileDiff diff(QFileInfo(path).fileName(), differences, &window_);
-    ScreenFit::fitToScreen(diff, true);
-    if (diff.exec() != QDialog::Accepted) {
-        return;
-    }
+    return std::move(read);
+}
 
-    const profile::UnitProfile part = profile::differingGroups(read.profile, *file.profile);
-    const auto [write, writeCancelled] =
-        run(QStringLiteral("Upisivanje profila"), false,
-            [&part](profile::UnitExchange& exchange, const profile::ProgressHandler& progress) {
-                return profile::writeUnit(exchange, part, progress);
+void ProfileActions::showDifferences(const QString& title, const QString& note,
+                                     const profile::UnitProfile& unit,
+                                     const profile::UnitProfile& file, bool writable,
+                                     profile::BackupReason reason) {
+    TfrmProfileDiff diff(title, note, profile::compareProfiles(unit, file), writable, &window_);
+    ScreenFit::fitToScreen(diff, true);
+    QObject::connect(&diff, &TfrmProfileDiff::writeRequested, &diff,
+                     [&] { writeChosen(diff, unit, file, reason); });
+    diff.exec();
+}
+
+void ProfileActions::writeChosen(TfrmProfileDiff& diff, const profile::UnitProfile& unit,
+                                 const profile::UnitProfile& file, profile::BackupReason reason) {
+    const Backup backup = backUpUnit(reason);
+    if (!backup.proceed) {
+        return;
+    }
+    const std::vector<profile::Difference> rows = profile::compareProfiles(unit, file);
+    const std::vector<profile::Difference> chosen = diff.chosen();
+    // The backup's read is the newest view of the unit: what stays as the
+    // unit holds it comes from there.
+    const profile::ChosenWrite change =
+        profile::chosenWrite(backup.unit.value_or(unit), file, chosen);
+    const auto [write, cancelled] =
+        run(QStringLiteral("Upisivanje"), false,
+            [&change](profile::UnitExchange& exchange, const profile::ProgressHandler& progress) {
+                return profile::writeUnit(exchange, change.profile, progress, change.records);
             });
+    if (write.outcome == profile::UnitWrite::Outcome::Matches ||
+        write.outcome == profile::UnitWrite::Outcome::Differs) {
+        const std::vector<profile::Group> readBack = profile::groupsOf(write.readBack);
+        std::vector<bool> matches;
+        for (const profile::Difference& row : rows) {
+            const std::optional<profile::Group> group = profile::groupOfPath(row.path);
+            bool match = false;
+            if (group && std::find(readBack.begin(), readBack.end(), *group) != readBack.end()) {
+                const std::vector<profile::Difference> still =
+                    profile::compareGroup(*group, write.readBack, file);
+                match = std::none_of(still.begin(), still.end(),
+                                     [&](const auto& d) { return d.path == row.path; });
+            }
+            matches.push_back(match);
+        }
+        diff.showWritten(matches);
+    }
+    reportWrite(write, chosen.size() == rows.size()
+                           ? QStringLiteral("Profil je upisan i pročitan nazad: uređaj sada "
+                                            "sadrži sve vrednosti iz profila.")
+                           : QStringLiteral("Označene vrednosti su upisane i pročitane nazad: "
+                                            "uređaj ih sada sadrži."));
+}
+
+void ProfileActions::reportWrite(const profile::UnitWrite& write, const QString& done) {
+    DialogService& dialogs = DialogService::instance();
     switch (write.outcome) {
         case profile::UnitWrite::Outcome::Matches:
             showInWindows_(write.readBack);
-            dialogs.info(
-                QStringLiteral("Profil je upisan i pročitan nazad: uređaj sada sadrži "
-                               "sve vrednosti iz profila."));
+            dialogs.info(done);
             break;
         case profile::UnitWrite::Outcome::Differs:
             showInWindows_(write.readBack);
-            dialogs.error(QStringLiteral("Profil je upisan, ali uređaj posle upisa sadrži druge "
+            dialogs.error(QStringLiteral("Upisano je, ali uređaj posle upisa sadrži druge "
                                          "vrednosti:\n%1")
                               .arg(listed(differenceTexts(write.differences))));
             break;
@@ -216,4 +319,94 @@ void ProfileActions::loadProfile() {
                               .arg(listed(ProfileTexts::faultTexts(write.faults))));
             break;
     }
+}
+
+ProfileActions::Backup ProfileActions::backUpUnit(profile::BackupReason reason) {
+    DialogService& dialogs = DialogService::instance();
+    const auto withoutBackup = [&dialogs](const QString& failure) {
+        return dialogs.warningYesNo(QStringLiteral("Rezervna kopija podešavanja nije napravljena: "
+                                                   "%1.\n\nNastaviti bez rezervne kopije?")
+                                        .arg(failure)) == DialogService::Answer::Yes;
+    };
+    // A history that cannot be written is known before the unit is read.
+    if (const auto fault = history_.prepare(serial_())) {
+        return {withoutBackup(ProfileTexts::historyFaultText(*fault)), std::nullopt, std::nullopt};
+    }
+    const bool withMemory = reason == profile::BackupReason::BeforeFormat;
+    struct Read {
+        profile::UnitRead unit;
+        std::optional<profile::MemoryRead> memory;
+    };
+    const auto [read, cancelled] = run(
+        QStringLiteral("Rezervna kopija podešavanja"), true,
+        [withMemory](profile::UnitExchange& exchange, const profile::ProgressHandler& progress) {
+            Read r{profile::readUnit(exchange, profile::AllGroups, progress), std::nullopt};
+            if (!r.unit.stopped && withMemory) {
+                r.memory = profile::readMemory(exchange, progress);
+            }
+            return r;
+        });
+    if (cancelled) {
+        return {};
+    }
+    std::optional<profile::Stop> stopped = read.unit.stopped;
+    if (!stopped && read.memory) {
+        stopped = read.memory->stopped;
+    }
+    if (stopped && stopped->left) {
+        dialogs.error(
+            QStringLiteral("Uređaj je isključen tokom čitanja za rezervnu kopiju; u "
+                           "uređaj nije ništa poslato."));
+        return {};
+    }
+    QString failure;
+    if (stopped) {
+        failure = ProfileTexts::stopText(*stopped);
+    } else {
+        profile::UnitHistory::Added added = history_.add(
+            serial_(), reason, read.unit.profile, read.memory ? &read.memory->image : nullptr);
+        if (!added.fault) {
+            return {true, read.unit.profile, std::move(added.entry)};
+        }
+        failure = ProfileTexts::historyFaultText(*added.fault);
+    }
+    return {withoutBackup(failure), stopped ? std::nullopt : std::optional(read.unit.profile),
+            std::nullopt};
+}
+
+bool ProfileActions::backUp(profile::BackupReason reason) {
+    Backup backup = backUpUnit(reason);
+    if (reason == profile::BackupReason::BeforeFormat) {
+        formatBackup_ = std::move(backup.entry);
+    }
+    return backup.proceed;
+}
+
+void ProfileActions::unitBackAfterFormat() {
+    if (!formatBackup_) {
+        return;
+    }
+    const profile::HistoryEntry entry = *std::exchange(formatBackup_, std::nullopt);
+    DialogService& dialogs = DialogService::instance();
+    if (dialogs.confirm(QStringLiteral("Memorija je formatirana. Vratiti podešavanja sačuvana "
+                                       "pre formatiranja?")) != DialogService::Answer::Yes) {
+        return;
+    }
+    const profile::ProfileReadResult file = profile::loadProfile(entry.path);
+    if (!file.profile) {
+        dialogs.error(QStringLiteral("Zapis istorije \"%1\" ne može da se pročita.\n\n%2")
+                          .arg(QDir::toNativeSeparators(entry.path),
+                               listed(ProfileTexts::faultTexts(file.faults))));
+        return;
+    }
+    if (!backUp(profile::BackupReason::BeforeRestore)) {
+        return;
+    }
+    const auto [write, cancelled] =
+        run(QStringLiteral("Vraćanje podešavanja"), false,
+            [&file](profile::UnitExchange& exchange, const profile::ProgressHandler& progress) {
+                return profile::writeUnit(exchange, *file.profile, progress);
+            });
+    reportWrite(write, QStringLiteral("Podešavanja sačuvana pre formatiranja su vraćena i "
+                                      "pročitana nazad: uređaj ih sada sadrži."));
 }

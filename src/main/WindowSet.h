@@ -7,9 +7,10 @@ class TfrmAlarmi;
 class TfrmDebug;
 class TfrmCallPhonebook;
 class TfrmIzlazi;
+class TfrmHistory;
 
-// The seven windows the main window shows and whose replies it dispatches,
-// in the order they are created. Not owned.
+// The windows the main window shows and whose replies it dispatches, in the
+// order they are created. Not owned.
 struct TWindowSet {
     TfrmMemory* frmMemory = nullptr;
     TfrmGSMNumbers* frmGSMNumbers = nullptr;
@@ -18,4 +19,5 @@ struct TWindowSet {
     TfrmDebug* frmDebug = nullptr;
     TfrmCallPhonebook* frmCallPhonebook = nullptr;
     TfrmIzlazi* frmIzlazi = nullptr;
+    TfrmHistory* frmHistory = nullptr;
 };

@@ -513,6 +513,9 @@ public:
         if (present("firmware")) {
             p.firmware = string(group("firmware"), QStringLiteral("firmware"));
         }
+        if (present("serial")) {
+            p.serial = string(group("serial"), QStringLiteral("serial"));
+        }
         if (present("gsmNumbers")) {
             p.gsmNumbers = texts<protocol::GsmNumberCount>(
                 group("gsmNumbers"), QStringLiteral("gsmNumbers"), TextField::GsmNumber);
@@ -574,7 +577,7 @@ public:
                 });
         }
         refuseUnknownKeys(root, QString(),
-                          {"format", "version", "firmware", "gsmNumbers", "smsTexts",
+                          {"format", "version", "firmware", "serial", "gsmNumbers", "smsTexts",
                            "digitalInputs", "digitalInputsAllEnabled", "analogAlarm", "calibration",
                            "relayPulseTime", "callFunction", "phonebook"});
         return p;
@@ -710,6 +713,9 @@ QByteArray writeProfile(const UnitProfile& profile) {
     };
     if (profile.firmware) {
         add("firmware", jsonString(*profile.firmware));
+    }
+    if (profile.serial) {
+        add("serial", jsonString(*profile.serial));
     }
     if (profile.gsmNumbers) {
         add("gsmNumbers", inlineArray(*profile.gsmNumbers, jsonString));

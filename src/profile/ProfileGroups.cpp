@@ -2,6 +2,7 @@
 
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QRegularExpression>
 #include <QStringView>
 
 #include <cstdint>
@@ -122,6 +123,33 @@ QString recordPath(Group group, std::size_t record) {
     return recordCount(group) > 1 ? element(groupName(group), record) : groupName(group);
 }
 
+PathParts splitPath(const QString& path) {
+    static const QRegularExpression pattern(
+        QStringLiteral("^([A-Za-z]+)(?:\\[([0-9]{1,3})\\])?(?:\\.(.+))?$"));
+    const QRegularExpressionMatch match = pattern.match(path);
+    if (!match.hasMatch()) {
+        return {path, std::nullopt, {}};
+    }
+    PathParts parts{match.captured(1), std::nullopt, match.captured(3)};
+    if (match.hasCaptured(2)) {
+        parts.index = match.captured(2).toUInt();
+    }
+    return parts;
+}
+
+std::optional<Group> groupOfPath(const QString& path) {
+    const QString key = splitPath(path).key;
+    if (key == u"digitalInputsAllEnabled") {
+        return Group::DigitalInputs;
+    }
+    for (const Group group : AllGroups) {
+        if (key == groupName(group)) {
+            return group;
+        }
+    }
+    return std::nullopt;
+}
+
 std::vector<Group> groupsOf(const UnitProfile& p) {
     const std::array<bool, AllGroups.size()> present{
         p.firmware.has_value(),
@@ -227,37 +255,6 @@ std::vector<Difference> compareProfiles(const UnitProfile& unit, const UnitProfi
         }
     }
     return differences;
-}
-
-UnitProfile differingGroups(const UnitProfile& unit, const UnitProfile& file) {
-    const auto differs = [&](Group group) { return !compareGroup(group, unit, file).empty(); };
-    UnitProfile part;
-    if (differs(Group::GsmNumbers)) {
-        part.gsmNumbers = file.gsmNumbers;
-    }
-    if (differs(Group::SmsTexts)) {
-        part.smsTexts = file.smsTexts;
-    }
-    if (differs(Group::DigitalInputs)) {
-        part.digitalInputs = file.digitalInputs;
-        part.digitalInputsAllEnabled = file.digitalInputsAllEnabled;
-    }
-    if (differs(Group::AnalogAlarm)) {
-        part.analogAlarm = file.analogAlarm;
-    }
-    if (differs(Group::Calibration)) {
-        part.calibration = file.calibration;
-    }
-    if (differs(Group::RelayPulseTime)) {
-        part.relayPulseTime = file.relayPulseTime;
-    }
-    if (differs(Group::CallFunction)) {
-        part.callFunction = file.callFunction;
-    }
-    if (differs(Group::Phonebook)) {
-        part.phonebook = file.phonebook;
-    }
-    return part;
 }
 
 }  // namespace profile

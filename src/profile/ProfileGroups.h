@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstddef>
+#include <optional>
 #include <vector>
 
 #include "profile/UnitProfile.h"
@@ -39,6 +40,18 @@ QString groupName(Group group);
 std::size_t recordCount(Group group);
 // "phonebook[37]" for a group of several records, the group's name otherwise.
 QString recordPath(Group group, std::size_t record);
+// A path of the file as its parts: "phonebook[12].note" is the key
+// "phonebook", the index 12 and the field "note"; a part the path does not
+// have stays empty.
+struct PathParts {
+    QString key;
+    std::optional<std::size_t> index;
+    QString field;
+};
+PathParts splitPath(const QString& path);
+// The group the value at `path` belongs to; none for the file's own keys.
+std::optional<Group> groupOfPath(const QString& path);
+
 // The groups `profile` holds, in order.
 std::vector<Group> groupsOf(const UnitProfile& profile);
 
@@ -63,8 +76,5 @@ struct Difference {
 std::vector<Difference> compareGroup(Group group, const UnitProfile& unit, const UnitProfile& file);
 // compareGroup() of every group, in order.
 std::vector<Difference> compareProfiles(const UnitProfile& unit, const UnitProfile& file);
-// The groups of `file` that compareGroup() finds a difference in, taken
-// whole: what a write must send to make the unit hold `file`.
-UnitProfile differingGroups(const UnitProfile& unit, const UnitProfile& file);
 
 }  // namespace profile

@@ -200,7 +200,7 @@ std::optional<Stop> writeAcknowledged(UnitExchange& exchange, GroupWrite& write,
     bool stopped = false;
     protocol::AcknowledgedWrite sequence;
     sequence.skip = [&](std::size_t) { return stopped; };
-    sequence.send = [&](std::size_t i) { stopped = !exchange.send(report(i)); };
+    sequence.send = [&](std::size_t i) { stopped = !exchange.send(report(write.records[i])); };
     sequence.progress = [&](std::size_t i) {
         if (!stopped) {
             notify(progress, true, name, i + 1, write.count);
@@ -223,7 +223,7 @@ std::optional<Stop> writeAcknowledged(UnitExchange& exchange, GroupWrite& write,
     if (!stopped) {
         return std::nullopt;
     }
-    return stopAt(exchange, true, recordPath(write.group, write.written));
+    return stopAt(exchange, true, recordPath(write.group, write.records[write.written]));
 }
 
 std::optional<Stop> writeGroup(UnitExchange& exchange, const UnitProfile& p, GroupWrite& write,
@@ -301,12 +301,6 @@ std::optional<Stop> writeGroup(UnitExchange& exchange, const UnitProfile& p, Gro
     return std::nullopt;
 }
 
-QString span(Group group, std::size_t first, std::size_t last) {
-    return first == last
-               ? recordPath(group, first)
-               : QStringLiteral("%1 to %2").arg(recordPath(group, first), recordPath(group, last));
-}
-
 QString writeState(const GroupWrite& w) {
     if (w.matches) {
         return *w.matches ? QStringLiteral("written and confirmed by reading back")
@@ -314,7 +308,7 @@ QString writeState(const GroupWrite& w) {
     }
     if (w.written == w.count) {
         // Only the groups of several records are acknowledged one by one.
-        return w.count > 1
+        return recordCount(w.group) > 1
                    ? QStringLiteral("written and acknowledged, not confirmed by reading back")
                    : QStringLiteral("sent, not confirmed by reading back");
     }
@@ -322,17 +316,39 @@ QString writeState(const GroupWrite& w) {
         return QStringLiteral("not written");
     }
     QStringList parts;
-    if (w.written > 0) {
-        parts << span(w.group, 0, w.written - 1) + QStringLiteral(" written");
-    }
-    if (w.unacknowledged) {
-        parts << recordPath(w.group, w.written) + QStringLiteral(" sent but not acknowledged");
-    }
-    const std::size_t rest = w.written + (w.unacknowledged ? 1 : 0);
-    if (rest < w.count) {
-        parts << span(w.group, rest, w.count - 1) + QStringLiteral(" not written");
+    for (const WriteRun& run : writeRuns(w)) {
+        const QString first = recordPath(w.group, run.first);
+        const QString span =
+            run.first == run.last
+                ? first
+                : QStringLiteral("%1 to %2").arg(first, recordPath(w.group, run.last));
+        switch (run.state) {
+            case WriteRun::State::Written:
+                parts << span + QStringLiteral(" written");
+                break;
+            case WriteRun::State::Unacknowledged:
+                parts << span + QStringLiteral(" sent but not acknowledged");
+                break;
+            case WriteRun::State::NotWritten:
+                parts << span + QStringLiteral(" not written");
+                break;
+        }
     }
     return parts.join(QStringLiteral("; "));
+}
+
+// Whether a fault at `path` concerns what is sent: a record of a group of
+// several records that the selection leaves out is not.
+bool sent(const QString& path, const RecordSelection& records) {
+    const PathParts parts = splitPath(path);
+    for (const Group group : {Group::GsmNumbers, Group::SmsTexts, Group::Phonebook}) {
+        const auto& chosen = records.of(group);
+        if (parts.key == groupName(group) && chosen && parts.index &&
+            std::find(chosen->begin(), chosen->end(), *parts.index) == chosen->end()) {
+            return false;
+        }
+    }
+    return true;
 }
 
 }  // namespace
@@ -380,10 +396,44 @@ MemoryRead readMemory(UnitExchange& exchange, const ProgressHandler& progress) {
     return result;
 }
 
+const std::optional<std::vector<std::size_t>>& RecordSelection::of(Group group) const {
+    static const std::optional<std::vector<std::size_t>> none;
+    switch (group) {
+        case Group::GsmNumbers:
+            return gsmNumbers;
+        case Group::SmsTexts:
+            return smsTexts;
+        case Group::Phonebook:
+            return phonebook;
+        default:
+            return none;
+    }
+}
+
+std::vector<WriteRun> writeRuns(const GroupWrite& write) {
+    std::vector<WriteRun> runs;
+    const auto add = [&](WriteRun::State state, std::size_t record) {
+        if (!runs.empty() && runs.back().state == state && runs.back().last + 1 == record) {
+            runs.back().last = record;
+        } else {
+            runs.push_back({state, record, record});
+        }
+    };
+    for (std::size_t i = 0; i < write.records.size(); ++i) {
+        add(i < write.written                            ? WriteRun::State::Written
+            : i == write.written && write.unacknowledged ? WriteRun::State::Unacknowledged
+                                                         : WriteRun::State::NotWritten,
+            write.records[i]);
+    }
+    return runs;
+}
+
 UnitWrite writeUnit(UnitExchange& exchange, const UnitProfile& profile,
-                    const ProgressHandler& progress) {
+                    const ProgressHandler& progress, const RecordSelection& records) {
     UnitWrite result;
     result.faults = checkProfile(profile);
+    std::erase_if(result.faults,
+                  [&](const ProfileFault& fault) { return !sent(fault.path, records); });
     if (!result.faults.empty()) {
         return result;
     }
@@ -392,7 +442,14 @@ UnitWrite writeUnit(UnitExchange& exchange, const UnitProfile& profile,
     for (const Group group : groups) {
         GroupWrite& write = result.groups.emplace_back();
         write.group = group;
-        write.count = recordCount(group);
+        if (const auto& chosen = records.of(group)) {
+            write.records = *chosen;
+        } else {
+            for (std::size_t record = 0; record < recordCount(group); ++record) {
+                write.records.push_back(record);
+            }
+        }
+        write.count = write.records.size();
     }
     result.outcome = UnitWrite::Outcome::Stopped;
     for (GroupWrite& write : result.groups) {
@@ -414,6 +471,115 @@ UnitWrite writeUnit(UnitExchange& exchange, const UnitProfile& profile,
     result.readBack = back.profile;
     result.outcome =
         result.differences.empty() ? UnitWrite::Outcome::Matches : UnitWrite::Outcome::Differs;
+    return result;
+}
+
+ChosenWrite chosenWrite(const UnitProfile& unit, const UnitProfile& file,
+                        const std::vector<Difference>& chosen) {
+    ChosenWrite result;
+    UnitProfile& p = result.profile;
+    const auto choose = [](std::optional<std::vector<std::size_t>>& records, std::size_t record) {
+        if (!records) {
+            records.emplace();
+        }
+        if (std::find(records->begin(), records->end(), record) == records->end()) {
+            records->push_back(record);
+        }
+    };
+    // The group as the unit holds it, for the file's values to go into.
+    const auto start = [](auto& target, const auto& from) {
+        if (!target) {
+            target = from;
+        }
+        return target.has_value();
+    };
+    for (const Difference& d : chosen) {
+        const PathParts parts = splitPath(d.path);
+        const std::optional<Group> group = groupOfPath(d.path);
+        const std::size_t i = parts.index.value_or(0);
+        if (!group || (recordCount(*group) > 1 && i >= recordCount(*group))) {
+            continue;
+        }
+        const QString& field = parts.field;
+        switch (*group) {
+            case Group::Firmware:
+                break;
+            case Group::GsmNumbers:
+                if (file.gsmNumbers && start(p.gsmNumbers, unit.gsmNumbers)) {
+                    (*p.gsmNumbers)[i] = (*file.gsmNumbers)[i];
+                    choose(result.records.gsmNumbers, i);
+                }
+                break;
+            case Group::SmsTexts:
+                if (file.smsTexts && start(p.smsTexts, unit.smsTexts)) {
+                    (*p.smsTexts)[i] = (*file.smsTexts)[i];
+                    choose(result.records.smsTexts, i);
+                }
+                break;
+            case Group::Phonebook:
+                if (file.phonebook && start(p.phonebook, unit.phonebook)) {
+                    PhonebookRecord& record = (*p.phonebook)[i];
+                    const PhonebookRecord& from = (*file.phonebook)[i];
+                    record.number = field == u"number" ? from.number : record.number;
+                    record.note = field == u"note" ? from.note : record.note;
+                    record.active = field == u"active" ? from.active : record.active;
+                    choose(result.records.phonebook, i);
+                }
+                break;
+            case Group::DigitalInputs:
+                if (start(p.digitalInputs, unit.digitalInputs) &&
+                    start(p.digitalInputsAllEnabled, unit.digitalInputsAllEnabled)) {
+                    if (parts.key == u"digitalInputsAllEnabled") {
+                        p.digitalInputsAllEnabled =
+                            file.digitalInputsAllEnabled.value_or(*p.digitalInputsAllEnabled);
+                    } else if (file.digitalInputs && i < DigitalInputCount) {
+                        DigitalInput& input = (*p.digitalInputs)[i];
+                        const DigitalInput& from = (*file.digitalInputs)[i];
+                        input.trigger = field == u"trigger" ? from.trigger : input.trigger;
+                        input.detectionDelay =
+                            field == u"detectionDelay" ? from.detectionDelay : input.detectionDelay;
+                    }
+                }
+                break;
+            case Group::AnalogAlarm:
+                if (file.analogAlarm && start(p.analogAlarm, unit.analogAlarm)) {
+                    AnalogAlarm& alarm = *p.analogAlarm;
+                    const AnalogAlarm& from = *file.analogAlarm;
+                    alarm.max = field == u"max" ? from.max : alarm.max;
+                    alarm.min = field == u"min" ? from.min : alarm.min;
+                    alarm.repeatMinutes =
+                        field == u"repeatMinutes" ? from.repeatMinutes : alarm.repeatMinutes;
+                    alarm.smsCount = field == u"smsCount" ? from.smsCount : alarm.smsCount;
+                    alarm.on = field == u"on" ? from.on : alarm.on;
+                    alarm.userTexts = field == u"userTexts" ? from.userTexts : alarm.userTexts;
+                }
+                break;
+            case Group::Calibration:
+                if (file.calibration && i < CalibrationChannelCount &&
+                    start(p.calibration, unit.calibration)) {
+                    CalibrationChannel& channel = (*p.calibration)[i];
+                    const CalibrationChannel& from = (*file.calibration)[i];
+                    channel.k = field == u"k" ? from.k : channel.k;
+                    channel.n = field == u"n" ? from.n : channel.n;
+                    channel.rawOffset = field == u"rawOffset" ? from.rawOffset : channel.rawOffset;
+                    channel.voltageOut =
+                        field == u"voltageOut" ? from.voltageOut : channel.voltageOut;
+                }
+                break;
+            case Group::RelayPulseTime:
+                p.relayPulseTime = file.relayPulseTime;
+                break;
+            case Group::CallFunction:
+                p.callFunction = file.callFunction;
+                break;
+        }
+    }
+    for (auto* records :
+         {&result.records.gsmNumbers, &result.records.smsTexts, &result.records.phonebook}) {
+        if (*records) {
+            std::sort((*records)->begin(), (*records)->end());
+        }
+    }
     return result;
 }
 

@@ -87,14 +87,37 @@ MemoryRead readMemory(UnitExchange& exchange, const ProgressHandler& progress = 
 // How far a group of a write came.
 struct GroupWrite {
     Group group = Group::GsmNumbers;
-    std::size_t count = 0;
-    // Records 0 to written - 1 went out and, where the unit acknowledges
-    // ("SN", "SP", "SC"), were acknowledged.
+    // The records sent, in order: all of the group's, or those chosen.
+    std::vector<std::size_t> records;
+    std::size_t count = 0;  // records.size()
+    // Records 0 to written - 1 of `records` went out and, where the unit
+    // acknowledges ("SN", "SP", "SC"), were acknowledged.
     std::size_t written = 0;
     // Record `written` went out, but its acknowledgement never came.
     bool unacknowledged = false;
     // After reading back: whether the unit holds the profile's values.
     std::optional<bool> matches;
+};
+
+// A stretch of the records of a group write that came equally far: records
+// `first` to `last` (numbers of the group's records) were written, sent but
+// not acknowledged, or not written.
+struct WriteRun {
+    enum class State { Written, Unacknowledged, NotWritten };
+    State state = State::NotWritten;
+    std::size_t first = 0;
+    std::size_t last = 0;
+};
+std::vector<WriteRun> writeRuns(const GroupWrite& write);
+
+// The records a write sends of the groups of several records. A group left
+// unset is sent whole.
+struct RecordSelection {
+    std::optional<std::vector<std::size_t>> gsmNumbers;
+    std::optional<std::vector<std::size_t>> smsTexts;
+    std::optional<std::vector<std::size_t>> phonebook;
+    // The selection for `group`; none for a group of one request.
+    const std::optional<std::vector<std::size_t>>& of(Group group) const;
 };
 
 struct UnitWrite {
@@ -115,13 +138,27 @@ struct UnitWrite {
     Stop stopped;
 };
 
-// Writes every group `profile` holds, then reads them back and compares. A
-// profile that checkProfile() faults is refused before anything is sent. A
-// group that stands for part of one request (only `digitalInputs`, or only
-// `digitalInputsAllEnabled`) takes the rest from the unit first. The first
-// record that goes unanswered ends the write.
+// Writes every group `profile` holds (of a group of several records only the
+// records `records` selects), then reads them back and compares. A profile
+// that checkProfile() faults in what is to be sent is refused before anything
+// is sent. A group that stands for part of one request (only
+// `digitalInputs`, or only `digitalInputsAllEnabled`) takes the rest from the
+// unit first. The first record that goes unanswered ends the write.
 UnitWrite writeUnit(UnitExchange& exchange, const UnitProfile& profile,
-                    const ProgressHandler& progress = {});
+                    const ProgressHandler& progress = {}, const RecordSelection& records = {});
+
+// What makes the unit hold `file`'s value in each difference `chosen` of
+// compareProfiles(unit, file) and keep its own in the others: the records of
+// GSM numbers, SMS texts and the phonebook that hold a chosen difference, each
+// written alone (a phonebook record with the unit's values in the fields not
+// chosen), and each other group that holds one written whole, with the
+// file's values where chosen and the unit's elsewhere.
+struct ChosenWrite {
+    UnitProfile profile;
+    RecordSelection records;
+};
+ChosenWrite chosenWrite(const UnitProfile& unit, const UnitProfile& file,
+                        const std::vector<Difference>& chosen);
 
 // One line per group of `write`, for people: how far it came.
 QStringList describeWrite(const UnitWrite& write);

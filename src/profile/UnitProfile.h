@@ -59,6 +59,9 @@ struct PhonebookRecord {
 struct UnitProfile {
     // The firmware text when the profile was made; never written to a unit.
     std::optional<std::u16string> firmware;
+    // The USB serial number of the unit the profile was made from; as the
+    // firmware text, informative and never written to a unit.
+    std::optional<std::u16string> serial;
     std::optional<std::array<std::u16string, protocol::GsmNumberCount>> gsmNumbers;
     std::optional<std::array<std::u16string, protocol::SmsSlotCount>> smsTexts;
     std::optional<std::array<DigitalInput, DigitalInputCount>> digitalInputs;

@@ -43,6 +43,8 @@ public:
     // starts. Returns the chosen path, or an empty string when the user cancels.
     virtual QString openFileName(const QString& caption, const QList<FileFilter>& filters,
                                  const QString& directory) = 0;
+    // Opens `folder` in the system's file manager.
+    virtual void showFolder(const QString& folder) = 0;
 
     // The installed service. When none was installed, the first call installs
     // the one that shows real Qt dialogs.

@@ -1,8 +1,10 @@
 #include "widgets/QtDialogService.h"
 
 #include <QApplication>
+#include <QDesktopServices>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QUrl>
 
 namespace {
 
@@ -79,4 +81,8 @@ QString QtDialogService::openFileName(const QString& caption, const QList<FileFi
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
     return chosenFile(dialog);
+}
+
+void QtDialogService::showFolder(const QString& folder) {
+    QDesktopServices::openUrl(QUrl::fromLocalFile(folder));
 }

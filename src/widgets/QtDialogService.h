@@ -2,8 +2,8 @@
 
 #include "widgets/DialogService.h"
 
-// Shows real Qt message boxes, titled with the application's name, and
-// Qt's file dialogs.
+// Shows real Qt message boxes, titled with the application's name, Qt's
+// file dialogs, and folders in the system's file manager.
 class QtDialogService final : public DialogService {
 public:
     void info(const QString& text) override;
@@ -15,4 +15,5 @@ public:
                          const QString& defaultSuffix, const QString& directory) override;
     QString openFileName(const QString& caption, const QList<FileFilter>& filters,
                          const QString& directory) override;
+    void showFolder(const QString& folder) override;
 };

@@ -6,6 +6,8 @@
 #include <initializer_list>
 #include <string>
 
+#include "profile/UnitHistory.h"
+
 // What the windows need of the main window, the one gateway to the unit.
 // The main window implements it; windows never reach the HID layer directly.
 class TMainLink {
@@ -31,6 +33,13 @@ public:
 
     // The USB serial number of the current device; empty without one.
     virtual std::u16string unitSerial() const = 0;
+
+    // Keeps the unit's settings in its history before `reason` changes them;
+    // false when the operation must not start (nothing kept, and the user
+    // did not agree to go on without).
+    virtual bool backUpBefore(profile::BackupReason reason) = 0;
+    // The unit has come back after a format.
+    virtual void unitBackAfterFormat() = 0;
 
     // The latest raw reading of analog channel 1 from the status reply.
     virtual std::uint16_t ADRawCH1() const = 0;

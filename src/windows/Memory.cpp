@@ -135,6 +135,7 @@ void TfrmMemory::deviceChangeDone() {
     } else if (formatWait_ == FormatWait::ForReturn && unitListed) {
         formatWait_ = FormatWait::None;
         setReadButtonsEnabled(true);
+        main_.unitBackAfterFormat();
     }
 }
 
@@ -172,7 +173,7 @@ void TfrmMemory::btFormatMemoryClick() {
             "Da li zaista zelite da izvrsite ovu komandu?")) != DialogService::Answer::Yes) {
         return;
     }
-    if (!main_.hasCurrentDevice()) {
+    if (!main_.hasCurrentDevice() || !main_.backUpBefore(profile::BackupReason::BeforeFormat)) {
         return;
     }
     sendReport(main_, protocol::formatMemory());

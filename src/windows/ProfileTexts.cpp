@@ -1,7 +1,6 @@
 #include "windows/ProfileTexts.h"
 
 #include <QLocale>
-#include <QRegularExpression>
 
 #include <array>
 #include <optional>
@@ -10,26 +9,20 @@ namespace ProfileTexts {
 
 namespace {
 
+// A path's parts, its index counted from 0.
 struct Path {
     QString key;
     std::optional<int> index;
     QString field;
 };
 
-// "phonebook[2].note" as its key, index and field; an index or field the path
-// does not have stays empty.
 Path parse(const QString& path) {
-    static const QRegularExpression pattern(
-        QStringLiteral("^([A-Za-z]+)(?:\\[([0-9]{1,3})\\])?(?:\\.(.+))?$"));
-    const QRegularExpressionMatch match = pattern.match(path);
-    if (!match.hasMatch()) {
-        return {path, std::nullopt, {}};
+    const profile::PathParts parts = profile::splitPath(path);
+    Path p{parts.key, std::nullopt, parts.field};
+    if (parts.index) {
+        p.index = static_cast<int>(*parts.index);
     }
-    Path parts{match.captured(1), std::nullopt, match.captured(3)};
-    if (match.hasCaptured(2)) {
-        parts.index = match.captured(2).toInt();
-    }
-    return parts;
+    return p;
 }
 
 // The captions of the edits of the ten text slots, in slot order.
@@ -132,6 +125,7 @@ QString name(const Path& p) {
     return lookUp({{"format", "Format"},
                    {"version", "Verzija"},
                    {"firmware", "Firmware"},
+                   {"serial", "Serijski broj"},
                    {"digitalInputsAllEnabled", "AllEnabled"},
                    {"relayPulseTime", "Držanje releja u puls modu"},
                    {"callFunction", "Call funkcija"}},
@@ -226,20 +220,13 @@ QString message(const profile::ProfileFault& fault) {
     return fault.message;
 }
 
-QString span(profile::Group group, std::size_t first, std::size_t last) {
-    const QString from = fieldName(profile::recordPath(group, first));
-    return first == last
-               ? from
-               : QStringLiteral("%1 do %2").arg(from, fieldName(profile::recordPath(group, last)));
-}
-
 QString writeState(const profile::GroupWrite& w) {
     if (w.matches) {
         return *w.matches ? QStringLiteral("upisano i potvrđeno čitanjem")
                           : QStringLiteral("upisano, ali čitanje pokazuje druge vrednosti");
     }
     if (w.written == w.count) {
-        return w.count > 1
+        return profile::recordCount(w.group) > 1
                    ? QStringLiteral("upisano i potvrđeno od uređaja, nije provereno čitanjem")
                    : QStringLiteral("poslato, nije provereno čitanjem");
     }
@@ -247,16 +234,24 @@ QString writeState(const profile::GroupWrite& w) {
         return QStringLiteral("nije upisano");
     }
     QStringList parts;
-    if (w.written > 0) {
-        parts << span(w.group, 0, w.written - 1) + QStringLiteral(" upisano");
-    }
-    if (w.unacknowledged) {
-        parts << fieldName(profile::recordPath(w.group, w.written)) +
-                     QStringLiteral(" poslato, ali uređaj nije potvrdio prijem");
-    }
-    const std::size_t rest = w.written + (w.unacknowledged ? 1 : 0);
-    if (rest < w.count) {
-        parts << span(w.group, rest, w.count - 1) + QStringLiteral(" nije upisano");
+    for (const profile::WriteRun& run : profile::writeRuns(w)) {
+        const QString first = fieldName(profile::recordPath(w.group, run.first));
+        const QString span =
+            run.first == run.last
+                ? first
+                : QStringLiteral("%1 do %2")
+                      .arg(first, fieldName(profile::recordPath(w.group, run.last)));
+        switch (run.state) {
+            case profile::WriteRun::State::Written:
+                parts << span + QStringLiteral(" upisano");
+                break;
+            case profile::WriteRun::State::Unacknowledged:
+                parts << span + QStringLiteral(" poslato, ali uređaj nije potvrdio prijem");
+                break;
+            case profile::WriteRun::State::NotWritten:
+                parts << span + QStringLiteral(" nije upisano");
+                break;
+        }
     }
     return parts.join(QStringLiteral("; "));
 }
@@ -339,6 +334,30 @@ QString progressText(const profile::Progress& progress) {
         .arg(progress.writing ? QStringLiteral("Upisivanje") : QStringLiteral("Čitanje"), what)
         .arg(progress.done)
         .arg(progress.count);
+}
+
+QString historyFaultText(const profile::HistoryFault& fault) {
+    switch (fault.kind) {
+        case profile::HistoryFault::Kind::CannotCreateFolder:
+            return QStringLiteral("folder istorije \"%1\" ne može da se napravi").arg(fault.path);
+        case profile::HistoryFault::Kind::CannotWrite:
+            return QStringLiteral("zapis istorije \"%1\" ne može da se upiše (%2)")
+                .arg(fault.path, fault.reason);
+        case profile::HistoryFault::Kind::ReadBackDiffers:
+            return QStringLiteral("zapis istorije \"%1\" se ne čita onako kako je upisan")
+                .arg(fault.path);
+    }
+    return fault.text();
+}
+
+QString reasonText(const QString& reason) {
+    const QString text = lookUp({{"before-format", "pre formatiranja"},
+                                 {"before-profile-write", "pre upisa profila"},
+                                 {"before-restore", "pre vraćanja"},
+                                 {"before-boot", "pre BOOT moda"},
+                                 {"saved", "sačuvan profil"}},
+                                reason);
+    return text.isEmpty() ? reason : text;
 }
 
 }  // namespace ProfileTexts

@@ -11,6 +11,7 @@
 
 #include "profile/ProfileFile.h"
 #include "profile/ProfileGroups.h"
+#include "profile/UnitHistory.h"
 #include "profile/UnitOperations.h"
 
 namespace ProfileTexts {
@@ -31,5 +32,9 @@ QString stopText(const profile::Stop& stop);
 QStringList writeStates(const profile::UnitWrite& write);
 // "Čitanje imenika: 52 od 100".
 QString progressText(const profile::Progress& progress);
+// Why a history entry could not be made.
+QString historyFaultText(const profile::HistoryFault& fault);
+// A history entry's reason ("before-format") as the history window shows it.
+QString reasonText(const QString& reason);
 
 }  // namespace ProfileTexts

@@ -99,7 +99,8 @@ TEST(CliTest, ADemoUnitSavedWrittenToAnotherAndItsMemoryReadBackIsTheSame) {
 
     const QString trace = dir.filePath("trace.txt");
     const Outcome write =
-        units.run({"--trace", trace, "--unit", "BRV8-000002", "write-profile", profile});
+        units.run({"--trace", trace, "--no-backup", "--unit", "BRV8-000002", "write-profile",
+                   profile});
     EXPECT_EQ(write.exit, cli::Done) << write.err;
     EXPECT_EQ(write.out.substr(0, 50), "gsmNumbers: written and confirmed by reading back\n");
     EXPECT_NE(write.out.find("phonebook: written and confirmed by reading back\n"),
@@ -275,7 +276,7 @@ TEST(CliTest, EachOutcomeHasItsExitStatusAndMessage) {
          true},
         {1,
          [](Units& u) { u.unit(0).behaviour().unplugAtRequest = 60; },
-         {"write-profile", demo},
+         {"--no-backup", "write-profile", demo},
          cli::NotAnswering,
          "",
          "the unit left while writing phonebook[38]; the unit now holds:\n"
@@ -283,7 +284,7 @@ TEST(CliTest, EachOutcomeHasItsExitStatusAndMessage) {
          true},
         {1,
          [](Units& u) { u.unit(0).behaviour().dropNthReply = 5; },
-         {"write-profile", demo},
+         {"--no-backup", "write-profile", demo},
          cli::NotAnswering,
          "",
          "  gsmNumbers: gsmNumbers[0] to gsmNumbers[3] written; gsmNumbers[4] sent but not "
@@ -363,6 +364,81 @@ TEST(CliTest, AProfileComesFromStandardInput) {
         << nothing.err;
 }
 
+// What write-profile and restore change is kept first; the history is
+// listed, and an entry written back, from the command line.
+TEST(CliTest, TheHistoryKeepsWhatAWriteChangesAndRestoresIt) {
+    QTemporaryDir data;
+    qputenv("BREVALON_DATA_DIR", data.path().toLocal8Bit());
+    QTemporaryDir dir;
+    const QString profile = dir.filePath("other.json");
+    Units units(2);
+    ASSERT_EQ(units.run({"--unit", "BRV8-000002", "read-profile", profile}).exit, cli::Done);
+    EXPECT_TRUE(readFile(profile).contains("\n  \"serial\": \"BRV8-000002\",\n"));
+    const QByteArray before = memoryOf(units.unit(0));
+    units.unit(1).setGsmNumber(0, "0601234567");
+    ASSERT_EQ(units.run({"--unit", "BRV8-000002", "read-profile", profile}).exit, cli::Done);
+
+    const Outcome write = units.run({"--unit", "BRV8-000001", "write-profile", profile});
+    EXPECT_EQ(write.exit, cli::Done) << write.err;
+    EXPECT_NE(write.err.find("brevalon-cli: backup: "), std::string::npos) << write.err;
+    const Outcome listed = units.run({"--unit", "BRV8-000001", "history"});
+    const QStringList lines = QString::fromStdString(listed.out).split(u'\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 1) << listed.out;
+    EXPECT_TRUE(QRegularExpression("^[0-9]{8}-[0-9]{6}-before-profile-write\\.json\t"
+                                   "20[0-9-]{8} [0-9:]{8}\tbefore-profile-write\t"
+                                   "BRV8 FW 3.02 02.12.2016$")
+                    .match(lines[0])
+                    .hasMatch())
+        << lines[0].toStdString();
+    EXPECT_EQ(units.run({"--no-backup", "--unit", "BRV8-000001", "write-profile", profile}).exit,
+              cli::Done);
+    EXPECT_EQ(
+        QString::fromStdString(units.run({"--unit", "BRV8-000001", "history"}).out).count(u'\n'),
+        1);
+
+    const Outcome restore = units.run({"--unit", "BRV8-000001", "restore", "latest"});
+    EXPECT_EQ(restore.exit, cli::Done) << restore.err;
+    EXPECT_EQ(memoryOf(units.unit(0)), before);
+    const Outcome all = units.run({"history", "--all"});
+    EXPECT_EQ(QString::fromStdString(all.out).count(
+                  QRegularExpression("^BRV8-000001\t", QRegularExpression::MultilineOption)),
+              2)
+        << all.out;
+    EXPECT_TRUE(QString::fromStdString(all.out).contains(
+        QRegularExpression("-before-restore(-[0-9]+)?\\.json\t")))
+        << all.out;
+
+    const struct {
+        QStringList arguments;
+        int exit;
+        std::string err;
+    } refusals[] = {
+        {{"--unit", "BRV8-000001", "restore", "20000101-000000-saved.json"},
+         cli::UsageError,
+         "the unit BRV8-000001 has no history entry 20000101-000000-saved.json; see history"},
+        {{"--unit", "BRV8-000001", "restore"}, cli::UsageError, "restore needs an ENTRY"},
+        {{"--unit", "BRV8-000009", "history"}, cli::Done, ""},
+    };
+    for (const auto& c : refusals) {
+        const Outcome run = units.run(c.arguments);
+        EXPECT_EQ(run.exit, c.exit) << run.err;
+        EXPECT_NE(run.err.find(c.err), std::string::npos) << run.err;
+    }
+
+    // A history that cannot be written stops the write before anything is sent.
+    QFile blocker(dir.filePath("a-file"));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    qputenv("BREVALON_DATA_DIR", blocker.fileName().toLocal8Bit());
+    Units fresh(1);
+    const Outcome blocked = fresh.run({"write-profile", profile});
+    qputenv("BREVALON_DATA_DIR", data.path().toLocal8Bit());
+    EXPECT_EQ(blocked.exit, cli::UsageError);
+    EXPECT_NE(blocked.err.find("cannot create the history folder"), std::string::npos)
+        << blocked.err;
+    EXPECT_EQ(fresh.requestsSent(), 0u);
+}
+
 TEST(CliTest, TheProgramRunsOnItsOwnWithVirtualUnits) {
     const struct {
         QStringList arguments;
@@ -390,5 +466,8 @@ TEST(CliTest, TheProgramRunsOnItsOwnWithVirtualUnits) {
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
     QCoreApplication app(argc, argv);
+    // The units' history of every test goes here, never into the user's.
+    QTemporaryDir data;
+    qputenv("BREVALON_DATA_DIR", data.path().toLocal8Bit());
     return RUN_ALL_TESTS();
 }

@@ -17,6 +17,7 @@
 #include <string>
 
 #include "ServiceFixture.h"
+#include "WhenShown.h"
 #include "profile/ProfileFile.h"
 #include "sim/UnitMemoryMap.h"
 #include "widgets/TGrid.h"
@@ -28,31 +29,6 @@ using Kind = ScriptedDialogService::Kind;
 
 const QString WrittenAndMatches = QStringLiteral(
     "Profil je upisan i pročitan nazad: uređaj sada sadrži sve vrednosti iz profila.");
-
-// Runs `act` once on the first visible window of type T, from the event loop
-// of whatever modal dialog or wait is running then.
-template <typename T>
-class WhenShown {
-public:
-    explicit WhenShown(std::function<bool(T&)> act) : act_(std::move(act)) {
-        QObject::connect(&timer_, &QTimer::timeout, [this] { look(); });
-        timer_.start(5);
-    }
-    bool done() const { return !timer_.isActive(); }
-
-private:
-    void look() {
-        for (QWidget* window : QApplication::topLevelWidgets()) {
-            auto* found = qobject_cast<T*>(window);
-            if (found != nullptr && found->isVisible() && act_(*found)) {
-                timer_.stop();
-                return;
-            }
-        }
-    }
-    std::function<bool(T&)> act_;
-    QTimer timer_;
-};
 
 class ProfileTest : public ServiceFixture {
 protected:
@@ -196,10 +172,11 @@ TEST_F(ProfileTest, LoadShowsTheDifferencesWritesThemAndTheWindowsShowTheResult)
         auto* grid = diff.findChild<TGrid*>(QStringLiteral("gridProfileDiff"));
         for (int row = 0; row < grid->rowCount(); ++row) {
             rows << QStringLiteral("%1 %2 %3 %4")
-                        .arg(grid->cell(0, row), grid->cell(1, row), grid->cell(2, row),
-                             grid->cell(3, row));
+                        .arg(grid->cell(1, row), grid->cell(2, row), grid->cell(3, row),
+                             grid->cell(4, row));
         }
         diff.findChild<QPushButton*>(QStringLiteral("btProfileWrite"))->click();
+        diff.findChild<QPushButton*>(QStringLiteral("btProfileCancel"))->click();
         return true;
     });
 
@@ -295,9 +272,10 @@ TEST_F(ProfileTest, WhatOnlyAWriteRefusesIsComparedAndRefusedByTheWrite) {
     WhenShown<TfrmProfileDiff> agree([&](TfrmProfileDiff& diff) {
         auto* grid = diff.findChild<TGrid*>(QStringLiteral("gridProfileDiff"));
         for (int row = 0; row < grid->rowCount(); ++row) {
-            rows << grid->cell(1, row);
+            rows << grid->cell(2, row);
         }
         diff.findChild<QPushButton*>(QStringLiteral("btProfileWrite"))->click();
+        diff.findChild<QPushButton*>(QStringLiteral("btProfileCancel"))->click();
         return true;
     });
 
@@ -333,6 +311,7 @@ TEST_F(ProfileTest, AUnitLeavingDuringTheWriteSaysHowFarItCame) {
     });
     WhenShown<TfrmProfileDiff> agree([](TfrmProfileDiff& diff) {
         diff.findChild<QPushButton*>(QStringLiteral("btProfileWrite"))->click();
+        diff.findChild<QPushButton*>(QStringLiteral("btProfileCancel"))->click();
         return true;
     });
 

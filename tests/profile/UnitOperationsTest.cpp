@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <deque>
 #include <functional>
@@ -377,3 +378,66 @@ TEST(UnitOperationsTest, TheMemoryImageIsReadPacketByPacketPassingOverLateCopies
 }
 
 }  // namespace
+
+namespace {
+
+// The differences of `unit` from `file` at these paths.
+std::vector<Difference> rowsAt(const UnitProfile& unit, const UnitProfile& file,
+                               const std::vector<std::string>& paths) {
+    std::vector<Difference> chosen;
+    for (const Difference& d : compareProfiles(unit, file)) {
+        if (std::find(paths.begin(), paths.end(), d.path.toStdString()) != paths.end()) {
+            chosen.push_back(d);
+        }
+    }
+    EXPECT_EQ(chosen.size(), paths.size());
+    return chosen;
+}
+
+}  // namespace
+
+// A GSM number or a phonebook record chosen is written alone, with the
+// unit's values in the fields not chosen; the alarm, one request, is written
+// whole with the unit's values where nothing was chosen.
+TEST(UnitOperationsTest, ChosenDifferencesAreWrittenAloneAndTheRestStaysAsTheUnitHoldsIt) {
+    const UnitProfile file = demoProfile();
+    Units units;
+    DirectExchange exchange(units.other);
+    const UnitRead read = readUnit(exchange);
+    ASSERT_FALSE(read.stopped);
+    const std::size_t readRequestCount = requests(units.other).size();
+    const ChosenWrite change = chosenWrite(
+        read.profile, file,
+        rowsAt(read.profile, file,
+               {"gsmNumbers[1]", "phonebook[3].note", "phonebook[12].number", "analogAlarm.max"}));
+
+    const UnitWrite write = writeUnit(exchange, change.profile, {}, change.records);
+    EXPECT_EQ(write.outcome, UnitWrite::Outcome::Matches);
+    std::vector<std::string> expected{"SN1", "SAA", "SC3", "SC12"};
+    series(expected, "GN", 6);
+    expected.push_back("GAA");
+    series(expected, "GC", 100);
+    const std::vector<std::string> all = requests(units.other);
+    EXPECT_EQ(std::vector<std::string>(all.begin() + std::ptrdiff_t(readRequestCount), all.end()),
+              expected);
+    EXPECT_EQ(units.other.gsmNumber(1), units.demo.gsmNumber(1));
+    EXPECT_EQ(units.other.gsmNumber(2), "060999882");
+    EXPECT_EQ(units.other.analogAlarm().upperLimit, units.demo.analogAlarm().upperLimit);
+    EXPECT_EQ(units.other.analogAlarm().lowerLimit, -10);
+    EXPECT_EQ(units.other.phonebookRecord(3),
+              (UnitPhonebookRecord{"+38161003", units.demo.phonebookRecord(3).note, 1}));
+    EXPECT_EQ(units.other.phonebookRecord(12).number, units.demo.phonebookRecord(12).number);
+    EXPECT_EQ(units.other.phonebookRecord(12).note, "Ime");
+
+    // Cut short, a write of chosen records says which of them came.
+    Units again;
+    again.other.behaviour().unplugAtRequest = 4;
+    DirectExchange cut(again.other);
+    const UnitWrite stopped = writeUnit(cut, change.profile, {}, change.records);
+    EXPECT_EQ(stopped.stopped.text().toStdString(), "the unit left while writing phonebook[12]");
+    EXPECT_EQ(texts(describeWrite(stopped)),
+              (std::vector<std::string>{
+                  "gsmNumbers: written and acknowledged, not confirmed by reading back",
+                  "analogAlarm: sent, not confirmed by reading back",
+                  "phonebook: phonebook[3] written; phonebook[12] sent but not acknowledged"}));
+}

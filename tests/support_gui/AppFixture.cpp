@@ -9,12 +9,17 @@
 #include <QListWidget>
 #include <QTimer>
 
-AppFixture::AppFixture() = default;
+AppFixture::AppFixture() {
+    // Every test keeps its units' history in a folder of its own, never in
+    // the user's.
+    qputenv("BREVALON_DATA_DIR", dataFolder.path().toLocal8Bit());
+}
 
 AppFixture::~AppFixture() {
     // The windows first: the main window releases the devices while the
     // platform and the event loop still exist.
     windows_.reset();
+    qunsetenv("BREVALON_DATA_DIR");
 }
 
 SimUnitDevice& AppFixture::addUnit(const std::string& serial) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QString>
+#include <QTemporaryDir>
 #include <QWidget>
 
 #include <functional>
@@ -89,6 +90,8 @@ protected:
     // The text of status bar panel 0, 1 or 2.
     QString statusPanel(int index) const;
 
+    // BREVALON_DATA_DIR: where the units' history goes.
+    QTemporaryDir dataFolder;
     SimHidPlatform platform;
     std::vector<std::unique_ptr<SimUnitDevice>> units;
     QtUiThread ui;

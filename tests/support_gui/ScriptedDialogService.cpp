@@ -64,6 +64,10 @@ QString ScriptedDialogService::openFileName(const QString& caption,
         {.kind = Kind::OpenFileName, .text = caption, .filters = filters, .directory = directory});
 }
 
+void ScriptedDialogService::showFolder(const QString& folder) {
+    calls_.push_back({.kind = Kind::ShowFolder, .text = folder});
+}
+
 QString ScriptedDialogService::choosePath(Call call) {
     if (!paths_.empty()) {
         call.path = paths_.front();

@@ -21,7 +21,8 @@ public:
         WarningYesNo,
         WarningOkCancel,
         SaveFileName,
-        OpenFileName
+        OpenFileName,
+        ShowFolder
     };
 
     struct Call {
@@ -62,6 +63,8 @@ public:
                          const QString& defaultSuffix, const QString& directory) override;
     QString openFileName(const QString& caption, const QList<FileFilter>& filters,
                          const QString& directory) override;
+    // Recorded with the folder as its text; nothing is opened.
+    void showFolder(const QString& folder) override;
 
 private:
     Answer ask(Kind kind, const QString& text, Answer accept, Answer reject);
