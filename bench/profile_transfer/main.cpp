@@ -1,18 +1,24 @@
 // How long reading a whole profile from a unit and writing one to it take,
 // wired as brevalon-cli wires them (HID controller and reader thread,
 // event-loop waits, simulated platform, virtual unit), against units that
-// answer each request after 1 ms. Printed beside the time the unit's answers
-// alone take: the number of round trips (requests answered) times 1 ms.
+// answer each request after 1 ms; and what the backup in the unit's history
+// costs before a format (the whole unit, its memory image and the entry) and
+// before a profile write (the whole unit and the entry). Printed beside the
+// time the unit's answers alone take: the number of round trips (requests
+// answered) times 1 ms.
 
 #include <QCoreApplication>
+#include <QTemporaryDir>
 
 #include <chrono>
+#include <optional>
 #include <cstdio>
 #include <vector>
 
 #include "Figures.h"
 #include "cli/UnitConnection.h"
 #include "link/QtUiThread.h"
+#include "profile/UnitHistory.h"
 #include "profile/UnitOperations.h"
 #include "sim/SimDevices.h"
 #include "sim/SimHidPlatform.h"
@@ -88,11 +94,35 @@ int main(int argc, char** argv) {
         return profile::writeUnit(target.exchange(), profile).outcome ==
                profile::UnitWrite::Outcome::Matches;
     });
-    if (read.medianMs < 0 || write.medianMs < 0) {
+    QTemporaryDir data;
+    const profile::UnitHistory history(data.path());
+    const auto backUp = [&](profile::BackupReason reason, bool withMemory) {
+        return measure(units[0]->unit(), [&, reason, withMemory] {
+            const profile::UnitRead unit = profile::readUnit(source.exchange());
+            if (unit.stopped) {
+                return false;
+            }
+            std::optional<profile::MemoryRead> memory;
+            if (withMemory) {
+                memory = profile::readMemory(source.exchange());
+                if (memory->stopped) {
+                    return false;
+                }
+            }
+            return !history.add("BENCH", reason, unit.profile, memory ? &memory->image : nullptr)
+                        .fault;
+        });
+    };
+    const Figure beforeFormat = backUp(profile::BackupReason::BeforeFormat, true);
+    const Figure beforeWrite = backUp(profile::BackupReason::BeforeProfileWrite, false);
+    if (read.medianMs < 0 || write.medianMs < 0 || beforeFormat.medianMs < 0 ||
+        beforeWrite.medianMs < 0) {
         std::printf("profile transfer: an operation did not finish\n");
         return 1;
     }
     print("read-profile", read);
     print("write-profile (write and read back)", write);
+    print("backup before a format (unit, memory image, entry)", beforeFormat);
+    print("backup before a profile write (unit, entry)", beforeWrite);
     return 0;
 }
