@@ -1,0 +1,72 @@
+#include "link/CsvRecorder.h"
+
+#include <QDateTime>
+
+#include <cstdlib>
+#include <string>
+
+#include "monitor/StatusSample.h"
+
+QString csvTime(std::int64_t timeMs) {
+    const QDateTime local = QDateTime::fromMSecsSinceEpoch(timeMs);
+    const int offset = local.offsetFromUtc();
+    const int minutes = std::abs(offset) / 60;
+    return local.toString(QStringLiteral("yyyy-MM-dd'T'HH:mm:ss.zzz")) +
+           QStringLiteral("%1%2:%3")
+               .arg(offset < 0 ? QLatin1Char('-') : QLatin1Char('+'))
+               .arg(minutes / 60, 2, 10, QLatin1Char('0'))
+               .arg(minutes % 60, 2, 10, QLatin1Char('0'));
+}
+
+bool CsvRecorder::open(const QString& path) {
+    close();
+    file_.setFileName(path);
+    if (!file_.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        error_ = file_.errorString();
+        return false;
+    }
+    if (!attach(file_)) {
+        return false;
+    }
+    fileName_ = path;
+    return true;
+}
+
+bool CsvRecorder::attach(QIODevice& device) {
+    if (&device != &file_) {
+        close();
+    }
+    device_ = &device;
+    lines_ = 0;
+    error_.clear();
+    return writeText(QByteArray::fromStdString(monitor::csvHeader()));
+}
+
+bool CsvRecorder::write(const monitor::StatusSample& sample) {
+    if (device_ == nullptr) {
+        return false;
+    }
+    const std::string line = monitor::csvLine(sample, csvTime(sample.timeMs).toStdString());
+    if (!writeText(QByteArray::fromStdString(line))) {
+        return false;
+    }
+    ++lines_;
+    return true;
+}
+
+bool CsvRecorder::writeText(const QByteArray& text) {
+    auto* file = qobject_cast<QFileDevice*>(device_);
+    if (device_->write(text) != text.size() || (file != nullptr && !file->flush())) {
+        error_ = device_->errorString();
+        close();
+        return false;
+    }
+    return true;
+}
+
+void CsvRecorder::close() {
+    device_ = nullptr;
+    if (file_.isOpen()) {
+        file_.close();
+    }
+}
