@@ -6,6 +6,7 @@
 #include "windows/ADSettings.h"
 #include "windows/Alarmi.h"
 #include "windows/CallPhonebook.h"
+#include "windows/Chart.h"
 #include "windows/Debug.h"
 #include "windows/GSMNumbers.h"
 #include "windows/History.h"
@@ -42,6 +43,7 @@ TApplicationWindows::TApplicationWindows(HidPlatform& platform, UiThread& uiThre
     windows_.frmCallPhonebook = create<TfrmCallPhonebook>(others_[5], main);
     windows_.frmIzlazi = create<TfrmIzlazi>(others_[6], main);
     windows_.frmHistory = create<TfrmHistory>(others_[7], main);
+    windows_.frmChart = create<TfrmChart>(others_[8], main);
     main.setWindows(windows_);
 }
 

@@ -17,11 +17,13 @@
 #include "widgets/DialogService.h"
 #include "widgets/DirectWriteFallback.h"
 #include "widgets/FileProposal.h"
+#include "widgets/NetworkState.h"
 #include "widgets/ScreenFit.h"
 #include "widgets/WindowKeys.h"
 #include "windows/ADSettings.h"
 #include "windows/Alarmi.h"
 #include "windows/CallPhonebook.h"
+#include "windows/Chart.h"
 #include "windows/Debug.h"
 #include "windows/DeviceText.h"
 #include "windows/GSMNumbers.h"
@@ -34,6 +36,7 @@
 #include <QAbstractEventDispatcher>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QEvent>
 #include <QEventLoop>
@@ -51,11 +54,6 @@
 namespace {
 
 const QColor SlateText(0x42, 0x48, 0x50);
-// Texts in red and green are dark enough for a contrast of 4.5:1 and more on
-// the panel in both of its colours, the window's own and the light red that
-// says "no unit".
-const QColor TextRed(0xB0, 0x00, 0x00);
-const QColor TextGreen(0x00, 0x64, 0x00);
 const QColor Green(0x00, 0x80, 0x00);
 const QColor Purple(0x80, 0x00, 0x80);
 const QColor AbsentBackground(0xFF, 0xCC, 0xCC);
@@ -83,26 +81,6 @@ QString cleanMessage(const std::string& message) {
         --end;
     }
     return text.left(end);
-}
-
-struct NetworkState {
-    const char* text;
-    QColor color;
-};
-
-NetworkState networkStateOf(std::uint8_t value) {
-    switch (value) {
-        case 0:
-            return {"NOT_REGISTERED", TextRed};
-        case 1:
-            return {"HOME_NETWORK", TextGreen};
-        case 2:
-            return {"ROAMING_NETWORK", TextGreen};
-        case 3:
-            return {"SEARCHING...", Purple};
-        default:
-            return {"UNDEFINED!?", TextRed};
-    }
 }
 
 const QString NoAnswerText = QStringLiteral("Nema odgovora iz uredjaja!");
@@ -159,6 +137,8 @@ TMainForm::TMainForm(HidPlatform& platform, UiThread& uiThread, QWidget* parent)
     connect(ui_->btSaveProfile, &QPushButton::clicked, this, &TMainForm::btSaveProfileClick);
     connect(ui_->btLoadProfile, &QPushButton::clicked, this, &TMainForm::btLoadProfileClick);
     connect(ui_->btShowHistory, &QPushButton::clicked, this, &TMainForm::btShowHistoryClick);
+    connect(ui_->btShowChart, &QPushButton::clicked, this,
+            [this] { showWindow(windows_.frmChart); });
     profileActions_ = std::make_unique<ProfileActions>(
         *this, [this](const protocol::CommandReport& report) { return writeReport(report); },
         [this](const profile::UnitProfile& unit) {
@@ -489,6 +469,10 @@ void TMainForm::HidCtlDeviceChange(THidDeviceController* /*Sender*/) {
     // may make must not write through that device.
     CurrentDevice = nullptr;
     brevalonWithoutAccess_ = false;
+    // Whichever unit answers next, its samples are not joined to the last.
+    if (windows_.frmChart != nullptr) {
+        windows_.frmChart->breakRun();
+    }
     // The dialog describes a device this change releases.
     if (openInfoForm_ != nullptr) {
         openInfoForm_->deviceReleased();
@@ -672,6 +656,7 @@ void TMainForm::showStatus(const protocol::StatusReply& status) {
     ui_->lbADCh1Val->setText(UserInput::fixedPointText(status.adValue[0]));
     ui_->lbADCh2Val->setText(UserInput::fixedPointText(status.adValue[1]));
     windows_.frmDebug->ShowStateValues(status);
+    windows_.frmChart->addStatus(status, QDateTime::currentMSecsSinceEpoch());
 
     const NetworkState network = networkStateOf(status.networkState);
     ui_->lbNetworkState->setText(QLatin1String(network.text));

@@ -8,6 +8,7 @@ class TfrmDebug;
 class TfrmCallPhonebook;
 class TfrmIzlazi;
 class TfrmHistory;
+class TfrmChart;
 
 // The windows the main window shows and whose replies it dispatches, in the
 // order they are created. Not owned.
@@ -20,4 +21,5 @@ struct TWindowSet {
     TfrmCallPhonebook* frmCallPhonebook = nullptr;
     TfrmIzlazi* frmIzlazi = nullptr;
     TfrmHistory* frmHistory = nullptr;
+    TfrmChart* frmChart = nullptr;
 };

@@ -1,7 +1,6 @@
 #include "monitor/SampleStore.h"
 
 #include <algorithm>
-#include <cstdlib>
 
 namespace monitor {
 
@@ -64,20 +63,16 @@ std::size_t SampleStore::firstAtOrAfter(std::int64_t timeMs) const {
 
 std::optional<std::size_t> SampleStore::nearest(std::int64_t timeMs, std::int64_t fromMs,
                                                 std::int64_t toMs) const {
-    const std::size_t after = firstAtOrAfter(timeMs);
-    std::optional<std::size_t> best;
-    std::int64_t bestDistance = 0;
-    for (const std::size_t index : {after - 1, after}) {
-        if (index >= size() || at(index).timeMs < fromMs || at(index).timeMs >= toMs) {
-            continue;
-        }
-        const std::int64_t distance = std::abs(at(index).timeMs - timeMs);
-        if (!best || distance < bestDistance) {
-            best = index;
-            bestDistance = distance;
-        }
+    const std::size_t first = firstAtOrAfter(fromMs);
+    const std::size_t end = firstAtOrAfter(toMs);
+    if (first >= end) {
+        return std::nullopt;
     }
-    return best;
+    const std::size_t after = std::clamp(firstAtOrAfter(timeMs), first, end - 1);
+    if (after > first && timeMs - at(after - 1).timeMs <= at(after).timeMs - timeMs) {
+        return after - 1;
+    }
+    return after;
 }
 
 std::size_t SampleStore::memoryBytes() const {
