@@ -1,11 +1,15 @@
 #pragma once
 
+#include <utility>
+
 #include "widgets/DialogService.h"
 
 // Message boxes would wait for a click: every box is dismissed at once, every
-// question answered No (or Cancel) and every save dialog cancelled.
+// question answered No (or Cancel) and every save dialog cancelled, or given
+// `savePath` when there is one.
 class SilentDialogs final : public DialogService {
 public:
+    explicit SilentDialogs(QString savePath = {}) : savePath_(std::move(savePath)) {}
     void info(const QString&) override {}
     void error(const QString&) override {}
     Answer confirm(const QString&) override { return Answer::No; }
@@ -13,10 +17,13 @@ public:
     Answer warningOkCancel(const QString&) override { return Answer::Cancel; }
     QString saveFileName(const QString&, const QList<FileFilter>&, const QString&,
                          const QString&) override {
-        return {};
+        return savePath_;
     }
     QString openFileName(const QString&, const QList<FileFilter>&, const QString&) override {
         return {};
     }
     void showFolder(const QString&) override {}
+
+private:
+    QString savePath_;
 };

@@ -14,8 +14,10 @@
 #include "sim/SimDevices.h"
 #include "widgets/QtTexts.h"
 #include "widgets/ScreenFit.h"
+#include "windows/Chart.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QLabel>
@@ -77,8 +79,9 @@ std::optional<int> parseOptions(int argc, char** argv, Options& options) {
     return std::nullopt;
 }
 
-// Time for every read chain started by fillWindows to end on a demo unit.
-constexpr int FillTimeMs = 3000;
+// Time for every read chain started by fillWindows to end on a demo unit,
+// and for the chart to show twenty seconds of the unit's traces.
+constexpr int FillTimeMs = 20000;
 
 // Reads every group of settings from the unit, so the pictures show the
 // windows as a technician sees them after reading.
@@ -132,6 +135,10 @@ void takeScreenshots(TApplicationWindows& windows, const QString& folder) {
             return;
         }
         poll->stop();
+        // The chart's shortest span, where twenty seconds fill a third of it.
+        windows.windows()
+            .frmChart->findChild<QComboBox*>(QStringLiteral("cmbChartSpan"))
+            ->setCurrentIndex(0);
         fillWindows(windows);
         QTimer::singleShot(FillTimeMs, &windows.mainForm(),
                            [&windows, folder] { grabWindows(windows, folder); });

@@ -23,7 +23,7 @@ const QColor RawColor(0x70, 0x40, 0x90);
 const QColor InputColor(0x20, 0x20, 0x20);
 const QColor GridColor(0xDD, 0xDD, 0xDD);
 
-constexpr int LeftMargin = 78;
+constexpr int LeftMargin = 96;
 constexpr int RightMargin = 10;
 constexpr int TopMargin = 4;
 constexpr int AxisHeight = 20;
@@ -261,12 +261,22 @@ void StatusChart::paintEvent(QPaintEvent* /*event*/) {
                           RssiColor);
                 drawTrace(painter, columns, Trace::Signal, {0, 5, top + 2, curves}, plot.left(),
                           LevelColor);
+                // A column joined to the one before fills the pixels between
+                // them, so that the band is whole where the traces are.
+                std::size_t joinedFrom = 0;
+                bool any = false;
                 for (std::size_t index = 0; index < columns.size(); ++index) {
-                    if (columns[index].present) {
-                        painter.fillRect(QRectF(plot.left() + static_cast<double>(index),
-                                                bottom - BandHeight, 1, BandHeight),
-                                         bandColor(columns[index].networks));
+                    if (!columns[index].present) {
+                        continue;
                     }
+                    const std::size_t from =
+                        any && !columns[index].startsRun ? joinedFrom + 1 : index;
+                    painter.fillRect(
+                        QRectF(plot.left() + static_cast<double>(from), bottom - BandHeight,
+                               static_cast<double>(index - from + 1), BandHeight),
+                        bandColor(columns[index].networks));
+                    joinedFrom = index;
+                    any = true;
                 }
                 label(QStringLiteral("RSSI"), RssiColor, Qt::AlignTop);
                 label(QStringLiteral("Signal 0-5"), LevelColor, Qt::AlignVCenter);

@@ -89,7 +89,7 @@ void TfrmChart::moveView() {
 }
 
 void TfrmChart::cmbChartSpanChange() {
-    const std::int64_t columns = std::max(ui_->chartStatus->width() - 88, 100);
+    const std::int64_t columns = std::max(ui_->chartStatus->width() - 106, 100);
     viewTimer_.setInterval(
         static_cast<int>(std::clamp<std::int64_t>(spanMs() / columns, 100, 5'000)));
     if (paused_) {
