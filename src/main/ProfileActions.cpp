@@ -37,6 +37,19 @@ QString listed(QStringList lines) {
     return lines.join(u'\n');
 }
 
+// A history entry's profile, or nothing after a message naming the entry
+// and its faults.
+std::optional<profile::UnitProfile> loadEntry(const profile::HistoryEntry& entry) {
+    profile::ProfileReadResult file = profile::loadProfile(entry.path);
+    if (!file.profile) {
+        DialogService::instance().error(
+            QStringLiteral("Zapis istorije \"%1\" ne može da se pročita.\n\n%2")
+                .arg(QDir::toNativeSeparators(entry.path),
+                     listed(ProfileTexts::faultTexts(file.faults))));
+    }
+    return std::move(file.profile);
+}
+
 // "Imenik, zapis 13: napomena: uređaj "Dom", datoteka "Servis"".
 QStringList differenceTexts(const std::vector<profile::Difference>& differences) {
     QStringList lines;
@@ -203,23 +216,20 @@ void ProfileActions::compareWithEntry(const profile::HistoryEntry& entry, bool r
             DialogService::Answer::Yes) {
         return;
     }
-    const profile::ProfileReadResult file = profile::loadProfile(entry.path);
-    if (!file.profile) {
-        dialogs.error(QStringLiteral("Zapis istorije \"%1\" ne može da se pročita.\n\n%2")
-                          .arg(QDir::toNativeSeparators(entry.path),
-                               listed(ProfileTexts::faultTexts(file.faults))));
+    const std::optional<profile::UnitProfile> file = loadEntry(entry);
+    if (!file) {
         return;
     }
-    const std::optional<profile::UnitRead> read = readGroupsOf(*file.profile);
+    const std::optional<profile::UnitRead> read = readGroupsOf(*file);
     if (!read) {
         return;
     }
-    if (profile::compareProfiles(read->profile, *file.profile).empty()) {
+    if (profile::compareProfiles(read->profile, *file).empty()) {
         dialogs.info(QStringLiteral("Uređaj već sadrži sve vrednosti iz zapisa istorije."));
         return;
     }
     showDifferences(QStringLiteral("Istorija: %1").arg(entry.fileName), QString(), read->profile,
-                    *file.profile, restore, profile::BackupReason::BeforeRestore);
+                    *file, restore, profile::BackupReason::BeforeRestore);
 }
 
 std::optional<profile::UnitRead> ProfileActions::readGroupsOf(const profile::UnitProfile& file) {
@@ -392,11 +402,8 @@ void ProfileActions::unitBackAfterFormat() {
                                        "pre formatiranja?")) != DialogService::Answer::Yes) {
         return;
     }
-    const profile::ProfileReadResult file = profile::loadProfile(entry.path);
-    if (!file.profile) {
-        dialogs.error(QStringLiteral("Zapis istorije \"%1\" ne može da se pročita.\n\n%2")
-                          .arg(QDir::toNativeSeparators(entry.path),
-                               listed(ProfileTexts::faultTexts(file.faults))));
+    const std::optional<profile::UnitProfile> file = loadEntry(entry);
+    if (!file) {
         return;
     }
     if (!backUp(profile::BackupReason::BeforeRestore)) {
@@ -405,7 +412,7 @@ void ProfileActions::unitBackAfterFormat() {
     const auto [write, cancelled] =
         run(QStringLiteral("Vraćanje podešavanja"), false,
             [&file](profile::UnitExchange& exchange, const profile::ProgressHandler& progress) {
-                return profile::writeUnit(exchange, *file.profile, progress);
+                return profile::writeUnit(exchange, *file, progress);
             });
     reportWrite(write, QStringLiteral("Podešavanja sačuvana pre formatiranja su vraćena i "
                                       "pročitana nazad: uređaj ih sada sadrži."));
