@@ -164,6 +164,7 @@ int main(int argc, char** argv) {
     if (options.simulatedUnits) {
         auto simulated = std::make_unique<SimHidPlatform>();
         units = attachDemoUnits(*simulated, *options.simulatedUnits);
+        startWandering(units);
         platform = std::move(simulated);
     } else {
         platform = createSystemHidPlatform();

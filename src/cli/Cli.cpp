@@ -5,17 +5,23 @@
 #include <QIODevice>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QRegularExpression>
 #include <QSaveFile>
 
 #include <algorithm>
 #include <array>
+#include <chrono>
+#include <cstdint>
+#include <limits>
 #include <memory>
 #include <optional>
 #include <utility>
 #include <vector>
 
+#include "cli/Monitor.h"
 #include "cli/UnitConnection.h"
 #include "hid/platform/SystemHidPlatform.h"
+#include "link/CsvRecorder.h"
 #include "link/QtUiThread.h"
 #include "link/TraceWriter.h"
 #include "link/UnitAccess.h"
@@ -34,6 +40,8 @@ namespace {
 const char Usage[] =
     "Usage: brevalon-cli [--simulate[=N]] [--trace FILE] [--unit SERIAL] [--no-backup]\n"
     "                    COMMAND [ARG]\n"
+    "       brevalon-cli [--simulate[=N]] [--trace FILE] [--unit SERIAL] monitor\n"
+    "                    [--interval MS] [--samples N] [--duration SECONDS] [FILE]\n"
     "\n"
     "Sets up a Brevalon 8 unit attached by USB, for scripts and for provisioning\n"
     "many units.\n"
@@ -54,6 +62,11 @@ const char Usage[] =
     "  restore ENTRY        write a history entry (a file name from history, latest\n"
     "                       or latest-before-format) to the unit, read it back and\n"
     "                       compare\n"
+    "  monitor [FILE]       the unit's status every --interval MS (100 by default, 50\n"
+    "                       to 60000) as CSV, one line per reply, to FILE (\"-\", the\n"
+    "                       default, for standard output), until --samples N lines,\n"
+    "                       --duration SECONDS, or Ctrl-C; a unit that leaves is\n"
+    "                       waited for\n"
     "\n"
     "Options:\n"
     "  --simulate[=N]  run with N virtual units (1 by default, 0 to 16) instead of\n"
@@ -70,7 +83,8 @@ const char Usage[] =
     "Exit status:\n"
     "  0  done; for write-profile and verify-profile, the unit matches the profile\n"
     "  1  the unit differs from the profile\n"
-    "  2  usage error or refused profile; nothing was sent\n"
+    "  2  usage error or refused profile (nothing was sent), or a file that cannot\n"
+    "     be written\n"
     "  3  no unit, several units without --unit, or a unit that may not be opened\n"
     "  4  the unit left or stopped answering\n";
 
@@ -84,6 +98,7 @@ enum class Command {
     ReadMemory,
     History,
     Restore,
+    Monitor,
 };
 
 struct CommandName {
@@ -92,7 +107,7 @@ struct CommandName {
     bool takesFile;
 };
 
-constexpr std::array<CommandName, 9> Commands{{
+constexpr std::array<CommandName, 10> Commands{{
     {"list", Command::List, false},
     {"info", Command::Info, false},
     {"status", Command::Status, false},
@@ -102,6 +117,7 @@ constexpr std::array<CommandName, 9> Commands{{
     {"read-memory", Command::ReadMemory, true},
     {"history", Command::History, false},
     {"restore", Command::Restore, true},
+    {"monitor", Command::Monitor, true},
 }};
 
 struct Options {
@@ -113,6 +129,7 @@ struct Options {
     bool noBackup = false;
     // history: every unit's.
     bool all = false;
+    MonitorSettings monitor;
 };
 
 // Writes results and messages, and keeps the progress line out of the way
@@ -143,14 +160,16 @@ public:
     }
 
     void progress(const profile::Progress& p) {
+        progress(QStringLiteral("%1 %2 %3/%4")
+                     .arg(p.writing ? QStringLiteral("writing") : QStringLiteral("reading"), p.what)
+                     .arg(p.done)
+                     .arg(p.count));
+    }
+
+    void progress(const QString& line) {
         if (!streams_.progress) {
             return;
         }
-        const QString line =
-            QStringLiteral("%1 %2 %3/%4")
-                .arg(p.writing ? QStringLiteral("writing") : QStringLiteral("reading"), p.what)
-                .arg(p.done)
-                .arg(p.count);
         streams_.err.write(
             (u'\r' + line.leftJustified(std::max(progressWidth_, line.size()))).toUtf8());
         progressWidth_ = line.size();
@@ -167,10 +186,52 @@ public:
         return [this](const profile::Progress& p) { progress(p); };
     }
 
+    bool showsProgress() const { return streams_.progress; }
+    QIODevice& out() { return streams_.out; }
+
 private:
     Streams& streams_;
     qsizetype progressWidth_ = 0;
 };
+
+// A whole number from `low` to `high` in decimal digits, nothing otherwise.
+std::optional<std::int64_t> wholeNumber(const QString& text, std::int64_t low, std::int64_t high) {
+    static const QRegularExpression digits(QStringLiteral("^[0-9]{1,12}$"));
+    if (!digits.match(text).hasMatch()) {
+        return std::nullopt;
+    }
+    const std::int64_t value = text.toLongLong();
+    return value >= low && value <= high ? std::optional(value) : std::nullopt;
+}
+
+// One of monitor's options at arguments[k], with its value after it; the
+// exit status when it is not understood.
+std::optional<int> parseMonitorOption(const QStringList& arguments, qsizetype& k, Options& o,
+                                      Session& session) {
+    const QString& arg = arguments[k];
+    const QString value = k + 1 < arguments.size() ? arguments[++k] : QString();
+    if (arg == u"--interval") {
+        const auto ms = wholeNumber(value, 50, 60000);
+        if (!ms) {
+            return session.usageError(QStringLiteral("--interval takes MS from 50 to 60000"));
+        }
+        o.monitor.interval = std::chrono::milliseconds(*ms);
+    } else if (arg == u"--samples") {
+        o.monitor.samples = wholeNumber(value, 1, std::numeric_limits<std::int64_t>::max());
+        if (!o.monitor.samples) {
+            return session.usageError(QStringLiteral("--samples takes N of 1 or more"));
+        }
+    } else {
+        // Up to about 31 years, which no clock arithmetic overflows.
+        const auto seconds = wholeNumber(value, 1, 999'999'999);
+        if (!seconds) {
+            return session.usageError(
+                QStringLiteral("--duration takes whole SECONDS from 1 to 999999999"));
+        }
+        o.monitor.duration = std::chrono::seconds(*seconds);
+    }
+    return std::nullopt;
+}
 
 // Nothing when the command line is understood; otherwise the exit status,
 // which is Done after --help and --version.
@@ -209,6 +270,11 @@ std::optional<int> parse(const QStringList& arguments, Options& o, Session& sess
         } else if (arg == u"--all" && o.command != nullptr &&
                    o.command->command == Command::History) {
             o.all = true;
+        } else if (o.command != nullptr && o.command->command == Command::Monitor &&
+                   (arg == u"--interval" || arg == u"--samples" || arg == u"--duration")) {
+            if (const std::optional<int> exit = parseMonitorOption(arguments, k, o, session)) {
+                return exit;
+            }
         } else if (arg.startsWith(u"--")) {
             return session.usageError(QStringLiteral("unknown option %1").arg(arg));
         } else if (o.command == nullptr) {
@@ -227,6 +293,9 @@ std::optional<int> parse(const QStringList& arguments, Options& o, Session& sess
     }
     if (o.command == nullptr) {
         return session.usageError(QStringLiteral("no command given"));
+    }
+    if (o.command->command == Command::Monitor && !o.file) {
+        o.file = QStringLiteral("-");
     }
     if (o.command->takesFile && !o.file) {
         return session.usageError(
@@ -525,6 +594,31 @@ int readMemory(profile::UnitExchange& exchange, Output& output, Session& session
     return output.write(image, session) ? Done : UsageError;
 }
 
+// The samples go to a file only once there is a unit to take them from, so
+// that a run without one leaves an earlier recording as it was.
+int monitorUnit(UnitConnection& connection, const UnitListing& unit, const Options& o,
+                Session& session) {
+    CsvRecorder recorder;
+    const bool toOutput = *o.file == u"-";
+    if (!(toOutput ? recorder.attach(session.out()) : recorder.open(*o.file))) {
+        session.message(
+            QStringLiteral("cannot write the samples to \"%1\": %2")
+                .arg(toOutput ? QStringLiteral("-") : nativePath(*o.file), recorder.errorString()));
+        return UsageError;
+    }
+    MonitorVoice voice;
+    voice.message = [&session](const QString& text) { session.message(text); };
+    if (session.showsProgress()) {
+        voice.progress = [&session](const QString& line) { session.progress(line); };
+        if (toOutput) {
+            voice.beforeLine = [&session] { session.endProgress(); };
+        }
+    }
+    const int exit = monitor(connection, unit.serial, recorder, o.monitor, voice);
+    recorder.close();
+    return exit;
+}
+
 // The profile a command writes or compares with, or nothing after naming
 // every fault that refuses it: a write needs a profile that the unit takes
 // whole; a comparison only one that is well-formed.
@@ -580,6 +674,7 @@ int execute(const Options& o, Session& session, HidPlatform* systemPlatform, QIO
     if (o.simulatedUnits) {
         auto simulated = std::make_unique<SimHidPlatform>();
         simulatedUnits = attachDemoUnits(*simulated, *o.simulatedUnits);
+        startWandering(simulatedUnits);
         ownPlatform = std::move(simulated);
     } else if (systemPlatform == nullptr) {
         ownPlatform = createSystemHidPlatform();
@@ -629,6 +724,9 @@ int execute(const Options& o, Session& session, HidPlatform* systemPlatform, QIO
         session.message(noAccessMessage(unit.displayName()));
         return NoUnit;
     }
+    if (command == Command::Monitor) {
+        return monitorUnit(connection, unit, o, session);
+    }
     profile::UnitExchange& exchange = connection.exchange();
     switch (command) {
         case Command::List:
@@ -659,6 +757,7 @@ int execute(const Options& o, Session& session, HidPlatform* systemPlatform, QIO
         case Command::ReadMemory:
             return readMemory(exchange, output, session);
         case Command::History:
+        case Command::Monitor:
             break;
     }
     return Done;

@@ -31,9 +31,18 @@ UnitConnection::~UnitConnection() {
 }
 
 void UnitConnection::deviceChange(THidDeviceController* /*sender*/) {
+    // The unit that left is let go here, not in its unplug handler, which
+    // runs inside the device object.
+    if (device_ != nullptr && !device_->IsPluggedIn()) {
+        delete device_;
+        device_ = nullptr;
+    }
     units_.clear();
     unitIndices_.clear();
     controller_->Enumerate();
+    if (changed_) {
+        changed_();
+    }
 }
 
 bool UnitConnection::listDevice(THidDevice* device, std::int32_t index) {
@@ -54,7 +63,12 @@ bool UnitConnection::open(std::size_t index) {
     }
     device_->setOnUnplug(THidPlugEvent::bind(this, &UnitConnection::unplugged));
     device_->setOnData(THidDataEvent::bind(this, &UnitConnection::showRead));
+    exchange_.unitArrived();
     return true;
+}
+
+bool UnitConnection::isOpen() const {
+    return device_ != nullptr && device_->IsPluggedIn();
 }
 
 bool UnitConnection::send(const protocol::CommandReport& report) {

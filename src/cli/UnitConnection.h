@@ -4,7 +4,9 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "profile/UnitExchange.h"
@@ -44,10 +46,17 @@ public:
 
     // Every unit present, in the platform's order.
     const std::vector<UnitListing>& units() const { return units_; }
-    // Opens units()[index]; false when it may not be opened.
+    // Opens units()[index]; false when it may not be opened. A unit that
+    // left is let go at the next device change, and may then be opened anew.
     bool open(std::size_t index);
+    // Whether a unit is open and still attached.
+    bool isOpen() const;
+    // Called after each device change, once units() is listed anew.
+    void setOnChange(std::function<void()> changed) { changed_ = std::move(changed); }
     // The exchange with the opened unit.
     profile::UnitExchange& exchange() { return exchange_; }
+    // Ends a wait of the exchange that runs, as if the unit had left.
+    void cancel() { exchange_.cancel(); }
 
 private:
     void deviceChange(THidDeviceController* sender);
@@ -63,5 +72,6 @@ private:
     // The controller's index of each unit listed.
     std::vector<std::int32_t> unitIndices_;
     THidDevice* device_ = nullptr;
+    std::function<void()> changed_;
     profile::EventLoopExchange exchange_;
 };

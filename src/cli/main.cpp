@@ -6,9 +6,8 @@
 
 #include <cstdio>
 
-#include <unistd.h>
-
 #include "cli/Cli.h"
+#include "cli/Console.h"
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
@@ -22,6 +21,6 @@ int main(int argc, char** argv) {
     err.open(stderr, QIODevice::WriteOnly | QIODevice::Unbuffered);
     // The progress line rewrites itself with carriage returns, which only a
     // terminal shows as meant.
-    cli::Streams streams{out, err, isatty(fileno(stderr)) != 0, &in};
+    cli::Streams streams{out, err, console::stderrIsTerminal(), &in};
     return cli::run(arguments, streams);
 }

@@ -72,6 +72,12 @@ void EventLoopExchange::unitLeft() {
     }
 }
 
+void EventLoopExchange::unitArrived() {
+    present_ = true;
+    cancelled_ = false;
+    unclaimed_.clear();
+}
+
 void EventLoopExchange::cancel() {
     cancelled_ = true;
     unitLeft();

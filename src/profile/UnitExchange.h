@@ -53,6 +53,9 @@ public:
     void replyArrived(const protocol::Reply& reply);
     // The unit has left: a wait that runs ends, and nothing is sent any more.
     void unitLeft();
+    // The unit is there again (opened anew after it left): waits and sends
+    // work as for a new exchange.
+    void unitArrived();
     // The user gave the operation up: it ends as if the unit had left.
     void cancel();
     bool cancelled() const { return cancelled_; }

@@ -87,3 +87,9 @@ std::vector<std::unique_ptr<SimUnitDevice>> attachDemoUnits(SimHidPlatform& plat
     }
     return units;
 }
+
+void startWandering(const std::vector<std::unique_ptr<SimUnitDevice>>& units) {
+    for (std::size_t i = 0; i < units.size(); ++i) {
+        units[i]->unit().setWandering(i + 1);
+    }
+}

@@ -33,3 +33,8 @@ std::optional<int> demoUnitCount(std::string_view text);
 // Attaches `count` units that answer like a full-speed USB device (about
 // 2 ms per reply), with distinct serial numbers and some settings filled in.
 std::vector<std::unique_ptr<SimUnitDevice>> attachDemoUnits(SimHidPlatform& platform, int count);
+
+// Lets the values of each unit wander (UnitWander, seeded by its place in
+// `units`), so a run for people to watch shows living traces; units that
+// tests attach stay still.
+void startWandering(const std::vector<std::unique_ptr<SimUnitDevice>>& units);

@@ -1,9 +1,11 @@
 #include "sim/VirtualUnit.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <limits>
 #include <numbers>
+#include <utility>
 
 namespace map = UnitMemoryMap;
 
@@ -195,6 +197,19 @@ std::uint16_t VirtualUnit::rawReading(int channel) const {
     return static_cast<std::uint16_t>(std::clamp(std::lround(value), 0l, 4095l));
 }
 
+void VirtualUnit::setWandering(std::uint64_t seed, Clock clock) {
+    if (!clock) {
+        clock = [] {
+            return std::chrono::duration_cast<std::chrono::milliseconds>(
+                       std::chrono::steady_clock::now().time_since_epoch())
+                .count();
+        };
+    }
+    clock_ = std::move(clock);
+    wanderStart_ = clock_();
+    wander_ = std::make_unique<UnitWander>(seed);
+}
+
 UnitResponse VirtualUnit::handle(const std::uint8_t* report, std::size_t size) {
     Request request{};
     std::copy_n(report, std::min(size, request.size()), request.begin());
@@ -249,13 +264,19 @@ std::vector<UnitReport> VirtualUnit::applyFaults(std::vector<UnitReport> replies
 
 UnitReport VirtualUnit::statusReply() {
     UnitReport r = reply('G', 'S');
-    r[3] = live_.signalLevel;
-    r[4] = live_.rssi;
-    std::copy(live_.inputs.begin(), live_.inputs.end(), &r[5]);
+    std::optional<WanderValues> wandered;
+    if (wander_) {
+        wandered = wander_->at(clock_() - wanderStart_);
+    }
+    r[3] = wandered ? wandered->signalLevel : live_.signalLevel;
+    r[4] = wandered ? wandered->rssi : live_.rssi;
+    const auto& inputs = wandered ? wandered->inputs : live_.inputs;
+    std::copy(inputs.begin(), inputs.end(), &r[5]);
     r[8] = live_.relay;
     const UnitCalibration c = calibration();
     for (int ch = 0; ch < 2; ++ch) {
-        const std::uint16_t raw = rawReading(ch);
+        const std::uint16_t raw =
+            wandered && !live_.fixedRaw[ch] ? wandered->raw[ch] : rawReading(ch);
         writeBig(&r[9 + 2 * ch], 2, raw);
         writeBig(&r[17 + 4 * ch], 4,
                  static_cast<std::uint32_t>(calculatedValue(raw, c.offset[ch], c.k[ch], c.n[ch])));
@@ -264,7 +285,7 @@ UnitReport VirtualUnit::statusReply() {
     writeBig(&r[15], 2, live_.smsReceived);
     writeText(&r[25], 16, live_.phoneNumber);
     std::copy_n(live_.stateValues.begin(), 7, &r[55]);
-    r[62] = live_.networkState;
+    r[62] = wandered && wandered->searching ? 3 : live_.networkState;
     r[63] = live_.fixedCallFunction.value_or(callFunction());
     r[64] = live_.stateValues[7];
     ++statusCount_;

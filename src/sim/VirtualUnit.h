@@ -16,12 +16,15 @@
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "sim/UnitMemoryMap.h"
+#include "sim/UnitWander.h"
 
 // One report as it crosses the link, report ID byte first.
 using UnitReport = std::vector<std::uint8_t>;
@@ -144,8 +147,18 @@ public:
     const std::string& firmwareText() const { return firmware_; }
     void setFirmwareText(std::string text) { firmware_ = std::move(text); }
 
-    // The raw reading the status reply carries next for channel 0 or 1.
+    // The raw reading the status reply of a unit that does not wander
+    // carries next for channel 0 or 1.
     std::uint16_t rawReading(int channel) const;
+
+    // Milliseconds on a clock that only goes forward.
+    using Clock = std::function<std::int64_t()>;
+    // From now on the status reply carries the values of a UnitWander with
+    // this seed, timed by `clock` (the steady clock when empty) from this
+    // call on, instead of the live signal, RSSI and inputs; the network state
+    // is 3 while the wander says so, and fixed raw readings stay fixed. A
+    // demonstration run turns it on; a unit made by a test stays still.
+    void setWandering(std::uint64_t seed, Clock clock = {});
 
     // The requests received and the replies sent, in order: the most recent
     // TranscriptLimit of them, so that a long demonstration run stays small.
@@ -195,5 +208,8 @@ private:
     std::uint32_t statusCount_ = 0;
     std::uint32_t requestCount_ = 0;
     std::uint32_t replyCount_ = 0;
+    std::unique_ptr<UnitWander> wander_;
+    Clock clock_;
+    std::int64_t wanderStart_ = 0;
     std::deque<UnitTranscriptEntry> transcript_;
 };

@@ -13,12 +13,14 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "MonitorLines.h"
 #include "link/UnitAccess.h"
 #include "sim/SimDevices.h"
 #include "sim/SimHidPlatform.h"
@@ -98,9 +100,8 @@ TEST(CliTest, ADemoUnitSavedWrittenToAnotherAndItsMemoryReadBackIsTheSame) {
     EXPECT_EQ(read.err.back(), '\r');
 
     const QString trace = dir.filePath("trace.txt");
-    const Outcome write =
-        units.run({"--trace", trace, "--no-backup", "--unit", "BRV8-000002", "write-profile",
-                   profile});
+    const Outcome write = units.run(
+        {"--trace", trace, "--no-backup", "--unit", "BRV8-000002", "write-profile", profile});
     EXPECT_EQ(write.exit, cli::Done) << write.err;
     EXPECT_EQ(write.out.substr(0, 50), "gsmNumbers: written and confirmed by reading back\n");
     EXPECT_NE(write.out.find("phonebook: written and confirmed by reading back\n"),
@@ -166,6 +167,25 @@ TEST(CliTest, EachOutcomeHasItsExitStatusAndMessage) {
         {1, none, {"info", "x"}, cli::UsageError, "", "unexpected argument x\n", false},
         {1, none, {"read-profile"}, cli::UsageError, "", "read-profile needs a FILE\n", false},
         {1, none, {"--simulate=17", "info"}, cli::UsageError, "", "N from 0 to 16\n", false},
+        {1,
+         none,
+         {"monitor", "--interval", "49"},
+         cli::UsageError,
+         "",
+         "--interval takes MS from 50 to 60000\n",
+         false},
+        {1, none, {"monitor", "--interval", "60001"}, cli::UsageError, "", "from 50 to", false},
+        {1, none, {"monitor", "--samples", "0"}, cli::UsageError, "", "N of 1 or more\n", false},
+        {1, none, {"monitor", "--duration"}, cli::UsageError, "", "--duration takes", false},
+        {1, none, {"status", "--samples", "5"}, cli::UsageError, "", "unknown option", false},
+        {0,
+         none,
+         {"monitor", dir.filePath("none.csv")},
+         cli::NoUnit,
+         "",
+         "no unit is present\n",
+         false},
+        {1, none, {"monitor", nowhere}, cli::UsageError, "", "cannot write the samples to", false},
         {1, none, {"info", "--unit"}, cli::UsageError, "", "--unit takes one value", false},
         {1,
          none,
@@ -310,6 +330,69 @@ TEST(CliTest, EachOutcomeHasItsExitStatusAndMessage) {
         EXPECT_EQ(units.requestsSent() > 0, c.sends);
     }
     EXPECT_FALSE(QFile::exists(dir.filePath("cut.json")));
+    EXPECT_FALSE(QFile::exists(dir.filePath("none.csv")));
+}
+
+// Each reply's values in their columns, whatever the unit holds: a negative
+// value, a state byte that is not 1, counters at their ends.
+TEST(CliTest, MonitorWritesTheHeaderAndOneLinePerReply) {
+    Units units(1);
+    UnitLiveValues& live = units.unit(0).live();
+    live.signalLevel = 2;
+    live.rssi = 9;
+    live.networkState = 5;
+    live.inputs = {7, 0, 255};
+    live.relay = 1;
+    live.fixedRaw = {std::uint16_t{100}, std::uint16_t{4095}};
+    live.smsSent = 3;
+    live.smsReceived = 65535;
+    units.unit(0).setCalibration({{244, 10000}, {-500000, 0}, {0, 0}, {0, 0}});
+
+    const Outcome run = units.run({"monitor", "--interval", "50", "--samples", "20"}, true);
+    EXPECT_EQ(run.exit, cli::Done) << run.err;
+    const QStringList lines = csvLines(QByteArray::fromStdString(run.out));
+    ASSERT_EQ(lines.size(), 21) << run.out;
+    EXPECT_EQ(lines[0], CsvHeader);
+    for (qsizetype k = 1; k < lines.size(); ++k) {
+        EXPECT_TRUE(isSampleLine(lines[k])) << lines[k].toStdString();
+        EXPECT_TRUE(lines[k].endsWith(QStringLiteral(",2,9,5,1,0,1,1,100,-47.5600,3,65535")))
+            << lines[k].toStdString();
+    }
+    EXPECT_EQ(units.requestsSent(), 20u);
+    EXPECT_NE(run.err.find("\r20 samples, unit present"), std::string::npos) << run.err;
+}
+
+// The unit leaves at its sixth request and is plugged in again: the run
+// says so and goes on with the same unit.
+TEST(CliTest, MonitorWaitsForTheUnitThatLeft) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("samples.csv");
+    Units units(1);
+    units.unit(0).behaviour().unplugAtRequest = 6;
+    QTimer replug;
+    QObject::connect(&replug, &QTimer::timeout, [&] {
+        if (!units.devices[0]->plugged()) {
+            units.devices[0]->plug();
+            replug.stop();
+        }
+    });
+    replug.start(20);
+
+    const Outcome run = units.run({"monitor", "--interval", "50", "--samples", "12", path}, true);
+    EXPECT_EQ(run.exit, cli::Done) << run.err;
+    EXPECT_EQ(run.out, "");
+    const std::size_t left =
+        run.err.find("brevalon-cli: the unit BRV8-000001 left; waiting for it to come back\n");
+    const std::size_t back = run.err.find("brevalon-cli: the unit BRV8-000001 is back\n");
+    ASSERT_NE(left, std::string::npos) << run.err;
+    ASSERT_NE(back, std::string::npos) << run.err;
+    EXPECT_LT(left, back);
+    EXPECT_NE(run.err.find("5 samples, unit absent", left), std::string::npos) << run.err;
+    const QStringList lines = csvLines(readFile(path));
+    ASSERT_EQ(lines.size(), 13);
+    for (qsizetype k = 1; k < lines.size(); ++k) {
+        EXPECT_TRUE(isSampleLine(lines[k])) << lines[k].toStdString();
+    }
 }
 
 TEST(CliTest, ListsStatusAndHelpWithoutAUnitToChoose) {
