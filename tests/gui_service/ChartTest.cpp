@@ -123,6 +123,17 @@ TEST_F(ChartTest, TheUnitLeavingBreaksTheTraces) {
     EXPECT_TRUE(drawn->pointText(889).contains(QStringLiteral("Signal 4, RSSI 21, HOME_NETWORK")))
         << drawn->pointText(889).toStdString();
     EXPECT_EQ(drawn->pointText(100), QString());
+
+    // Each check box shows or hides its lane.
+    const std::pair<const char*, StatusChart::Lane> boxes[] = {
+        {"cbChartSignal", StatusChart::Lane::Signal},
+        {"cbChartAnalog", StatusChart::Lane::Analog},
+        {"cbChartRaw", StatusChart::Lane::Raw},
+        {"cbChartInputs", StatusChart::Lane::Inputs}};
+    for (const auto& [name, lane] : boxes) {
+        control<QCheckBox>(&chart(), name)->click();
+        EXPECT_FALSE(drawn->laneShown(lane)) << name;
+    }
 }
 
 }  // namespace
