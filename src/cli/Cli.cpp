@@ -75,6 +75,8 @@ const char Usage[] =
     "                  FILE, one line each\n"
     "  --unit SERIAL   the unit with this serial number; needed when several are\n"
     "                  present\n"
+    "  --path PATH     the unit with this device path (list's third column), for\n"
+    "                  units that --unit cannot tell apart\n"
     "  --no-backup     write-profile and restore keep no history entry of what the\n"
     "                  unit held before\n"
     "  -h, --help      show this text, as the command help does\n"
@@ -124,6 +126,8 @@ struct Options {
     std::optional<int> simulatedUnits;
     std::optional<QString> traceFile;
     std::optional<QString> unit;
+    // The device path of the unit, as `list` shows it.
+    std::optional<QString> path;
     const CommandName* command = nullptr;
     std::optional<QString> file;
     bool noBackup = false;
@@ -258,8 +262,9 @@ std::optional<int> parse(const QStringList& arguments, Options& o, Session& sess
                 return session.usageError(
                     QStringLiteral("--simulate=N takes N from 0 to %1").arg(MaxDemoUnits));
             }
-        } else if (arg == u"--trace" || arg == u"--unit") {
-            std::optional<QString>& value = arg == u"--trace" ? o.traceFile : o.unit;
+        } else if (arg == u"--trace" || arg == u"--unit" || arg == u"--path") {
+            std::optional<QString>& value =
+                arg == u"--trace" ? o.traceFile : (arg == u"--unit" ? o.unit : o.path);
             if (value || k + 1 == arguments.size()) {
                 return session.usageError(
                     QStringLiteral("%1 takes one value, given once").arg(arg));
@@ -315,16 +320,35 @@ QString listLine(const UnitListing& unit) {
 
 // The unit the command talks to, or nothing after saying why there is none.
 std::optional<std::size_t> chooseUnit(const std::vector<UnitListing>& units,
-                                      const std::optional<QString>& serial, Session& session) {
-    if (serial) {
-        for (std::size_t i = 0; i < units.size(); ++i) {
-            if (units[i].serial == *serial) {
-                return i;
-            }
+                                      const std::optional<QString>& serial,
+                                      const std::optional<QString>& path, Session& session) {
+    std::vector<std::size_t> matching;
+    for (std::size_t i = 0; i < units.size(); ++i) {
+        if ((!serial || units[i].serial == *serial) && (!path || units[i].path == *path)) {
+            matching.push_back(i);
         }
+    }
+    if (matching.size() == 1) {
+        return matching.front();
+    }
+    if (matching.size() > 1 && (serial || path)) {
+        // Several units answer to one serial number (or none): one of them
+        // could be written in the other's place.
+        QStringList paths;
+        for (const std::size_t i : matching) {
+            paths << units[i].path;
+        }
+        session.message(
+            QStringLiteral("%1 units have the serial number \"%2\" and cannot be told apart by "
+                           "--unit: %3; pick one with --path PATH")
+                .arg(matching.size())
+                .arg(units[matching.front()].serial, paths.join(QStringLiteral(", "))));
+        return std::nullopt;
+    }
+    if (path) {
+        session.message(QStringLiteral("no unit with the device path %1 is present").arg(*path));
+    } else if (serial) {
         session.message(QStringLiteral("no unit with serial number %1 is present").arg(*serial));
-    } else if (units.size() == 1) {
-        return 0;
     } else if (units.empty()) {
         session.message(QStringLiteral("no unit is present"));
         return std::nullopt;
@@ -698,7 +722,8 @@ int execute(const Options& o, Session& session, HidPlatform* systemPlatform, QIO
         }
         return Done;
     }
-    const std::optional<std::size_t> chosen = chooseUnit(connection.units(), o.unit, session);
+    const std::optional<std::size_t> chosen =
+        chooseUnit(connection.units(), o.unit, o.path, session);
     if (!chosen) {
         return NoUnit;
     }

@@ -14,10 +14,11 @@ std::string hex4(std::uint16_t value) {
     return text;
 }
 
-SimDeviceDescription unitDescription(const std::string& serial) {
+SimDeviceDescription unitDescription(const std::string& serial, const std::string& port) {
     SimDeviceDescription desc;
     desc.path = "\\\\?\\hid#vid_" + hex4(UnitVendorId) + "&pid_" + hex4(UnitProductId) + "#" +
-                serial + "#{4d1e55b2-f16f-11cf-88cb-001111000030}";
+                serial + (port.empty() ? "" : "&" + port) +
+                "#{4d1e55b2-f16f-11cf-88cb-001111000030}";
     desc.attributes = {sizeof(HidAttributes), UnitVendorId, UnitProductId, UnitVersion};
     // One vendor-defined collection with a 64-byte input and output report
     // without report ID, and no feature report.
@@ -44,11 +45,12 @@ SimDeviceDescription unitDescription(const std::string& serial) {
 
 }  // namespace
 
-SimUnitDevice::SimUnitDevice(SimHidPlatform& platform, std::string serial, std::uint64_t seed)
+SimUnitDevice::SimUnitDevice(SimHidPlatform& platform, std::string serial, std::uint64_t seed,
+                             const std::string& port)
     : platform_(platform),
       serial_(std::move(serial)),
       unit_(std::make_shared<VirtualUnit>(seed)),
-      description_(unitDescription(serial_)) {
+      description_(unitDescription(serial_, port)) {
     description_.responder = [unit = unit_, &platform,
                               path = description_.path](const UnitReport& report) {
         const UnitResponse response = unit->handle(report);

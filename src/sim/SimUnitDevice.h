@@ -21,9 +21,12 @@ inline constexpr std::uint16_t UnitVersion = 0x0302;
 
 class SimUnitDevice {
 public:
-    // Attaches a new unit with this serial number; units beside each other
-    // need distinct serial numbers. `seed` drives the noise of its readings.
-    SimUnitDevice(SimHidPlatform& platform, std::string serial, std::uint64_t seed = 1);
+    // Attaches a new unit with this serial number. `seed` drives the noise of
+    // its readings. Units beside each other need distinct serial numbers, or
+    // distinct `port`s: two units with one serial number on two ports have
+    // two paths, as on a hub.
+    SimUnitDevice(SimHidPlatform& platform, std::string serial, std::uint64_t seed = 1,
+                  const std::string& port = {});
 
     // The device stays attached: the platform keeps the unit alive while it
     // lists it or has it scheduled to come back.

@@ -272,6 +272,47 @@ TEST(CliTest, EachOutcomeHasItsExitStatusAndMessage) {
          "",
          noAccessMessage(QStringLiteral("Brevalon 8")).toStdString(),
          false},
+        {1,
+         [](Units& u) {
+             u.devices.push_back(
+                 std::make_unique<SimUnitDevice>(u.platform, "BRV8-000001", 2, "2"));
+         },
+         {"--unit", "BRV8-000001", "info"},
+         cli::NoUnit,
+         "",
+         "2 units have the serial number \"BRV8-000001\" and cannot be told apart by --unit: "
+         "\\\\?\\hid#vid_",
+         false},
+        {0,
+         [](Units& u) {
+             for (const char* port : {"1", "2"}) {
+                 u.devices.push_back(std::make_unique<SimUnitDevice>(u.platform, "", 1, port));
+             }
+         },
+         {"--unit", "", "info"},
+         cli::NoUnit,
+         "",
+         "2 units have the serial number \"\" and cannot be told apart by --unit",
+         false},
+        {1,
+         [](Units& u) {
+             u.devices.push_back(
+                 std::make_unique<SimUnitDevice>(u.platform, "BRV8-000001", 2, "2"));
+         },
+         {"--path",
+          "\\\\?\\hid#vid_B8E0&pid_0008#BRV8-000001&2#{4d1e55b2-f16f-11cf-88cb-001111000030}",
+          "info"},
+         cli::Done,
+         "firmware: BRV8 FW 3.02 02.12.2016\nserial: BRV8-000001\n",
+         "",
+         true},
+        {1,
+         none,
+         {"--path", "/dev/hidraw9", "info"},
+         cli::NoUnit,
+         "",
+         "no unit with the device path /dev/hidraw9 is present\n  BRV8-000001\t",
+         false},
         {2,
          none,
          {"--unit", "BRV8-000002", "info"},
