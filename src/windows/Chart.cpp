@@ -44,8 +44,9 @@ TfrmChart::TfrmChart(TMainLink& main, QWidget* parent)
         {ui_->cbChartAnalog, StatusChart::Lane::Analog},
         {ui_->cbChartRaw, StatusChart::Lane::Raw},
         {ui_->cbChartInputs, StatusChart::Lane::Inputs}};
-    for (const auto& [box, lane] : lanes) {
-        connect(box, &QCheckBox::toggled, this,
+    for (const auto& choice : lanes) {
+        const StatusChart::Lane lane = choice.second;
+        connect(choice.first, &QCheckBox::toggled, this,
                 [this, lane](bool shown) { ui_->chartStatus->setLaneShown(lane, shown); });
     }
     connect(ui_->cmbChartSpan, &QComboBox::currentIndexChanged, this,
