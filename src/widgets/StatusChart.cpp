@@ -59,16 +59,20 @@ void drawTrace(QPainter& painter, const std::vector<ChartColumn>& columns, Trace
         }
         const double x = left + static_cast<double>(index) + 0.5;
         const monitor::TraceRange& range = column.range(trace);
-        if (previous != nullptr && !column.startsRun) {
+        const bool joined = previous != nullptr && !column.startsRun;
+        if (joined) {
             const double y = scale.y(previous->range(trace).last);
             lines.emplace_back(previousX, y, x, y);
             lines.emplace_back(x, y, x, scale.y(range.first));
         }
         const double top = scale.y(range.max);
         const double bottom = scale.y(range.min);
-        // A column of one value still shows as a pixel.
-        lines.emplace_back(x, top - (top == bottom ? 0.5 : 0), x,
-                           bottom + (top == bottom ? 0.5 : 0));
+        if (top != bottom) {
+            lines.emplace_back(x, top, x, bottom);
+        } else if (!joined) {
+            // A column of one value with nothing to its left still shows.
+            lines.emplace_back(x - 0.5, top, x + 0.5, top);
+        }
         previous = &column;
         previousX = x;
     }
