@@ -20,6 +20,8 @@
 
 #include "cli/Monitor.h"
 #include "cli/UnitConnection.h"
+#include "cli/UnitWorker.h"
+#include "hid/SharedHidPlatform.h"
 #include "hid/platform/SystemHidPlatform.h"
 #include "link/CsvRecorder.h"
 #include "link/QtUiThread.h"
@@ -38,8 +40,8 @@ namespace cli {
 namespace {
 
 const char Usage[] =
-    "Usage: brevalon-cli [--simulate[=N]] [--trace FILE] [--unit SERIAL] [--no-backup]\n"
-    "                    COMMAND [ARG]\n"
+    "Usage: brevalon-cli [--simulate[=N]] [--trace FILE] [--unit SERIAL | --path PATH |\n"
+    "                    --all] [--no-backup] COMMAND [ARG]\n"
     "       brevalon-cli [--simulate[=N]] [--trace FILE] [--unit SERIAL] monitor\n"
     "                    [--interval MS] [--samples N] [--duration SECONDS] [FILE]\n"
     "\n"
@@ -77,6 +79,11 @@ const char Usage[] =
     "                  present\n"
     "  --path PATH     the unit with this device path (list's third column), for\n"
     "                  units that --unit cannot tell apart\n"
+    "  --all           info, status, read-profile, write-profile, verify-profile and\n"
+    "                  read-memory on every unit present at once, each output line\n"
+    "                  starting with the unit's serial number; read-profile and\n"
+    "                  read-memory take a FOLDER and write SERIAL.json or SERIAL.bin\n"
+    "                  into it; the exit status is the highest of the units'\n"
     "  --no-backup     write-profile and restore keep no history entry of what the\n"
     "                  unit held before\n"
     "  -h, --help      show this text, as the command help does\n"
@@ -107,19 +114,21 @@ struct CommandName {
     const char* name;
     Command command;
     bool takesFile;
+    // Takes --all.
+    bool everyUnit;
 };
 
 constexpr std::array<CommandName, 10> Commands{{
-    {"list", Command::List, false},
-    {"info", Command::Info, false},
-    {"status", Command::Status, false},
-    {"read-profile", Command::ReadProfile, true},
-    {"write-profile", Command::WriteProfile, true},
-    {"verify-profile", Command::VerifyProfile, true},
-    {"read-memory", Command::ReadMemory, true},
-    {"history", Command::History, false},
-    {"restore", Command::Restore, true},
-    {"monitor", Command::Monitor, true},
+    {"list", Command::List, false, false},
+    {"info", Command::Info, false, true},
+    {"status", Command::Status, false, true},
+    {"read-profile", Command::ReadProfile, true, true},
+    {"write-profile", Command::WriteProfile, true, true},
+    {"verify-profile", Command::VerifyProfile, true, true},
+    {"read-memory", Command::ReadMemory, true, true},
+    {"history", Command::History, false, true},
+    {"restore", Command::Restore, true, false},
+    {"monitor", Command::Monitor, true, false},
 }};
 
 struct Options {
@@ -131,7 +140,7 @@ struct Options {
     const CommandName* command = nullptr;
     std::optional<QString> file;
     bool noBackup = false;
-    // history: every unit's.
+    // Every unit: in parallel, or for history every unit's entries.
     bool all = false;
     MonitorSettings monitor;
 };
@@ -140,7 +149,9 @@ struct Options {
 // of the messages.
 class Session {
 public:
-    explicit Session(Streams& streams) : streams_(streams) {}
+    // `unit`, when given, is named in every message: one of several units'.
+    explicit Session(Streams& streams, QString unit = {})
+        : streams_(streams), unit_(std::move(unit)) {}
 
     void result(const QString& text) { result(text.toUtf8()); }
     void result(const QByteArray& bytes) {
@@ -150,7 +161,13 @@ public:
 
     void message(const QString& text) {
         endProgress();
-        streams_.err.write((QStringLiteral("brevalon-cli: ") + text + u'\n').toUtf8());
+        const QString unit = unit_.isEmpty() ? QString() : unit_ + QStringLiteral(": ");
+        streams_.err.write((QStringLiteral("brevalon-cli: ") + unit + text + u'\n').toUtf8());
+    }
+    // Messages as another session wrote them.
+    void error(const QByteArray& bytes) {
+        endProgress();
+        streams_.err.write(bytes);
     }
     // A line that belongs to the message before it.
     void detail(const QString& text) {
@@ -195,6 +212,7 @@ public:
 
 private:
     Streams& streams_;
+    QString unit_;
     qsizetype progressWidth_ = 0;
 };
 
@@ -272,8 +290,7 @@ std::optional<int> parse(const QStringList& arguments, Options& o, Session& sess
             value = arguments[++k];
         } else if (arg == u"--no-backup") {
             o.noBackup = true;
-        } else if (arg == u"--all" && o.command != nullptr &&
-                   o.command->command == Command::History) {
+        } else if (arg == u"--all") {
             o.all = true;
         } else if (o.command != nullptr && o.command->command == Command::Monitor &&
                    (arg == u"--interval" || arg == u"--samples" || arg == u"--duration")) {
@@ -299,6 +316,15 @@ std::optional<int> parse(const QStringList& arguments, Options& o, Session& sess
     if (o.command == nullptr) {
         return session.usageError(QStringLiteral("no command given"));
     }
+    if (o.all && !o.command->everyUnit) {
+        return session.usageError(
+            QStringLiteral("--all is not an option of %1").arg(QLatin1StringView(o.command->name)));
+    }
+    if (o.all && (o.unit || o.path) && o.command->command != Command::History) {
+        return session.usageError(
+            QStringLiteral("--all runs on every unit; leave out %1")
+                .arg(o.unit ? QStringLiteral("--unit") : QStringLiteral("--path")));
+    }
     if (o.command->command == Command::Monitor && !o.file) {
         o.file = QStringLiteral("-");
     }
@@ -318,6 +344,28 @@ QString listLine(const UnitListing& unit) {
              unit.mayOpen ? QStringLiteral("ok") : QStringLiteral("no-access"));
 }
 
+// Several units answer to one serial number (or none): one of them could be
+// written in the other's place.
+void sayAlike(const std::vector<UnitListing>& units, const std::vector<std::size_t>& alike,
+              Session& session) {
+    QStringList paths;
+    for (const std::size_t i : alike) {
+        paths << units[i].path;
+    }
+    const QString serial = units[alike.front()].serial;
+    const QString who =
+        serial.isEmpty()
+            ? (alike.size() == 1
+                   ? QStringLiteral("a unit without a serial number")
+                   : QStringLiteral("%1 units without a serial number").arg(alike.size()))
+            : QStringLiteral("%1 units with the serial number \"%2\"")
+                  .arg(alike.size())
+                  .arg(serial);
+    session.message(
+        QStringLiteral("%1 cannot be told apart by --unit: %2; pick one with --path PATH")
+            .arg(who, paths.join(QStringLiteral(", "))));
+}
+
 // The unit the command talks to, or nothing after saying why there is none.
 std::optional<std::size_t> chooseUnit(const std::vector<UnitListing>& units,
                                       const std::optional<QString>& serial,
@@ -332,17 +380,7 @@ std::optional<std::size_t> chooseUnit(const std::vector<UnitListing>& units,
         return matching.front();
     }
     if (matching.size() > 1 && (serial || path)) {
-        // Several units answer to one serial number (or none): one of them
-        // could be written in the other's place.
-        QStringList paths;
-        for (const std::size_t i : matching) {
-            paths << units[i].path;
-        }
-        session.message(
-            QStringLiteral("%1 units have the serial number \"%2\" and cannot be told apart by "
-                           "--unit: %3; pick one with --path PATH")
-                .arg(matching.size())
-                .arg(units[matching.front()].serial, paths.join(QStringLiteral(", "))));
+        sayAlike(units, matching, session);
         return std::nullopt;
     }
     if (path) {
@@ -673,6 +711,136 @@ std::optional<profile::UnitProfile> profileToUse(const QString& path, bool forWr
     return std::nullopt;
 }
 
+// The command on `unit`, opened on `connection`.
+int onUnit(const Options& o, UnitConnection& connection, const UnitListing& unit,
+           const std::optional<profile::UnitProfile>& file, Output& output, Session& session) {
+    const Command command = o.command->command;
+    if (command == Command::Monitor) {
+        return monitorUnit(connection, unit, o, session);
+    }
+    profile::UnitExchange& exchange = connection.exchange();
+    switch (command) {
+        case Command::Info:
+            return info(exchange, unit, session);
+        case Command::Status:
+            return status(exchange, session);
+        case Command::ReadProfile:
+            return readProfile(exchange, unit, output, session);
+        case Command::WriteProfile:
+        case Command::Restore: {
+            if (command == Command::Restore) {
+                warnOfAnotherUnit(*file, unit, session);
+            }
+            const auto reason = command == Command::Restore
+                                    ? profile::BackupReason::BeforeRestore
+                                    : profile::BackupReason::BeforeProfileWrite;
+            if (!o.noBackup) {
+                if (const std::optional<int> exit = backUp(exchange, unit, reason, session)) {
+                    return *exit;
+                }
+            }
+            return writeProfile(exchange, *file, session);
+        }
+        case Command::VerifyProfile:
+            return verifyProfile(exchange, unit, *file, session);
+        case Command::ReadMemory:
+            return readMemory(exchange, output, session);
+        case Command::List:
+        case Command::History:
+        case Command::Monitor:
+            break;
+    }
+    return Done;
+}
+
+// Each line of `bytes` with `prefix` before it.
+QByteArray prefixLines(const QByteArray& bytes, const QByteArray& prefix) {
+    QByteArray lines;
+    for (const QByteArray& line : bytes.split('\n')) {
+        if (!line.isEmpty()) {
+            lines += prefix + line + '\n';
+        }
+    }
+    return lines;
+}
+
+// The units present now, or nothing after saying why they cannot all be
+// worked on: none, or some that no serial number tells apart, whose files
+// and history would be mixed up.
+std::optional<std::vector<UnitListing>> everyUnit(SharedHidPlatform& platforms, Session& session) {
+    const std::unique_ptr<HidPlatform> platform = platforms.view();
+    QtUiThread uiThread;
+    const UnitConnection connection(*platform, uiThread, nullptr);
+    const std::vector<UnitListing>& units = connection.units();
+    if (units.empty()) {
+        session.message(QStringLiteral("no unit is present"));
+        return std::nullopt;
+    }
+    bool apart = true;
+    for (std::size_t i = 0; i < units.size(); ++i) {
+        std::vector<std::size_t> alike;
+        for (std::size_t j = 0; j < units.size(); ++j) {
+            if (units[j].serial == units[i].serial) {
+                alike.push_back(j);
+            }
+        }
+        if ((alike.size() > 1 && alike.front() == i) || units[i].serial.isEmpty()) {
+            sayAlike(units, alike, session);
+            apart = false;
+        }
+    }
+    if (!apart) {
+        return std::nullopt;
+    }
+    return units;
+}
+
+// The command on every unit at once, each on a thread of its own; their
+// results and messages, each line naming its unit, in the order of the
+// units. The exit status is the highest of the units'.
+int onEveryUnit(const Options& o, const std::optional<profile::UnitProfile>& file,
+                HidPlatform& platform, TTraceWriter* trace, Session& session) {
+    const Command command = o.command->command;
+    const bool toFolder = command == Command::ReadProfile || command == Command::ReadMemory;
+    const QString suffix =
+        command == Command::ReadProfile ? QStringLiteral(".json") : QStringLiteral(".bin");
+    if (toFolder && (*o.file == u"-" || !QDir().mkpath(*o.file))) {
+        session.message(QStringLiteral("%1 --all needs a folder to write each unit's file to; "
+                                       "\"%2\" cannot be one")
+                            .arg(QLatin1StringView(o.command->name), nativePath(*o.file)));
+        return UsageError;
+    }
+    SharedHidPlatform platforms(platform);
+    const std::optional<std::vector<UnitListing>> units = everyUnit(platforms, session);
+    if (!units) {
+        return NoUnit;
+    }
+    std::vector<std::unique_ptr<UnitWorker>> workers;
+    for (const UnitListing& unit : *units) {
+        const QString path =
+            toFolder
+                ? QDir(*o.file).filePath(profile::UnitHistory::folderName(unit.serial) + suffix)
+                : QString();
+        workers.push_back(std::make_unique<UnitWorker>(
+            platforms, unit, trace, [&o, &file, unit, path](UnitConnection& c, Streams& s) {
+                Session unitSession(s, unit.serial);
+                Output output;
+                if (!path.isEmpty() && !output.open(path, unitSession)) {
+                    return int(UsageError);
+                }
+                return onUnit(o, c, unit, file, output, unitSession);
+            }));
+    }
+    int exit = Done;
+    for (const std::unique_ptr<UnitWorker>& worker : workers) {
+        worker->join();
+        session.result(prefixLines(worker->out(), worker->unit().serial.toUtf8() + '\t'));
+        session.error(worker->err());
+        exit = std::max(exit, worker->exit());
+    }
+    return exit;
+}
+
 int execute(const Options& o, Session& session, HidPlatform* systemPlatform, QIODevice* input) {
     const Command command = o.command->command;
     // What needs no unit comes first, so that a refusal sends nothing.
@@ -684,7 +852,7 @@ int execute(const Options& o, Session& session, HidPlatform* systemPlatform, QIO
         }
     }
     Output output;
-    if ((command == Command::ReadProfile || command == Command::ReadMemory) &&
+    if ((command == Command::ReadProfile || command == Command::ReadMemory) && !o.all &&
         !output.open(*o.file, session)) {
         return UsageError;
     }
@@ -714,8 +882,12 @@ int execute(const Options& o, Session& session, HidPlatform* systemPlatform, QIO
             return UsageError;
         }
     }
+    TTraceWriter* const traceTo = o.traceFile ? &trace : nullptr;
+    if (o.all && command != Command::History) {
+        return onEveryUnit(o, file, platform, traceTo, session);
+    }
     QtUiThread uiThread;
-    UnitConnection connection(platform, uiThread, o.traceFile ? &trace : nullptr);
+    UnitConnection connection(platform, uiThread, traceTo);
     if (command == Command::List) {
         for (const UnitListing& unit : connection.units()) {
             session.result(listLine(unit));
@@ -749,43 +921,7 @@ int execute(const Options& o, Session& session, HidPlatform* systemPlatform, QIO
         session.message(noAccessMessage(unit.displayName()));
         return NoUnit;
     }
-    if (command == Command::Monitor) {
-        return monitorUnit(connection, unit, o, session);
-    }
-    profile::UnitExchange& exchange = connection.exchange();
-    switch (command) {
-        case Command::List:
-            break;
-        case Command::Info:
-            return info(exchange, unit, session);
-        case Command::Status:
-            return status(exchange, session);
-        case Command::ReadProfile:
-            return readProfile(exchange, unit, output, session);
-        case Command::WriteProfile:
-        case Command::Restore: {
-            if (command == Command::Restore) {
-                warnOfAnotherUnit(*file, unit, session);
-            }
-            const auto reason = command == Command::Restore
-                                    ? profile::BackupReason::BeforeRestore
-                                    : profile::BackupReason::BeforeProfileWrite;
-            if (!o.noBackup) {
-                if (const std::optional<int> exit = backUp(exchange, unit, reason, session)) {
-                    return *exit;
-                }
-            }
-            return writeProfile(exchange, *file, session);
-        }
-        case Command::VerifyProfile:
-            return verifyProfile(exchange, unit, *file, session);
-        case Command::ReadMemory:
-            return readMemory(exchange, output, session);
-        case Command::History:
-        case Command::Monitor:
-            break;
-    }
-    return Done;
+    return onUnit(o, connection, unit, file, output, session);
 }
 
 }  // namespace

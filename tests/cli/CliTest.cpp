@@ -280,7 +280,7 @@ TEST(CliTest, EachOutcomeHasItsExitStatusAndMessage) {
          {"--unit", "BRV8-000001", "info"},
          cli::NoUnit,
          "",
-         "2 units have the serial number \"BRV8-000001\" and cannot be told apart by --unit: "
+         "2 units with the serial number \"BRV8-000001\" cannot be told apart by --unit: "
          "\\\\?\\hid#vid_",
          false},
         {0,
@@ -292,7 +292,7 @@ TEST(CliTest, EachOutcomeHasItsExitStatusAndMessage) {
          {"--unit", "", "info"},
          cli::NoUnit,
          "",
-         "2 units have the serial number \"\" and cannot be told apart by --unit",
+         "2 units without a serial number cannot be told apart by --unit",
          false},
         {1,
          [](Units& u) {
@@ -351,6 +351,37 @@ TEST(CliTest, EachOutcomeHasItsExitStatusAndMessage) {
          "  gsmNumbers: gsmNumbers[0] to gsmNumbers[3] written; gsmNumbers[4] sent but not "
          "acknowledged; gsmNumbers[5] not written\n  smsTexts: not written\n",
          true},
+        {2,
+         [](Units& u) { u.unit(1).behaviour().unplugAtRequest = 1; },
+         {"--all", "info"},
+         cli::NotAnswering,
+         "BRV8-000001\tfirmware: BRV8 FW 3.02 02.12.2016\nBRV8-000001\tserial: BRV8-000001\n",
+         "brevalon-cli: BRV8-000002: the unit left while reading firmware\n",
+         true},
+        {1, none, {"--all", "monitor"}, cli::UsageError, "", "not an option of monitor", false},
+        {1, none, {"restore", "latest", "--all"}, cli::UsageError, "", "not an option of", false},
+        {1, none, {"--all", "--unit", "BRV8-000001", "info"}, cli::UsageError, "", "--unit", false},
+        {1, none, {"--all", "read-memory", "-"}, cli::UsageError, "", "needs a folder", false},
+        {0, none, {"--all", "status"}, cli::NoUnit, "", "no unit is present\n", false},
+        {2,
+         [](Units& u) {
+             u.devices.push_back(std::make_unique<SimUnitDevice>(u.platform, "", 1, "3"));
+         },
+         {"--all", "info"},
+         cli::NoUnit,
+         "",
+         "a unit without a serial number cannot be told apart by --unit: \\\\?\\hid#",
+         false},
+        {1,
+         [](Units& u) {
+             u.devices.push_back(
+                 std::make_unique<SimUnitDevice>(u.platform, "BRV8-000001", 2, "2"));
+         },
+         {"--all", "status"},
+         cli::NoUnit,
+         "",
+         "2 units with the serial number \"BRV8-000001\" cannot be told apart",
+         false},
         {1,
          [](Units& u) { u.unit(0).behaviour().unplugAtRequest = 1; },
          {"status"},
@@ -561,6 +592,54 @@ TEST(CliTest, TheHistoryKeepsWhatAWriteChangesAndRestoresIt) {
     EXPECT_NE(blocked.err.find("cannot create the history folder"), std::string::npos)
         << blocked.err;
     EXPECT_EQ(fresh.requestsSent(), 0u);
+}
+
+// Eight units at once, each answering after 1 ms: each unit's file holds its
+// own memory, the trace keeps each unit's requests in the order sent to it,
+// and every unit holds the profile afterwards.
+TEST(CliTest, EveryUnitIsReadAndWrittenAtOnce) {
+    QTemporaryDir dir;
+    Units units(8);
+    for (std::size_t k = 0; k < units.devices.size(); ++k) {
+        units.unit(k).behaviour().latencyMs = 1;
+        units.unit(k).setGsmNumber(1, "06000000" + std::to_string(k));
+    }
+    const QString images = dir.filePath("images");
+    ASSERT_EQ(units.run({"--all", "read-memory", images}).exit, cli::Done);
+    for (std::size_t k = 0; k < units.devices.size(); ++k) {
+        const QString serial = QString::fromStdString(units.devices[k]->serial());
+        EXPECT_EQ(readFile(QDir(images).filePath(serial + ".bin")), memoryOf(units.unit(k)));
+    }
+
+    const QString profile = dir.filePath("unit1.json");
+    ASSERT_EQ(units.run({"--unit", "BRV8-000001", "read-profile", profile}).exit, cli::Done);
+    const QString trace = dir.filePath("trace.txt");
+    const std::size_t before = units.platform.transcript().size();
+    const Outcome write = units.run({"--trace", trace, "--all", "write-profile", profile});
+    EXPECT_EQ(write.exit, cli::Done) << write.err;
+    const QStringList lines = QString::fromUtf8(write.out).split(u'\n', Qt::SkipEmptyParts);
+    EXPECT_EQ(lines.size(), 8 * 8);
+    for (std::size_t k = 0; k < units.devices.size(); ++k) {
+        SCOPED_TRACE(k);
+        EXPECT_EQ(memoryOf(units.unit(k)), memoryOf(units.unit(0)));
+        const QString serial = QString::fromStdString(units.devices[k]->serial());
+        EXPECT_EQ(lines.filter(QRegularExpression(u'^' + serial + u'\t')).size(), 8);
+        QStringList sent;
+        const std::vector<SimTranscriptLine> transcript = units.platform.transcript();
+        for (std::size_t i = before; i < transcript.size(); ++i) {
+            if (transcript[i].direction == '>' && transcript[i].path == units.devices[k]->path()) {
+                sent << QString::fromStdString(transcript[i].text()).section(u' ', 1);
+            }
+        }
+        QStringList traced;
+        for (const QString& line : QString::fromUtf8(readFile(trace)).split(u'\n')) {
+            if (line.section(u' ', 1, 2) == serial + QStringLiteral(" >")) {
+                traced << line.section(u' ', 2);
+            }
+        }
+        EXPECT_GT(sent.size(), 100);
+        EXPECT_EQ(traced, sent);
+    }
 }
 
 TEST(CliTest, TheProgramRunsOnItsOwnWithVirtualUnits) {
