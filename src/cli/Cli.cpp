@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "cli/Monitor.h"
+#include "cli/Provision.h"
 #include "cli/UnitConnection.h"
 #include "cli/UnitWorker.h"
 #include "hid/SharedHidPlatform.h"
@@ -44,6 +45,8 @@ const char Usage[] =
     "                    --all] [--no-backup] COMMAND [ARG]\n"
     "       brevalon-cli [--simulate[=N]] [--trace FILE] [--unit SERIAL] monitor\n"
     "                    [--interval MS] [--samples N] [--duration SECONDS] [FILE]\n"
+    "       brevalon-cli [--simulate[=N]] [--trace FILE] provision PROFILE\n"
+    "                    [--sites CSV] [--report FILE] [--count N] [--no-backup]\n"
     "\n"
     "Sets up a Brevalon 8 unit attached by USB, for scripts and for provisioning\n"
     "many units.\n"
@@ -64,6 +67,13 @@ const char Usage[] =
     "  restore ENTRY        write a history entry (a file name from history, latest\n"
     "                       or latest-before-format) to the unit, read it back and\n"
     "                       compare\n"
+    "  provision PROFILE    every unit present and every unit plugged in afterwards,\n"
+    "                       several at once: a backup, the profile written, read\n"
+    "                       back and compared; PASS or FAIL, one line per unit;\n"
+    "                       until --count N units are done or Ctrl-C (a second\n"
+    "                       Ctrl-C stops at once). --sites CSV fills the profile's\n"
+    "                       {{name}} placeholders from one row per unit; --report\n"
+    "                       FILE appends one JSON line per unit\n"
     "  monitor [FILE]       the unit's status every --interval MS (100 by default, 50\n"
     "                       to 60000) as CSV, one line per reply, to FILE (\"-\", the\n"
     "                       default, for standard output), until --samples N lines,\n"
@@ -108,6 +118,7 @@ enum class Command {
     History,
     Restore,
     Monitor,
+    Provision,
 };
 
 struct CommandName {
@@ -118,7 +129,7 @@ struct CommandName {
     bool everyUnit;
 };
 
-constexpr std::array<CommandName, 10> Commands{{
+constexpr std::array<CommandName, 11> Commands{{
     {"list", Command::List, false, false},
     {"info", Command::Info, false, true},
     {"status", Command::Status, false, true},
@@ -129,6 +140,7 @@ constexpr std::array<CommandName, 10> Commands{{
     {"history", Command::History, false, true},
     {"restore", Command::Restore, true, false},
     {"monitor", Command::Monitor, true, false},
+    {"provision", Command::Provision, true, false},
 }};
 
 struct Options {
@@ -143,6 +155,10 @@ struct Options {
     // Every unit: in parallel, or for history every unit's entries.
     bool all = false;
     MonitorSettings monitor;
+    // provision's.
+    std::optional<QString> sites;
+    std::optional<QString> report;
+    std::optional<std::int64_t> count;
 };
 
 // Writes results and messages, and keeps the progress line out of the way
@@ -208,6 +224,7 @@ public:
     }
 
     bool showsProgress() const { return streams_.progress; }
+    Streams& streams() { return streams_; }
     QIODevice& out() { return streams_.out; }
 
 private:
@@ -255,6 +272,30 @@ std::optional<int> parseMonitorOption(const QStringList& arguments, qsizetype& k
     return std::nullopt;
 }
 
+// One of provision's options at arguments[k], with its value after it; the
+// exit status when it is not understood.
+std::optional<int> parseProvisionOption(const QStringList& arguments, qsizetype& k, Options& o,
+                                        Session& session) {
+    const QString& arg = arguments[k];
+    if (k + 1 == arguments.size()) {
+        return session.usageError(QStringLiteral("%1 takes one value").arg(arg));
+    }
+    const QString value = arguments[++k];
+    if (arg == u"--count") {
+        o.count = wholeNumber(value, 1, std::numeric_limits<std::int64_t>::max());
+        if (!o.count) {
+            return session.usageError(QStringLiteral("--count takes N of 1 or more"));
+        }
+        return std::nullopt;
+    }
+    std::optional<QString>& file = arg == u"--sites" ? o.sites : o.report;
+    if (file) {
+        return session.usageError(QStringLiteral("%1 given twice").arg(arg));
+    }
+    file = value;
+    return std::nullopt;
+}
+
 // Nothing when the command line is understood; otherwise the exit status,
 // which is Done after --help and --version.
 std::optional<int> parse(const QStringList& arguments, Options& o, Session& session) {
@@ -292,6 +333,11 @@ std::optional<int> parse(const QStringList& arguments, Options& o, Session& sess
             o.noBackup = true;
         } else if (arg == u"--all") {
             o.all = true;
+        } else if (o.command != nullptr && o.command->command == Command::Provision &&
+                   (arg == u"--sites" || arg == u"--report" || arg == u"--count")) {
+            if (const std::optional<int> exit = parseProvisionOption(arguments, k, o, session)) {
+                return exit;
+            }
         } else if (o.command != nullptr && o.command->command == Command::Monitor &&
                    (arg == u"--interval" || arg == u"--samples" || arg == u"--duration")) {
             if (const std::optional<int> exit = parseMonitorOption(arguments, k, o, session)) {
@@ -331,9 +377,11 @@ std::optional<int> parse(const QStringList& arguments, Options& o, Session& sess
     if (o.command->takesFile && !o.file) {
         return session.usageError(
             QStringLiteral("%1 needs %2")
-                .arg(QLatin1StringView(o.command->name), o.command->command == Command::Restore
-                                                             ? QStringLiteral("an ENTRY")
-                                                             : QStringLiteral("a FILE")));
+                .arg(QLatin1StringView(o.command->name),
+                     o.command->command == Command::Restore
+                         ? QStringLiteral("an ENTRY")
+                         : (o.command->command == Command::Provision ? QStringLiteral("a PROFILE")
+                                                                     : QStringLiteral("a FILE"))));
     }
     return std::nullopt;
 }
@@ -748,6 +796,7 @@ int onUnit(const Options& o, UnitConnection& connection, const UnitListing& unit
         case Command::List:
         case Command::History:
         case Command::Monitor:
+        case Command::Provision:
             break;
     }
     return Done;
@@ -841,6 +890,25 @@ int onEveryUnit(const Options& o, const std::optional<profile::UnitProfile>& fil
     return exit;
 }
 
+// What the station needs, or nothing after naming every fault of the profile
+// and the site list.
+std::optional<ProvisionSettings> stationSettings(const Options& o, Session& session) {
+    std::optional<profile::UnitProfile> file = profileToUse(*o.file, true, session, nullptr);
+    if (!file) {
+        return std::nullopt;
+    }
+    ProvisionSettings settings;
+    settings.assign = [file = *file](const QString&) {
+        Assignment assignment;
+        assignment.profile = file;
+        return assignment;
+    };
+    settings.report = o.report;
+    settings.count = o.count;
+    settings.noBackup = o.noBackup;
+    return settings;
+}
+
 int execute(const Options& o, Session& session, HidPlatform* systemPlatform, QIODevice* input) {
     const Command command = o.command->command;
     // What needs no unit comes first, so that a refusal sends nothing.
@@ -848,6 +916,13 @@ int execute(const Options& o, Session& session, HidPlatform* systemPlatform, QIO
     if (command == Command::WriteProfile || command == Command::VerifyProfile) {
         file = profileToUse(*o.file, command == Command::WriteProfile, session, input);
         if (!file) {
+            return UsageError;
+        }
+    }
+    std::optional<ProvisionSettings> station;
+    if (command == Command::Provision) {
+        station = stationSettings(o, session);
+        if (!station) {
             return UsageError;
         }
     }
@@ -883,6 +958,9 @@ int execute(const Options& o, Session& session, HidPlatform* systemPlatform, QIO
         }
     }
     TTraceWriter* const traceTo = o.traceFile ? &trace : nullptr;
+    if (command == Command::Provision) {
+        return provision(platform, traceTo, *station, session.streams());
+    }
     if (o.all && command != Command::History) {
         return onEveryUnit(o, file, platform, traceTo, session);
     }

@@ -23,6 +23,8 @@ public:
     StopRequests& operator=(const StopRequests&) = delete;
 
     bool asked() const;
+    // How many times the user asked: a second request may mean "at once".
+    int count() const;
 };
 
 }  // namespace console

@@ -11,21 +11,25 @@ namespace console {
 namespace {
 
 // Set from a signal handler or the console's own thread, so lock-free.
-std::atomic<bool> stopAsked{false};
-static_assert(std::atomic<bool>::is_always_lock_free);
+std::atomic<int> stopsAsked{0};
+static_assert(std::atomic<int>::is_always_lock_free);
 
 struct sigaction previousInterrupt;
 struct sigaction previousTerminate;
 
 // Runs in the signal's context: a lock-free store is all it may do.
 void noteStop(int /*signal*/) {
-    stopAsked.store(true);
+    stopsAsked.fetch_add(1);
 }
 
 }  // namespace
 
 bool StopRequests::asked() const {
-    return stopAsked.load();
+    return count() > 0;
+}
+
+int StopRequests::count() const {
+    return stopsAsked.load();
 }
 
 bool stderrIsTerminal() {
@@ -33,7 +37,7 @@ bool stderrIsTerminal() {
 }
 
 StopRequests::StopRequests() {
-    stopAsked.store(false);
+    stopsAsked.store(0);
     struct sigaction action {};
     action.sa_handler = noteStop;
     sigemptyset(&action.sa_mask);

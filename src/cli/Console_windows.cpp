@@ -11,14 +11,14 @@ namespace console {
 namespace {
 
 // Set from a signal handler or the console's own thread, so lock-free.
-std::atomic<bool> stopAsked{false};
-static_assert(std::atomic<bool>::is_always_lock_free);
+std::atomic<int> stopsAsked{0};
+static_assert(std::atomic<int>::is_always_lock_free);
 
 // Runs on a thread the console starts for the event. Closing the console,
 // logging off and shutting down keep their usual handling.
 BOOL WINAPI noteStop(DWORD event) {
     if (event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT) {
-        stopAsked.store(true);
+        stopsAsked.fetch_add(1);
         return TRUE;
     }
     return FALSE;
@@ -27,7 +27,11 @@ BOOL WINAPI noteStop(DWORD event) {
 }  // namespace
 
 bool StopRequests::asked() const {
-    return stopAsked.load();
+    return count() > 0;
+}
+
+int StopRequests::count() const {
+    return stopsAsked.load();
 }
 
 bool stderrIsTerminal() {
@@ -35,7 +39,7 @@ bool stderrIsTerminal() {
 }
 
 StopRequests::StopRequests() {
-    stopAsked.store(false);
+    stopsAsked.store(0);
     SetConsoleCtrlHandler(noteStop, TRUE);
 }
 

@@ -1,0 +1,128 @@
+// brevalon-cli provision in this process: units present at the start and
+// plugged in during the run, several at once, and the faults of one unit that
+// leave the others be.
+
+#include <gtest/gtest.h>
+
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include "CliUnits.h"
+
+namespace {
+
+QStringList outputLines(const std::string& out) {
+    return QString::fromStdString(out).split(u'\n', Qt::SkipEmptyParts);
+}
+
+// A profile of a demo unit with one GSM number of its own.
+QString demoProfile(const QTemporaryDir& dir) {
+    Units source(1);
+    source.unit(0).setGsmNumber(0, "0601111111");
+    const QString path = dir.filePath("profile.json");
+    EXPECT_EQ(source.run({"read-profile", path}).exit, cli::Done);
+    return path;
+}
+
+TEST(ProvisionTest, EachUnitIsProvisionedOnceEachTimeItIsPluggedIn) {
+    QTemporaryDir dir;
+    const QString profile = demoProfile(dir);
+    const QString report = dir.filePath("report.jsonl");
+    Units units(1);
+    units.unit(0).behaviour().latencyMs = 1;
+    // The first unit comes back with its memory cleared, after the station
+    // has seen it go.
+    const auto replugFirst = [&] {
+        units.devices[0]->unplug();
+        units.unit(0).format();
+        QTimer::singleShot(100, [&] { units.devices[0]->plug(); });
+    };
+    std::size_t seen = 0;
+    const Outcome run = units.run({"provision", profile, "--count", "3", "--report", report}, false,
+                                  {}, [&](const QByteArray& out) {
+                                      const auto lines = out.count('\n');
+                                      if (lines == 1 && seen == 0) {
+                                          units.devices.push_back(std::make_unique<SimUnitDevice>(
+                                              units.platform, "BRV8-000002"));
+                                          units.unit(1).behaviour().latencyMs = 1;
+                                      } else if (lines == 2 && seen == 1) {
+                                          replugFirst();
+                                      }
+                                      seen = static_cast<std::size_t>(lines);
+                                  });
+    EXPECT_EQ(run.exit, cli::Done) << run.err;
+    const QStringList lines = outputLines(run.out);
+    ASSERT_EQ(lines.size(), 3) << run.out;
+    const QRegularExpression pass("^PASS (BRV8-00000[12]) [0-9]+\\.[0-9] s$");
+    QStringList serials;
+    for (const QString& line : lines) {
+        const auto match = pass.match(line);
+        EXPECT_TRUE(match.hasMatch()) << line.toStdString();
+        serials << match.captured(1);
+    }
+    EXPECT_EQ(serials, QStringList({"BRV8-000001", "BRV8-000002", "BRV8-000001"}));
+    EXPECT_EQ(memoryOf(units.unit(0)), memoryOf(units.unit(1)));
+    EXPECT_EQ(units.unit(1).gsmNumber(0), "0601111111");
+
+    const QStringList reported = QString::fromUtf8(readFile(report)).split(u'\n');
+    ASSERT_EQ(reported.size(), 4);
+    EXPECT_TRUE(reported[3].isEmpty());
+    for (qsizetype k = 0; k < 3; ++k) {
+        EXPECT_TRUE(reported[k].contains(QRegularExpression(
+            "\"backup\":\"[0-9]{8}-[0-9]{6}(-[0-9]+)?-before-profile-write.json\".*"
+            "\"result\":\"PASS\".*\"serial\":\"" +
+            serials[k] + "\"")))
+            << reported[k].toStdString();
+    }
+}
+
+TEST(ProvisionTest, AFaultEndsOnlyTheUnitItHappensTo) {
+    QTemporaryDir dir;
+    const QString profile = demoProfile(dir);
+    struct Case {
+        const char* name;
+        std::function<void(Units&)> setup;
+        int exit;
+        QStringList lines;  // sorted
+    };
+    const std::vector<Case> cases{
+        {"one leaves, one never acknowledges",
+         [](Units& u) {
+             u.unit(1).behaviour().unplugAtRequest = 60;
+             u.unit(2).behaviour().neverAcknowledge = true;
+         },
+         cli::NotAnswering,
+         {"FAIL BRV8-000002 the unit left while writing phonebook[38]",
+          "FAIL BRV8-000003 gsmNumbers[0] sent but not acknowledged", "PASS BRV8-000001"}},
+        {"two share a serial number",
+         [](Units& u) {
+             u.devices.back()->unplug();
+             u.devices.push_back(
+                 std::make_unique<SimUnitDevice>(u.platform, "BRV8-000001", 2, "2"));
+         },
+         cli::Differs,
+         {"FAIL BRV8-000001 another unit present has the serial number \"BRV8-000001\"",
+          "FAIL BRV8-000001 another unit present has the serial number \"BRV8-000001\"",
+          "PASS BRV8-000002"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Units units(3);
+        c.setup(units);
+        for (auto& device : units.devices) {
+            device->unit().behaviour().latencyMs = 1;
+        }
+        const Outcome run = units.run({"--no-backup", "provision", profile, "--count", "3"});
+        EXPECT_EQ(run.exit, c.exit) << run.err;
+        QStringList lines = outputLines(run.out);
+        lines.sort();
+        ASSERT_EQ(lines.size(), c.lines.size()) << run.out;
+        for (qsizetype k = 0; k < lines.size(); ++k) {
+            EXPECT_TRUE(lines[k].startsWith(c.lines[k]) && !lines[k].contains(u'\n'))
+                << lines[k].toStdString();
+        }
+    }
+}
+
+}  // namespace
