@@ -1,0 +1,87 @@
+#pragma once
+
+// One profile for many units: a template whose texts hold placeholders such
+// as {{number}}, and a site list, a CSV file with one row per site whose
+// columns fill them. A provisioning station writes the template, filled with
+// a unit's row, to each unit that arrives.
+//
+// Placeholders stand only in the texts that differ from site to site: the GSM
+// numbers, the SMS texts and a phonebook record's number and note. A name is
+// a letter or "_", then letters, digits, "_" and "-", case-sensitive.
+
+#include <QByteArray>
+#include <QHash>
+#include <QIODevice>
+#include <QString>
+#include <QStringList>
+
+#include <cstddef>
+#include <optional>
+#include <vector>
+
+#include "profile/ProfileFile.h"
+#include "profile/UnitProfile.h"
+
+namespace profile {
+
+// A site list is a few thousand rows at most; a larger file was picked by
+// mistake, and refusing it unread keeps time and memory bounded.
+inline constexpr qsizetype MaxSiteListFileSize = 1024 * 1024;
+
+// Columns that label a row and need no placeholder: a unit whose serial
+// number is in the serial column gets that row, and the station names a row
+// by its site.
+inline constexpr char SerialColumn[] = "serial";
+inline constexpr char SiteColumn[] = "site";
+
+// A fault of a site list, a template or a filled template, in English as
+// brevalon-cli says it.
+struct SiteFault {
+    // The file, with the line where it has one: "sites.csv:7", "unit.json".
+    QString place;
+    // Where in the profile, as ProfileFault's path; empty for none.
+    QString path;
+    QString message;
+    // "place: path: message", the path left out when empty.
+    QString text() const;
+    bool operator==(const SiteFault&) const = default;
+};
+
+struct SiteRow {
+    // The line the row starts on, from 1 (a quoted field may hold line breaks).
+    int line = 0;
+    // The serial column's value without surrounding blanks; empty when none.
+    QString serial;
+    // One for each column, as written.
+    QStringList values;
+};
+
+struct SiteList {
+    // The file's name, as faults show it.
+    QString name;
+    // The header's line and names.
+    int headerLine = 1;
+    QStringList columns;
+    std::vector<SiteRow> rows;
+
+    // "sites.csv:7".
+    QString place(const SiteRow& row) const;
+    // The row's site, or its place when it has none.
+    QString label(const SiteRow& row) const;
+};
+
+struct SiteListResult {
+    // Set only when `faults` is empty.
+    std::optional<SiteList> sites;
+    std::vector<SiteFault> faults;
+};
+
+// The site list in `csv`, UTF-8 text with a header row, or every fault found
+// in it; `name` names the file in them.
+SiteListResult readSiteList(const QByteArray& csv, const QString& name);
+// readSiteList() of what `device` holds from where it stands to its end.
+SiteListResult loadSiteList(QIODevice& device, const QString& name);
+// readSiteList() of the file at `path`.
+SiteListResult loadSiteList(const QString& path);
+
+}  // namespace profile
