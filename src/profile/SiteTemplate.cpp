@@ -25,6 +25,15 @@ Faults refused(QString place, QString message) {
     return {SiteFault{std::move(place), QString(), std::move(message)}};
 }
 
+// Faults of readProfile() and checkProfile(), at `place`.
+Faults placed(const QString& place, const std::vector<ProfileFault>& faults) {
+    Faults out;
+    for (const ProfileFault& fault : faults) {
+        out.push_back({place, fault.path, fault.message});
+    }
+    return out;
+}
+
 constexpr char nameRule[] = "letters, digits, \"_\" and \"-\", starting with a letter or \"_\"";
 
 // Placeholders and columns share their names, so that a column fills the
@@ -212,6 +221,112 @@ SiteListResult readDevice(QIODevice& device, const QString& name) {
     return readSiteList(csv, name);
 }
 
+// --- The template ---
+
+// A JSON string of a document, quotes included, and the text it holds.
+struct JsonText {
+    qsizetype start = 0;
+    qsizetype end = 0;
+    QString text;
+    // The value's path, or for a key the path of the member it names.
+    QString path;
+    bool isKey = false;
+};
+
+// An object or array that is open while scanning, and which member or
+// element the scan is in.
+struct Open {
+    bool isObject = false;
+    QString key;
+    qsizetype index = 0;
+};
+
+QString pathOf(const std::vector<Open>& open) {
+    QString path;
+    for (const Open& o : open) {
+        path = !o.isObject      ? QStringLiteral("%1[%2]").arg(path).arg(o.index)
+               : path.isEmpty() ? o.key
+                                : path + u'.' + o.key;
+    }
+    return path;
+}
+
+// Every string of `document`, well-formed JSON, that holds "{{" once its
+// escapes are decoded.
+std::vector<JsonText> textsWithBraces(const QByteArray& document) {
+    std::vector<JsonText> found;
+    std::vector<Open> open;
+    for (qsizetype i = 0; i < document.size(); ++i) {
+        const char c = document[i];
+        if (c == '{' || c == '[') {
+            open.push_back({c == '{', QString(), 0});
+        } else if ((c == '}' || c == ']') && !open.empty()) {
+            open.pop_back();
+        } else if (c == ',' && !open.empty() && !open.back().isObject) {
+            ++open.back().index;
+        } else if (c == '"') {
+            const qsizetype start = i;
+            for (++i; i < document.size() && document[i] != '"'; ++i) {
+                i += document[i] == '\\' ? 1 : 0;
+            }
+            const qsizetype end = i + 1;
+            qsizetype next = end;
+            while (next < document.size() && QChar::isSpace(static_cast<uchar>(document[next]))) {
+                ++next;
+            }
+            const bool isKey = next < document.size() && document[next] == ':' && !open.empty();
+            const QByteArray quoted = document.mid(start, end - start);
+            const QString text =
+                quoted.contains('\\')
+                    ? QJsonDocument::fromJson("[" + quoted + "]").array().first().toString()
+                    : QString::fromUtf8(quoted.mid(1, quoted.size() - 2));
+            if (isKey) {
+                open.back().key = text;
+            }
+            if (text.contains(QStringLiteral("{{"))) {
+                found.push_back({start, end, text, pathOf(open), isKey});
+            }
+        }
+    }
+    return found;
+}
+
+// `text` as a JSON string, so that quotes, backslashes and control
+// characters of a site's value stay text.
+QByteArray jsonString(const QString& text) {
+    const QByteArray array = QJsonDocument(QJsonArray{text}).toJson(QJsonDocument::Compact);
+    return array.mid(1, array.size() - 2);
+}
+
+bool takesPlaceholders(const QString& path) {
+    static const QRegularExpression pattern(QRegularExpression::anchoredPattern(
+        QStringLiteral("(gsmNumbers|smsTexts)\\[[0-9]+\\]|phonebook\\[[0-9]+\\]\\.(number|note)")));
+    return pattern.match(path).hasMatch();
+}
+
+// Calls `each` with the start, length and name of every placeholder in
+// `text`, and answers the fault of the first malformed one.
+template <typename Each>
+std::optional<QString> forEachPlaceholder(const QString& text, Each each) {
+    for (qsizetype from = 0;;) {
+        const qsizetype open = text.indexOf(QStringLiteral("{{"), from);
+        if (open < 0) {
+            return std::nullopt;
+        }
+        const qsizetype close = text.indexOf(QStringLiteral("}}"), open + 2);
+        if (close < 0) {
+            return QStringLiteral("a placeholder's \"{{\" has no \"}}\"");
+        }
+        const QString name = text.mid(open + 2, close - open - 2);
+        if (!isName(name)) {
+            return QStringLiteral("\"{{%1}}\" is not a placeholder: its name must be %2")
+                .arg(name, QLatin1StringView(nameRule));
+        }
+        each(open, close + 2 - open, name);
+        from = close + 2;
+    }
+}
+
 }  // namespace
 
 QString SiteFault::text() const {
@@ -294,6 +409,136 @@ SiteListResult loadSiteList(const QString& path) {
                 refused(name, QStringLiteral("cannot open the file: %1").arg(file.errorString()))};
     }
     return readDevice(file, name);
+}
+
+SiteTemplateResult SiteTemplate::read(const QByteArray& document, const QString& name,
+                                      const SiteList* sites) {
+    // What cannot be scanned for placeholders is no profile either, and
+    // readProfile() says why.
+    if (document.size() > MaxProfileFileSize || !QJsonDocument::fromJson(document).isObject()) {
+        return {std::nullopt, placed(name, readProfile(document).faults)};
+    }
+    SiteTemplate result;
+    result.document_ = document;
+    result.name_ = name;
+    Faults faults;
+    for (const JsonText& found : textsWithBraces(document)) {
+        if (found.isKey) {
+            faults.push_back({name, found.path, QStringLiteral("a key cannot hold a placeholder")});
+            continue;
+        }
+        if (!takesPlaceholders(found.path)) {
+            faults.push_back({name, found.path,
+                              QStringLiteral("a placeholder may stand only in gsmNumbers, "
+                                             "smsTexts and a phonebook record's number and note")});
+            continue;
+        }
+        const std::optional<QString> malformed =
+            forEachPlaceholder(found.text, [&](qsizetype, qsizetype, const QString& placeholder) {
+                result.placeholders_.push_back({placeholder, found.path});
+            });
+        if (malformed) {
+            faults.push_back({name, found.path, *malformed});
+        } else {
+            result.literals_.push_back({found.start, found.end, found.text});
+        }
+    }
+    if (!faults.empty()) {
+        return {std::nullopt, std::move(faults)};
+    }
+
+    // The rest of the document is the same for every unit, so a fault there
+    // is named once, here; a text with a placeholder is checked when filled.
+    const ProfileReadResult blank = readProfile(result.filledDocument(nullptr));
+    if (!blank.profile) {
+        return {std::nullopt, placed(name, blank.faults)};
+    }
+    for (const ProfileFault& fault : checkProfile(*blank.profile)) {
+        if (std::none_of(result.placeholders_.begin(), result.placeholders_.end(),
+                         [&](const Placeholder& p) { return p.path == fault.path; })) {
+            faults.push_back({name, fault.path, fault.message});
+        }
+    }
+
+    QStringList names;
+    for (const Placeholder& p : result.placeholders_) {
+        if (!names.contains(p.name)) {
+            names += p.name;
+        }
+    }
+    const auto pathsOf = [&](const QString& placeholder) {
+        QStringList paths;
+        for (const Placeholder& p : result.placeholders_) {
+            if (p.name == placeholder) {
+                paths += p.path;
+            }
+        }
+        return paths;
+    };
+    if (sites == nullptr) {
+        for (const QString& placeholder : names) {
+            faults.push_back(
+                {name, pathsOf(placeholder).first(),
+                 QStringLiteral("{{%1}} needs a site list to fill it").arg(placeholder)});
+        }
+    } else {
+        result.sitesName_ = sites->name;
+        const QString header = placeAt(sites->name, sites->headerLine);
+        for (const QString& placeholder : names) {
+            const qsizetype column = sites->columns.indexOf(placeholder);
+            if (column < 0) {
+                faults.push_back({header, QString(),
+                                  QStringLiteral("no column for {{%1}}, which %2 holds in %3")
+                                      .arg(placeholder, name, pathsOf(placeholder).join(", "))});
+            }
+            result.columnOf_.insert(placeholder, column);
+        }
+        for (const QString& column : sites->columns) {
+            if (column != QLatin1StringView(SerialColumn) &&
+                column != QLatin1StringView(SiteColumn) && !names.contains(column)) {
+                faults.push_back({header, QString(),
+                                  QStringLiteral("the column \"%1\" fills no placeholder of %2")
+                                      .arg(column, name)});
+            }
+        }
+    }
+    if (!faults.empty()) {
+        return {std::nullopt, std::move(faults)};
+    }
+    return {std::move(result), {}};
+}
+
+SiteProfileResult SiteTemplate::fill(const SiteRow* row) const {
+    ProfileReadResult read = readProfile(filledDocument(row));
+    const std::vector<ProfileFault> faults =
+        read.profile ? checkProfile(*read.profile) : std::move(read.faults);
+    if (!faults.empty()) {
+        return {std::nullopt, placed(row ? placeAt(sitesName_, row->line) : name_, faults)};
+    }
+    return {std::move(read.profile), {}};
+}
+
+QByteArray SiteTemplate::filledDocument(const SiteRow* row) const {
+    QByteArray out;
+    qsizetype from = 0;
+    for (const Literal& literal : literals_) {
+        QString text;
+        qsizetype done = 0;
+        // Every placeholder was found well-formed when the template was read.
+        forEachPlaceholder(literal.text,
+                           [&](qsizetype start, qsizetype length, const QString& placeholder) {
+                               text += QStringView(literal.text).sliced(done, start - done);
+                               if (row != nullptr) {
+                                   text += row->values.value(columnOf_.value(placeholder));
+                               }
+                               done = start + length;
+                           });
+        text += QStringView(literal.text).sliced(done);
+        out += document_.mid(from, literal.start - from);
+        out += jsonString(text);
+        from = literal.end;
+    }
+    return out + document_.mid(from);
 }
 
 }  // namespace profile

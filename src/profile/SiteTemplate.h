@@ -84,4 +84,70 @@ SiteListResult loadSiteList(QIODevice& device, const QString& name);
 // readSiteList() of the file at `path`.
 SiteListResult loadSiteList(const QString& path);
 
+struct Placeholder {
+    QString name;
+    // The text that holds it, as "phonebook[12].note".
+    QString path;
+    bool operator==(const Placeholder&) const = default;
+};
+
+struct SiteProfileResult {
+    // Set only when `faults` is empty: it passed readProfile() and
+    // checkProfile().
+    std::optional<UnitProfile> profile;
+    std::vector<SiteFault> faults;
+};
+
+struct SiteTemplateResult;
+
+class SiteTemplate {
+public:
+    // The template in `document`, a profile file whose texts may hold
+    // placeholders, used with `sites` (null without a site list). Refused
+    // are placeholders out of place or malformed, a document that is no
+    // profile with its placeholders left empty, settings that no unit takes
+    // whatever fills them, and a template and list that do not match: a
+    // placeholder without a column, a column without a placeholder (other
+    // than the label columns), placeholders without a site list.
+    static SiteTemplateResult read(const QByteArray& document, const QString& name,
+                                   const SiteList* sites);
+
+    // In the order of the document.
+    const std::vector<Placeholder>& placeholders() const { return placeholders_; }
+
+    // The profile for a unit that gets `row` of the site list, or for any
+    // unit when `row` is null (a template used without a site list). Faults
+    // are placed at the row's line, or at the template without a row.
+    SiteProfileResult fill(const SiteRow* row) const;
+
+private:
+    SiteTemplate() = default;
+
+    // A text of the document that holds placeholders: where its JSON string
+    // stands, quotes included, and the text it holds.
+    struct Literal {
+        qsizetype start = 0;
+        qsizetype end = 0;
+        QString text;
+    };
+
+    // The document with each placeholder replaced by `row`'s value, or by
+    // nothing when `row` is null.
+    QByteArray filledDocument(const SiteRow* row) const;
+
+    QByteArray document_;
+    QString name_;
+    QString sitesName_;
+    std::vector<Literal> literals_;
+    std::vector<Placeholder> placeholders_;
+    // The site list's column of each placeholder's name.
+    QHash<QString, qsizetype> columnOf_;
+};
+
+struct SiteTemplateResult {
+    // Set only when `faults` is empty.
+    std::optional<SiteTemplate> siteTemplate;
+    std::vector<SiteFault> faults;
+};
+
 }  // namespace profile

@@ -20,6 +20,26 @@ std::vector<std::string> faultTexts(const std::vector<SiteFault>& faults) {
     return texts;
 }
 
+SiteList siteList(const QByteArray& csv) {
+    SiteListResult result = readSiteList(csv, QStringLiteral("sites.csv"));
+    EXPECT_EQ(faultTexts(result.faults), std::vector<std::string>{});
+    return result.sites.value_or(SiteList{});
+}
+
+// A GSM number, two SMS texts and the relay; `change` may alter it.
+QByteArray templateDocument(void (*change)(UnitProfile&) = nullptr) {
+    UnitProfile p;
+    p.gsmNumbers = {u"+{{number}}", u"", u"", u"", u"", u""};
+    p.smsTexts = {u"{{site}}: {{text}}", u"Kvar", u"", u"", u"", u"", u"", u"", u"", u""};
+    p.relayPulseTime = 25;
+    if (change != nullptr) {
+        change(p);
+    }
+    return writeProfile(p);
+}
+
+const QByteArray Sites = "site,number,text\nKula-3,1,a\n";
+
 }  // namespace
 
 TEST(SiteTemplate, ReadsSiteListsByTheCsvRules) {
@@ -70,4 +90,122 @@ TEST(SiteTemplate, ReadsSiteListsByTheCsvRules) {
         faultTexts(readSiteList(atLimit + "x", QStringLiteral("sites.csv")).faults),
         std::vector<std::string>{"sites.csv: the file is 1048577 bytes long, more than a site "
                                  "list can be (1048576 bytes)"});
+}
+
+TEST(SiteTemplate, PlaceholdersStandOnlyInSiteTextsAndMatchTheColumns) {
+    const QByteArray header = R"({"format": "brevalon-mini-setup-profile", "version": 1, )";
+    const char* outOfPlace =
+        "a placeholder may stand only in gsmNumbers, smsTexts and a phonebook record's number and "
+        "note";
+    struct Case {
+        QByteArray document;
+        const char* csv;  // null: no site list
+        std::vector<std::string> faults;
+    };
+    const Case cases[] = {
+        {templateDocument(), Sites.constData(), {}},
+        {templateDocument([](UnitProfile& p) {
+             p.phonebook.emplace();
+             (*p.phonebook)[12] = {u"{{number}}", u"{{text}}", true};
+         }),
+         Sites.constData(),
+         {}},
+        {templateDocument([](UnitProfile& p) { p.firmware = u"{{text}}"; }),
+         Sites.constData(),
+         {std::string("unit.json: firmware: ") + outOfPlace}},
+        {header + R"("serial": "{{text}}"})",
+         Sites.constData(),
+         {std::string("unit.json: serial: ") + outOfPlace}},
+        {header + R"("relayPulseTime": "{{text}}"})",
+         Sites.constData(),
+         {std::string("unit.json: relayPulseTime: ") + outOfPlace}},
+        {header + R"("{{text}}": 1})",
+         Sites.constData(),
+         {"unit.json: {{text}}: a key cannot hold a placeholder"}},
+        {templateDocument([](UnitProfile& p) { (*p.smsTexts)[1] = u"{{text}"; }),
+         Sites.constData(),
+         {R"(unit.json: smsTexts[1]: a placeholder's "{{" has no "}}")"}},
+        {templateDocument([](UnitProfile& p) { (*p.smsTexts)[1] = u"{{1a}}"; }),
+         Sites.constData(),
+         {R"(unit.json: smsTexts[1]: "{{1a}}" is not a placeholder: its name must be letters, )"
+          R"(digits, "_" and "-", starting with a letter or "_")"}},
+        {"{", nullptr, {"unit.json: malformed JSON at line 1, column 2: unterminated object"}},
+        // What no row can mend is refused at once; "+" alone waits for its number.
+        {templateDocument([](UnitProfile& p) { p.relayPulseTime = 0; }),
+         Sites.constData(),
+         {"unit.json: relayPulseTime: 0 is outside 1 to 250"}},
+        {templateDocument(),
+         "site,numbers,text,serial,extra\n1,2,3,4,5\n",
+         {"sites.csv:1: no column for {{number}}, which unit.json holds in gsmNumbers[0]",
+          R"(sites.csv:1: the column "numbers" fills no placeholder of unit.json)",
+          R"(sites.csv:1: the column "extra" fills no placeholder of unit.json)"}},
+        {templateDocument([](UnitProfile& p) { (*p.smsTexts)[0] = u"{{text}} {{number}}"; }),
+         "serial,site,number,text\n1,2,3,4\n",
+         {}},
+        {templateDocument(),
+         nullptr,
+         {"unit.json: gsmNumbers[0]: {{number}} needs a site list to fill it",
+          "unit.json: smsTexts[0]: {{site}} needs a site list to fill it",
+          "unit.json: smsTexts[0]: {{text}} needs a site list to fill it"}},
+    };
+    for (const Case& c : cases) {
+        std::optional<SiteList> sites;
+        if (c.csv != nullptr) {
+            sites = siteList(c.csv);
+        }
+        const SiteTemplateResult result =
+            SiteTemplate::read(c.document, QStringLiteral("unit.json"), sites ? &*sites : nullptr);
+        EXPECT_EQ(faultTexts(result.faults), c.faults) << c.document.toStdString();
+        EXPECT_EQ(result.siteTemplate.has_value(), c.faults.empty());
+    }
+
+    const SiteList sites = siteList(Sites);
+    const std::vector<Placeholder> expected{
+        {"number", "gsmNumbers[0]"}, {"site", "smsTexts[0]"}, {"text", "smsTexts[0]"}};
+    EXPECT_EQ(
+        SiteTemplate::read(templateDocument(), "unit.json", &sites).siteTemplate->placeholders(),
+        expected);
+}
+
+// A value is text wherever it lands: quotes, backslashes and non-ASCII stay
+// what they are, and the profile's rules apply to the filled text.
+TEST(SiteTemplate, FillsEachRowAndChecksTheResult) {
+    const SiteList sites = siteList(
+        "site,number,text\n"
+        "Kula-3,38164123456789,\"a\"\"b\\c \xC3\xA9\"\n"
+        "K2,381641234567890,x\n"
+        "K3,1,\xC4\x8D\n"
+        "K4,1,\"\"\", \"\"x\"\": \"\"\"\n");
+    const std::optional<SiteTemplate> filled =
+        SiteTemplate::read(templateDocument(), "unit.json", &sites).siteTemplate;
+    ASSERT_TRUE(filled);
+    const struct {
+        std::u16string gsmNumber;
+        std::u16string smsText;
+        const char* fault;
+    } expected[] = {
+        {u"+38164123456789", u"Kula-3: a\"b\\c \u00E9", nullptr},
+        {u"", u"", "sites.csv:3: gsmNumbers[0]: 16 characters, more than the 15 the unit takes"},
+        {u"", u"", "sites.csv:4: smsTexts[0]: \"\u010D\" cannot be sent to the unit"},
+        {u"+1", u"K4: \", \"x\": \"", nullptr},
+    };
+    ASSERT_EQ(sites.rows.size(), std::size(expected));
+    for (std::size_t i = 0; i < sites.rows.size(); ++i) {
+        const SiteProfileResult result = filled->fill(&sites.rows[i]);
+        if (expected[i].fault != nullptr) {
+            EXPECT_EQ(faultTexts(result.faults), std::vector<std::string>{expected[i].fault});
+            continue;
+        }
+        ASSERT_TRUE(result.profile) << faultTexts(result.faults).front();
+        EXPECT_TRUE((*result.profile->gsmNumbers)[0] == expected[i].gsmNumber);
+        EXPECT_TRUE((*result.profile->smsTexts)[0] == expected[i].smsText);
+        EXPECT_TRUE((*result.profile->smsTexts)[1] == u"Kvar");
+    }
+
+    // Without placeholders and a list, the template is the profile.
+    UnitProfile plain;
+    plain.callFunction = true;
+    const SiteProfileResult same =
+        SiteTemplate::read(writeProfile(plain), "unit.json", nullptr).siteTemplate->fill(nullptr);
+    EXPECT_TRUE(same.profile == plain);
 }
