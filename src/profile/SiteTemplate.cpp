@@ -541,4 +541,64 @@ QByteArray SiteTemplate::filledDocument(const SiteRow* row) const {
     return out + document_.mid(from);
 }
 
+SiteAssigner::SiteAssigner(const SiteList* sites) {
+    if (sites == nullptr) {
+        return;
+    }
+    sites_ = *sites;
+    for (std::size_t i = 0; i < sites_->rows.size(); ++i) {
+        if (!sites_->rows[i].serial.isEmpty()) {
+            rowOf_.insert(sites_->rows[i].serial, i);
+        }
+    }
+}
+
+SiteAssigner::Assignment SiteAssigner::assign(const QString& serial) {
+    if (!sites_) {
+        return {};
+    }
+    const std::vector<SiteRow>& rows = sites_->rows;
+    // An empty serial number is never among them.
+    if (const auto known = rowOf_.constFind(serial); known != rowOf_.constEnd()) {
+        return {&rows[*known], std::nullopt};
+    }
+    while (next_ < rows.size() && !rows[next_].serial.isEmpty()) {
+        ++next_;
+    }
+    if (next_ < rows.size()) {
+        if (!serial.isEmpty()) {
+            rowOf_.insert(serial, next_);
+        }
+        return {&rows[next_++], std::nullopt};
+    }
+
+    // The rows without a serial number, as runs of neighbouring rows.
+    QStringList runs;
+    std::size_t count = 0;
+    for (std::size_t first = 0; first < rows.size(); ++first) {
+        if (!rows[first].serial.isEmpty()) {
+            continue;
+        }
+        std::size_t last = first;
+        while (last + 1 < rows.size() && rows[last + 1].serial.isEmpty()) {
+            ++last;
+        }
+        runs += last == first ? QString::number(rows[first].line)
+                              : QStringLiteral("%1-%2").arg(rows[first].line).arg(rows[last].line);
+        count += last - first + 1;
+        first = last;
+    }
+    QString message;
+    if (!runs.isEmpty()) {
+        message = QStringLiteral("every row without a serial number is taken (%1 %2)")
+                      .arg(QLatin1StringView(count == 1 ? "line" : "lines"), runs.join(", "));
+    } else if (serial.isEmpty()) {
+        message = QStringLiteral("every row has a serial number, and the unit has none");
+    } else {
+        message = QStringLiteral("no row has the serial number \"%1\", and every row has one")
+                      .arg(serial);
+    }
+    return {nullptr, SiteFault{sites_->name, QString(), message}};
+}
+
 }  // namespace profile

@@ -150,4 +150,31 @@ struct SiteTemplateResult {
     std::vector<SiteFault> faults;
 };
 
+// Hands out the rows of a site list to units as they arrive: a unit gets the
+// row with its serial number, or else the next row without one that no unit
+// has taken, in the list's order. A unit that comes back gets its row again;
+// a unit without a serial number is never recognised and takes a new row.
+class SiteAssigner {
+public:
+    // `sites` null: there is no list, and units get no row.
+    explicit SiteAssigner(const SiteList* sites);
+
+    struct Assignment {
+        // Null without a site list or with a fault; points into the
+        // assigner's copy of the list.
+        const SiteRow* row = nullptr;
+        std::optional<SiteFault> fault;
+    };
+    // The row for the unit with serial number `serial` that has arrived.
+    Assignment assign(const QString& serial);
+
+private:
+    std::optional<SiteList> sites_;
+    // The next row without a serial number that may be free.
+    std::size_t next_ = 0;
+    // The row of each serial number: the list's own, and the rows without
+    // one that units took.
+    QHash<QString, std::size_t> rowOf_;
+};
+
 }  // namespace profile

@@ -209,3 +209,30 @@ TEST(SiteTemplate, FillsEachRowAndChecksTheResult) {
         SiteTemplate::read(writeProfile(plain), "unit.json", nullptr).siteTemplate->fill(nullptr);
     EXPECT_TRUE(same.profile == plain);
 }
+
+TEST(SiteTemplate, HandsOutRowsBySerialNumberThenInOrder) {
+    const SiteList sites = siteList("serial,site\n,Kula-1\nB7,Kula-2\n,\nX,Kula-4\n");
+    SiteAssigner assigner(&sites);
+    const std::pair<const char*, const char*> arrivals[] = {
+        {"X", "Kula-4"},
+        {"Y", "Kula-1"},
+        {"B7", "Kula-2"},
+        {"Y", "Kula-1"},
+        {"", "sites.csv:4"},
+        {"Z", "sites.csv: every row without a serial number is taken (lines 2, 4)"},
+        {"", "sites.csv: every row without a serial number is taken (lines 2, 4)"},
+        {"Y", "Kula-1"},
+        {"B7", "Kula-2"},
+    };
+    for (const auto& [serial, expected] : arrivals) {
+        const SiteAssigner::Assignment given = assigner.assign(QString::fromLatin1(serial));
+        const QString shown = given.row ? sites.label(*given.row) : given.fault->text();
+        EXPECT_EQ(shown.toStdString(), expected) << serial;
+    }
+
+    const SiteList serialsOnly = siteList("serial\nA\n");
+    EXPECT_EQ(SiteAssigner(&serialsOnly).assign("B").fault->text().toStdString(),
+              R"(sites.csv: no row has the serial number "B", and every row has one)");
+    const SiteAssigner::Assignment none = SiteAssigner(nullptr).assign("A");
+    EXPECT_TRUE(none.row == nullptr && !none.fault);
+}
