@@ -2,6 +2,8 @@
 
 #include <QBuffer>
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QIODevice>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -29,6 +31,7 @@
 #include "link/TraceWriter.h"
 #include "link/UnitAccess.h"
 #include "profile/ProfileFile.h"
+#include "profile/SiteTemplate.h"
 #include "profile/UnitHistory.h"
 #include "profile/UnitOperations.h"
 #include "protocol/NumberText.h"
@@ -890,17 +893,68 @@ int onEveryUnit(const Options& o, const std::optional<profile::UnitProfile>& fil
     return exit;
 }
 
+// Names every fault of `what`, a file the command was given.
+void refuse(const QString& what, const std::vector<profile::SiteFault>& faults, Session& session) {
+    session.message(QStringLiteral("%1 is refused:").arg(what));
+    for (const profile::SiteFault& fault : faults) {
+        session.detail(fault.text());
+    }
+}
+
 // What the station needs, or nothing after naming every fault of the profile
-// and the site list.
+// and the site list: what no unit could be given is refused before any
+// arrives.
 std::optional<ProvisionSettings> stationSettings(const Options& o, Session& session) {
-    std::optional<profile::UnitProfile> file = profileToUse(*o.file, true, session, nullptr);
-    if (!file) {
+    std::optional<profile::SiteList> sites;
+    if (o.sites) {
+        profile::SiteListResult loaded = profile::loadSiteList(*o.sites);
+        if (!loaded.sites) {
+            refuse(QStringLiteral("the site list \"%1\"").arg(nativePath(*o.sites)), loaded.faults,
+                   session);
+            return std::nullopt;
+        }
+        sites = std::move(loaded.sites);
+    }
+    const QString name = QFileInfo(*o.file).fileName();
+    QFile file(*o.file);
+    if (!file.open(QIODevice::ReadOnly)) {
+        session.message(QStringLiteral("cannot open file \"%1\": %2")
+                            .arg(nativePath(*o.file), file.errorString()));
+        return std::nullopt;
+    }
+    const QByteArray document = file.read(profile::MaxProfileFileSize + 1);
+    profile::SiteTemplateResult read = profile::SiteTemplate::read(
+        document.size() > profile::MaxProfileFileSize ? QByteArray() : document, name,
+        sites ? &*sites : nullptr);
+    if (!read.siteTemplate) {
+        refuse(QStringLiteral("the profile \"%1\"").arg(nativePath(*o.file)), read.faults, session);
+        return std::nullopt;
+    }
+    const profile::SiteProfileResult trial = read.siteTemplate->fill(nullptr);
+    if (trial.profile && !profile::holdsSettings(*trial.profile)) {
+        refuse(QStringLiteral("the profile \"%1\"").arg(nativePath(*o.file)),
+               {{name, {}, profile::noSettingsFault().message}}, session);
         return std::nullopt;
     }
     ProvisionSettings settings;
-    settings.assign = [file = *file](const QString&) {
+    auto assigner = std::make_shared<profile::SiteAssigner>(sites ? &*sites : nullptr);
+    settings.assign = [assigner, siteTemplate = std::move(*read.siteTemplate),
+                       sites](const QString& serial) {
         Assignment assignment;
-        assignment.profile = file;
+        const profile::SiteAssigner::Assignment row = assigner->assign(serial);
+        if (row.fault) {
+            assignment.faults << row.fault->text();
+            return assignment;
+        }
+        if (row.row != nullptr) {
+            assignment.site = sites->label(*row.row);
+            assignment.row = sites->place(*row.row);
+        }
+        profile::SiteProfileResult filled = siteTemplate.fill(row.row);
+        for (const profile::SiteFault& fault : filled.faults) {
+            assignment.faults << fault.text();
+        }
+        assignment.profile = std::move(filled.profile);
         return assignment;
     };
     settings.report = o.report;

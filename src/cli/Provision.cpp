@@ -102,6 +102,10 @@ int provisionUnit(profile::UnitExchange& exchange, const QString& serial,
     return write.stopped.left ? NotAnswering : Differs;
 }
 
+QJsonValue orNull(const QString& text) {
+    return text.isEmpty() ? QJsonValue() : QJsonValue(text);
+}
+
 class Station {
 public:
     Station(HidPlatform& platform, TTraceWriter* trace, const ProvisionSettings& settings,
@@ -325,14 +329,14 @@ private:
         const QJsonObject entry{
             {QStringLiteral("serial"), job.unit.serial},
             {QStringLiteral("path"), job.unit.path},
-            {QStringLiteral("site"), job.assignment.site},
-            {QStringLiteral("row"), job.assignment.row},
+            {QStringLiteral("site"), orNull(job.assignment.site)},
+            {QStringLiteral("row"), orNull(job.assignment.row)},
             {QStringLiteral("time"),
              job.started.toOffsetFromUtc(job.started.offsetFromUtc()).toString(Qt::ISODate)},
             {QStringLiteral("seconds"), QString::number(seconds, 'f', 1).toDouble()},
             {QStringLiteral("result"), o.passed ? QStringLiteral("PASS") : QStringLiteral("FAIL")},
             {QStringLiteral("faults"), QJsonArray::fromStringList(faults)},
-            {QStringLiteral("backup"), o.backup.isEmpty() ? QJsonValue() : QJsonValue(o.backup)},
+            {QStringLiteral("backup"), orNull(o.backup)},
         };
         const QByteArray bytes = QJsonDocument(entry).toJson(QJsonDocument::Compact) + '\n';
         if (report_.write(bytes) != bytes.size() || !report_.flush()) {

@@ -70,7 +70,7 @@ TEST(ProvisionTest, EachUnitIsProvisionedOnceEachTimeItIsPluggedIn) {
     EXPECT_TRUE(reported[3].isEmpty());
     for (qsizetype k = 0; k < 3; ++k) {
         EXPECT_TRUE(reported[k].contains(QRegularExpression(
-            "\"backup\":\"[0-9]{8}-[0-9]{6}(-[0-9]+)?-before-profile-write.json\".*"
+            "\"backup\":\"[0-9]{8}-[0-9]{6}-before-profile-write(-[0-9]+)?\\.json\".*"
             "\"result\":\"PASS\".*\"serial\":\"" +
             serials[k] + "\"")))
             << reported[k].toStdString();
@@ -123,6 +123,69 @@ TEST(ProvisionTest, AFaultEndsOnlyTheUnitItHappensTo) {
                 << lines[k].toStdString();
         }
     }
+}
+
+// Nine units at once for eight rows: the row named by a serial number goes to
+// its unit, the others in order of arrival; an over-long number fails its
+// unit only, and the unit left over finds every row taken.
+TEST(ProvisionTest, EachUnitGetsItsRowOfTheSiteList) {
+    QTemporaryDir dir;
+    QByteArray document = readFile(demoProfile(dir));
+    document.replace("\"0601111111\"", "\"{{alarm}}\"");
+    const QString templ = dir.filePath("template.json");
+    ASSERT_TRUE(writeFile(templ, document));
+    QByteArray csv = "site,serial,alarm\r\nS5,BRV8-000005,0605\r\n";
+    for (const char* row : {"Sa,,0611", "Sb,,0612", "Sc,,0613", "\"S,d\",,0614", "Se,,0615",
+                            "Sf,,0616", "Sbad,,0607123456789012345"}) {
+        csv += QByteArray(row) + "\r\n";
+    }
+    const QString sites = dir.filePath("sites.csv");
+    ASSERT_TRUE(writeFile(sites, csv));
+    Units units(9);
+    for (auto& device : units.devices) {
+        device->unit().behaviour().latencyMs = 1;
+    }
+    const Outcome run =
+        units.run({"--no-backup", "provision", templ, "--sites", sites, "--count", "9"});
+    EXPECT_EQ(run.exit, cli::Differs) << run.err;
+    const QStringList lines = outputLines(run.out);
+    ASSERT_EQ(lines.size(), 9) << run.out;
+    const QRegularExpression pass("^PASS (BRV8-00000[1-9]) site=(S5|Sa|Sb|Sc|S,d|Se|Sf) ");
+    QStringList fails;
+    QStringList sitesPassed;
+    QByteArray memory;
+    for (const QString& line : lines) {
+        const auto match = pass.match(line);
+        if (!match.hasMatch()) {
+            fails << line.section(u' ', 2);
+            continue;
+        }
+        const std::size_t k = match.captured(1).right(1).toUInt() - 1;
+        const QString site = match.captured(2);
+        sitesPassed << site;
+        const std::string alarm =
+            site == u"S5"
+                ? "0605"
+                : "061" + std::to_string(site == u"S,d" ? 4 : site[1].unicode() - 'a' + 1);
+        EXPECT_EQ(units.unit(k).gsmNumber(0), alarm) << line.toStdString();
+        if (site == u"S5") {
+            EXPECT_EQ(k, 4u);
+        }
+        // Apart from its number, each unit holds the template.
+        units.unit(k).setGsmNumber(0, "0");
+        if (memory.isEmpty()) {
+            memory = memoryOf(units.unit(k));
+        }
+        EXPECT_EQ(memoryOf(units.unit(k)), memory);
+    }
+    sitesPassed.sort();
+    EXPECT_EQ(sitesPassed, QStringList({"S,d", "S5", "Sa", "Sb", "Sc", "Se", "Sf"}));
+    fails.sort();
+    EXPECT_EQ(fails,
+              QStringList({sites + ": every row without a serial number is taken (lines 3-9)",
+                           "site=Sbad " + sites +
+                               ":9: gsmNumbers[0]: 19 characters, more than the 15 the unit "
+                               "takes"}));
 }
 
 }  // namespace
