@@ -16,7 +16,8 @@ run() {
     echo "== $*"
     "$@" || { echo "== FAILED: $*"; status=1; }
 }
-for name in hid_roundtrip roundtrip_stack memory_read phonebook_read profile_transfer grid_fill chart_paint frame_cpu \
+for name in hid_roundtrip roundtrip_stack memory_read phonebook_read profile_transfer write_all grid_fill \
+    chart_paint frame_cpu \
     startup; do
     run "$build/bench/$name/bench_$name"
 done

@@ -173,13 +173,14 @@ private:
         stopsSeen_ = asked;
         if (!stopping_) {
             stopping_ = true;
-            if (!running_.empty()) {
+            if (asked == 1 && !running_.empty()) {
                 message(QStringLiteral("finishing the %1 in progress; Ctrl-C again stops at once")
                             .arg(running_.size() == 1
                                      ? QStringLiteral("unit")
                                      : QStringLiteral("%1 units").arg(running_.size())));
             }
-        } else {
+        }
+        if (asked >= 2) {
             for (const auto& job : running_) {
                 job->cancelled = true;
                 job->worker->cancel();
