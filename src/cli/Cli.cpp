@@ -922,10 +922,17 @@ std::optional<ProvisionSettings> stationSettings(const Options& o, Session& sess
                             .arg(nativePath(*o.file), file.errorString()));
         return std::nullopt;
     }
-    const QByteArray document = file.read(profile::MaxProfileFileSize + 1);
-    profile::SiteTemplateResult read = profile::SiteTemplate::read(
-        document.size() > profile::MaxProfileFileSize ? QByteArray() : document, name,
-        sites ? &*sites : nullptr);
+    const QByteArray document = profile::readAtMost(file, profile::MaxProfileFileSize);
+    if (document.size() > profile::MaxProfileFileSize || file.error() != QFileDevice::NoError) {
+        session.message(
+            QStringLiteral("cannot read file \"%1\": %2")
+                .arg(nativePath(*o.file), file.error() != QFileDevice::NoError
+                                              ? file.errorString()
+                                              : QStringLiteral("larger than a profile can be")));
+        return std::nullopt;
+    }
+    profile::SiteTemplateResult read =
+        profile::SiteTemplate::read(document, name, sites ? &*sites : nullptr);
     if (!read.siteTemplate) {
         refuse(QStringLiteral("the profile \"%1\"").arg(nativePath(*o.file)), read.faults, session);
         return std::nullopt;

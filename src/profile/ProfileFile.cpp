@@ -675,18 +675,8 @@ ProfileReadResult refusedAsTooLarge(qint64 size) {
                                                   QString::number(MaxProfileFileSize)});
 }
 
-// Reads `device` up to one byte more than a profile may have, which is enough
-// to tell one that is too large without reading all of it. A read of standard
-// input blocks until it has something, so only its end gives nothing.
 ProfileReadResult readDevice(QIODevice& device, const QString& name) {
-    QByteArray document;
-    while (document.size() <= MaxProfileFileSize) {
-        const QByteArray part = device.read(MaxProfileFileSize + 1 - document.size());
-        if (part.isEmpty()) {
-            break;
-        }
-        document += part;
-    }
+    const QByteArray document = readAtMost(device, MaxProfileFileSize);
     const auto* file = qobject_cast<QFileDevice*>(&device);
     if (file != nullptr && file->error() != QFileDevice::NoError) {
         return refused(ProfileFault::Kind::CannotRead, {name, file->errorString()});
@@ -874,6 +864,18 @@ std::optional<ProfileFault> saveProfile(const QString& path, const UnitProfile& 
         return makeFault(QString(), ProfileFault::Kind::CannotWrite, {name, file.errorString()});
     }
     return std::nullopt;
+}
+
+QByteArray readAtMost(QIODevice& device, qsizetype limit) {
+    QByteArray bytes;
+    while (bytes.size() <= limit) {
+        const QByteArray part = device.read(limit + 1 - bytes.size());
+        if (part.isEmpty()) {
+            break;
+        }
+        bytes += part;
+    }
+    return bytes;
 }
 
 ProfileReadResult loadProfile(const QString& path) {

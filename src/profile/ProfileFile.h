@@ -82,6 +82,11 @@ struct ProfileReadResult {
     std::vector<ProfileFault> faults;
 };
 
+// What `device` holds from where it stands, but at most `limit` + 1 bytes:
+// enough to tell a file too large without reading all of it. A read of
+// standard input blocks until it has something, so only its end gives nothing.
+QByteArray readAtMost(QIODevice& device, qsizetype limit);
+
 // The document for `profile`, groups that are absent left out. Texts are
 // written as held, also those that checkProfile() would refuse.
 QByteArray writeProfile(const UnitProfile& profile);

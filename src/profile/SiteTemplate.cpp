@@ -198,17 +198,8 @@ SiteListResult refusedAsTooLarge(const QString& name, qint64 size) {
                       .arg(limit))};
 }
 
-// Reads `device` up to one byte more than a site list may have, enough to
-// tell one that is too large without reading all of it.
 SiteListResult readDevice(QIODevice& device, const QString& name) {
-    QByteArray csv;
-    while (csv.size() <= MaxSiteListFileSize) {
-        const QByteArray part = device.read(MaxSiteListFileSize + 1 - csv.size());
-        if (part.isEmpty()) {
-            break;
-        }
-        csv += part;
-    }
+    const QByteArray csv = readAtMost(device, MaxSiteListFileSize);
     const auto* file = qobject_cast<QFileDevice*>(&device);
     if (file != nullptr && file->error() != QFileDevice::NoError) {
         return {

@@ -92,6 +92,10 @@ TEST(CliTest, EachOutcomeHasItsExitStatusAndMessage) {
     const QString firmwareOnly = file("firmware.json", ProfileHeader +
                                                            "  \"version\": 1,\n"
                                                            "  \"firmware\": \"BRV8\"\n}\n");
+    const QString placeholder =
+        file("tpl.json", ProfileHeader +
+                             "  \"version\": 1,\n"
+                             "  \"gsmNumbers\": [\"{{a}}\", \"\", \"\", \"\", \"\", \"\"]\n}\n");
     const QString pulseZero = file("pulse.json", ProfileHeader +
                                                      "  \"version\": 1,\n"
                                                      "  \"relayPulseTime\": 0\n}\n");
@@ -304,6 +308,15 @@ TEST(CliTest, EachOutcomeHasItsExitStatusAndMessage) {
          "brevalon-cli: BRV8-000002: the unit left while reading firmware\n",
          true},
         {1, none, {"--all", "monitor"}, cli::UsageError, "", "not an option of monitor", false},
+        {1, none, {"provision"}, cli::UsageError, "", "provision needs a PROFILE\n", false},
+        {1, none, {"provision", demo, "--count", "0"}, cli::UsageError, "", "N of 1 or", false},
+        {1,
+         none,
+         {"provision", placeholder},
+         cli::UsageError,
+         "",
+         "is refused:\n  tpl.json: gsmNumbers[0]: {{a}} needs a site list to fill it\n",
+         false},
         {1, none, {"restore", "latest", "--all"}, cli::UsageError, "", "not an option of", false},
         {1, none, {"--all", "--unit", "BRV8-000001", "info"}, cli::UsageError, "", "--unit", false},
         {1, none, {"--all", "read-memory", "-"}, cli::UsageError, "", "needs a folder", false},
