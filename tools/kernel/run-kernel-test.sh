@@ -27,6 +27,8 @@ fi
 console="$out/console.log"
 # -no-reboot with panic=-1: a panicking guest ends at once instead of rebooting.
 boot() {
+    # A console left by an earlier run must not count as this one's.
+    rm -f "$console"
     status=0
     start=$(date +%s%N)
     timeout "$limit" qemu-system-x86_64 -machine pc -accel "$accel" -cpu max -smp 2 -m 1024M \
