@@ -22,6 +22,11 @@ struct Streams;
 // each reply in an event loop, run on several units at once unchanged. Its
 // results and messages are kept for the thread that made it, which reads them
 // once the worker has finished.
+//
+// What a worker runs must not match a QRegularExpression, directly or through
+// QDir's name filters: with the Windows toolchain (mingw-w64) a thread that
+// did crashes when it ends, because the storage of Qt's thread_local match
+// stack is freed before its destructor runs.
 class UnitWorker {
 public:
     // Runs on the worker's thread with the unit opened; returns the exit status.

@@ -7,7 +7,6 @@
 #include <QJsonObject>
 #include <QJsonParseError>
 #include <QJsonValue>
-#include <QRegularExpression>
 #include <QSaveFile>
 #include <QStringView>
 
@@ -318,9 +317,27 @@ constexpr protocol::IntegerLimits PulseTimeByteLimits{0, 255};
 
 // Exactly an optional "-", digits, and a full stop with one to four digits:
 // what the file itself writes, with no rounding, exponent or blanks.
+// Checked by hand, not with a QRegularExpression: profiles are read on
+// brevalon-cli's unit threads (see cli/UnitWorker.h).
 bool isFileDecimal(const QString& text) {
-    static const QRegularExpression pattern(QStringLiteral("^-?[0-9]+(\\.[0-9]{1,4})?$"));
-    return pattern.match(text).hasMatch();
+    const auto digits = [&](qsizetype from) {
+        qsizetype k = from;
+        while (k < text.size() && text[k] >= u'0' && text[k] <= u'9') {
+            ++k;
+        }
+        return k - from;
+    };
+    const qsizetype sign = text.startsWith(u'-') ? 1 : 0;
+    const qsizetype whole = digits(sign);
+    if (whole == 0) {
+        return false;
+    }
+    const qsizetype point = sign + whole;
+    if (point == text.size()) {
+        return true;
+    }
+    const qsizetype decimals = text[point] == u'.' ? digits(point + 1) : 0;
+    return decimals >= 1 && decimals <= 4 && point + 1 + decimals == text.size();
 }
 
 // Reads a JSON document into a profile, collecting every fault on the way.

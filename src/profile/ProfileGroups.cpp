@@ -2,9 +2,9 @@
 
 #include <QJsonArray>
 #include <QJsonDocument>
-#include <QRegularExpression>
 #include <QStringView>
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 
@@ -123,16 +123,34 @@ QString recordPath(Group group, std::size_t record) {
     return recordCount(group) > 1 ? element(groupName(group), record) : groupName(group);
 }
 
+// Split by hand, not with a QRegularExpression: differences are made on
+// brevalon-cli's unit threads (see cli/UnitWorker.h).
 PathParts splitPath(const QString& path) {
-    static const QRegularExpression pattern(
-        QStringLiteral("^([A-Za-z]+)(?:\\[([0-9]{1,3})\\])?(?:\\.(.+))?$"));
-    const QRegularExpressionMatch match = pattern.match(path);
-    if (!match.hasMatch()) {
-        return {path, std::nullopt, {}};
+    const QStringView view(path);
+    qsizetype k = 0;
+    while (k < view.size() &&
+           ((view[k] >= u'A' && view[k] <= u'Z') || (view[k] >= u'a' && view[k] <= u'z'))) {
+        ++k;
     }
-    PathParts parts{match.captured(1), std::nullopt, match.captured(3)};
-    if (match.hasCaptured(2)) {
-        parts.index = match.captured(2).toUInt();
+    PathParts parts{view.first(k).toString(), std::nullopt, {}};
+    if (k > 0 && k < view.size() && view[k] == u'[') {
+        const qsizetype close = view.indexOf(u']', k);
+        const QStringView number = close > k ? view.sliced(k + 1, close - k - 1) : QStringView();
+        const bool digits = number.size() >= 1 && number.size() <= 3 &&
+                            std::all_of(number.begin(), number.end(),
+                                        [](QChar c) { return c >= u'0' && c <= u'9'; });
+        if (!digits) {
+            return {path, std::nullopt, {}};
+        }
+        parts.index = number.toUInt();
+        k = close + 1;
+    }
+    if (k > 0 && k + 1 < view.size() && view[k] == u'.') {
+        parts.field = view.sliced(k + 1).toString();
+        k = view.size();
+    }
+    if (k == 0 || k != view.size()) {
+        return {path, std::nullopt, {}};
     }
     return parts;
 }

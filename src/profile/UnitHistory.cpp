@@ -6,7 +6,6 @@
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QRegularExpression>
 #include <QSaveFile>
 #include <QStandardPaths>
 
@@ -27,12 +26,42 @@ constexpr std::array Reasons{
     std::pair{BackupReason::Saved, "saved"},
 };
 
+bool isDigits(QStringView text) {
+    return !text.isEmpty() &&
+           std::all_of(text.begin(), text.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
+}
+
 // "20261210-140321-before-format-2.json": the time, the reason, and the
-// number of an entry made in the same second as others.
-const QRegularExpression& entryName() {
-    static const QRegularExpression pattern(
-        QStringLiteral("^([0-9]{8}-[0-9]{6})-([a-z-]+?)(?:-([0-9]+))?\\.json$"));
-    return pattern;
+// number of an entry made in the same second as others (1 when it has none).
+// Read without QRegularExpression: the history is written from brevalon-cli's
+// unit threads (see cli/UnitWorker.h).
+struct EntryName {
+    QString time;
+    QString reason;
+    int sequence = 1;
+};
+
+std::optional<EntryName> splitEntryName(const QString& fileName) {
+    const QStringView name(fileName);
+    if (!name.endsWith(u".json") || name.size() < 22 || !isDigits(name.first(8)) ||
+        name[8] != u'-' || !isDigits(name.sliced(9, 6)) || name[15] != u'-') {
+        return std::nullopt;
+    }
+    QStringView rest = name.sliced(16).chopped(5);
+    EntryName entry{name.first(15).toString(), {}, 1};
+    const qsizetype dash = rest.lastIndexOf(u'-');
+    if (dash > 0 && isDigits(rest.sliced(dash + 1))) {
+        entry.sequence = rest.sliced(dash + 1).toInt();
+        rest = rest.first(dash);
+    }
+    const bool reasonLike = !rest.isEmpty() && std::all_of(rest.begin(), rest.end(), [](QChar c) {
+        return (c >= u'a' && c <= u'z') || c == u'-';
+    });
+    if (!reasonLike) {
+        return std::nullopt;
+    }
+    entry.reason = rest.toString();
+    return entry;
 }
 
 bool isReason(const QString& text) {
@@ -41,10 +70,10 @@ bool isReason(const QString& text) {
 }
 
 bool isReservedOnWindows(const QString& name) {
-    static const QRegularExpression reserved(
-        QStringLiteral("^(CON|PRN|AUX|NUL|COM[0-9]|LPT[0-9])$"),
-        QRegularExpression::CaseInsensitiveOption);
-    return reserved.match(name).hasMatch();
+    const QString upper = name.toUpper();
+    return upper == u"CON" || upper == u"PRN" || upper == u"AUX" || upper == u"NUL" ||
+           (upper.size() == 4 && (upper.startsWith(u"COM") || upper.startsWith(u"LPT")) &&
+            isDigits(QStringView(upper).sliced(3)));
 }
 
 // What a user reading the history sees of an entry, without checking all of
@@ -62,20 +91,20 @@ bool readSummary(HistoryEntry& entry) {
 
 std::optional<HistoryEntry> parseEntry(const QString& folder, const QString& fileName,
                                        int* sequence) {
-    const QRegularExpressionMatch match = entryName().match(fileName);
-    if (!match.hasMatch() || !isReason(match.captured(2))) {
+    const std::optional<EntryName> name = splitEntryName(fileName);
+    if (!name || !isReason(name->reason)) {
         return std::nullopt;
     }
     HistoryEntry entry;
     entry.fileName = fileName;
     entry.path = QDir(folder).filePath(fileName);
-    entry.time = QDateTime::fromString(match.captured(1), QStringLiteral("yyyyMMdd-HHmmss"));
-    entry.reason = match.captured(2);
+    entry.time = QDateTime::fromString(name->time, QStringLiteral("yyyyMMdd-HHmmss"));
+    entry.reason = name->reason;
     const QString image = QDir(folder).filePath(fileName.chopped(5) + QStringLiteral(".bin"));
     if (QFileInfo::exists(image)) {
         entry.memoryPath = image;
     }
-    *sequence = match.hasCaptured(3) ? match.captured(3).toInt() : 1;
+    *sequence = name->sequence;
     return entry;
 }
 
@@ -132,8 +161,10 @@ QString UnitHistory::defaultFolder() {
 UnitHistory::UnitHistory(QString folder) : folder_(std::move(folder)) {}
 
 QString UnitHistory::folderName(const QString& serial) {
-    static const QRegularExpression plain(QStringLiteral("^[A-Z0-9_-]+$"));
-    if (plain.match(serial).hasMatch() && !isReservedOnWindows(serial)) {
+    const bool plain = !serial.isEmpty() && std::all_of(serial.begin(), serial.end(), [](QChar c) {
+        return (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9') || c == u'_' || c == u'-';
+    });
+    if (plain && !isReservedOnWindows(serial)) {
         return serial;
     }
     const QByteArray hex = serial.toUtf8().toHex();
@@ -170,13 +201,16 @@ UnitHistory::Added UnitHistory::add(const QString& serial, BackupReason reason, 
     // so on: entries stay in the order they were made.
     const QString second = now.toString(QStringLiteral("yyyyMMdd-HHmmss"));
     int sequence = 0;
-    for (const QString& name :
-         QDir(folder).entryList({second + QStringLiteral("-*")}, QDir::Files)) {
-        const QRegularExpressionMatch match = entryName().match(
+    // Name filters would match with a QRegularExpression.
+    for (const QString& name : QDir(folder).entryList(QDir::Files)) {
+        if (!name.startsWith(second + u'-')) {
+            continue;
+        }
+        const std::optional<EntryName> entry = splitEntryName(
             name.endsWith(QStringLiteral(".bin")) ? name.chopped(4) + QStringLiteral(".json")
                                                   : name);
-        if (match.hasMatch()) {
-            sequence = std::max(sequence, match.hasCaptured(3) ? match.captured(3).toInt() : 1);
+        if (entry) {
+            sequence = std::max(sequence, entry->sequence);
         }
     }
     const QString base = second + u'-' + reasonName(reason) +
@@ -232,8 +266,7 @@ std::vector<HistoryEntry> UnitHistory::entries(const QString& serial) const {
 std::vector<HistoryEntry> UnitHistory::list(const QString& serial, bool summaries) const {
     const QString folder = unitFolder(serial);
     std::vector<std::pair<HistoryEntry, int>> found;
-    for (const QString& name :
-         QDir(folder).entryList({QStringLiteral("*.json")}, QDir::Files, QDir::Name)) {
+    for (const QString& name : QDir(folder).entryList(QDir::Files, QDir::Name)) {
         int sequence = 1;
         if (auto entry = parseEntry(folder, name, &sequence)) {
             found.emplace_back(std::move(*entry), sequence);

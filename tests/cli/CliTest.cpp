@@ -620,6 +620,21 @@ TEST(CliTest, TheProgramRunsOnItsOwnWithVirtualUnits) {
         EXPECT_EQ(program.exitCode(), c.exit) << program.readAllStandardError().toStdString();
         EXPECT_EQ(program.readAllStandardOutput().replace("\r\n", "\n"), c.out);
     }
+    // Units side by side, each backed up into its history first: every unit's
+    // thread ends cleanly (the Windows build once crashed there).
+    QTemporaryDir dir;
+    const QString profile = dir.filePath("unit.json");
+    for (const QStringList& arguments :
+         {QStringList{"--simulate", "read-profile", profile},
+          QStringList{"--simulate=4", "--all", "write-profile", profile}}) {
+        QProcess program;
+        program.start(
+            QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral(BREVALON_CLI)),
+            arguments);
+        ASSERT_TRUE(program.waitForFinished(60000));
+        EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(program.exitCode(), 0) << program.readAllStandardError().toStdString();
+    }
 }
 
 }  // namespace
