@@ -1,4 +1,5 @@
 #include "profile/ProfileFile.h"
+#include "profile/ProfileGroups.h"
 
 #include <gtest/gtest.h>
 
@@ -401,4 +402,31 @@ TEST(ProfileFile, SavesAllOrNothingAndLoads) {
     EXPECT_EQ(faultTexts(loadProfile(path)),
               std::vector<std::string>{
                   "the file is 10485760 bytes long, more than a profile can be (1048576 bytes)"});
+}
+// A value's path in its parts; anything else is a key of its own.
+TEST(ProfileFile, SplitsAPathIntoItsParts) {
+    const struct {
+        const char* path;
+        const char* key;
+        std::optional<std::size_t> index;
+        const char* field;
+    } cases[] = {
+        {"phonebook[12].note", "phonebook", 12, "note"},
+        {"gsmNumbers[5]", "gsmNumbers", 5, ""},
+        {"analogAlarm.max", "analogAlarm", std::nullopt, "max"},
+        {"calibration[1].k.x", "calibration", 1, "k.x"},
+        {"phonebook[999]", "phonebook", 999, ""},
+        {"phonebook[1000]", "phonebook[1000]", std::nullopt, ""},
+        {"phonebook[]", "phonebook[]", std::nullopt, ""},
+        {"phonebook[1", "phonebook[1", std::nullopt, ""},
+        {"analogAlarm.", "analogAlarm.", std::nullopt, ""},
+        {"[1]", "[1]", std::nullopt, ""},
+        {"gsm2", "gsm2", std::nullopt, ""},
+    };
+    for (const auto& c : cases) {
+        const profile::PathParts parts = profile::splitPath(QString::fromLatin1(c.path));
+        EXPECT_EQ(parts.key, QLatin1StringView(c.key)) << c.path;
+        EXPECT_EQ(parts.index, c.index) << c.path;
+        EXPECT_EQ(parts.field, QLatin1StringView(c.field)) << c.path;
+    }
 }
