@@ -183,7 +183,10 @@ QString UnitHistory::unitFolder(const QString& serial) const {
 
 std::optional<HistoryFault> UnitHistory::prepare(const QString& serial) const {
     const QString folder = unitFolder(serial);
-    if (!QDir().mkpath(folder)) {
+    // Units written side by side make the base folder at the same moment, and
+    // on Windows the one that loses that race is told it failed; a second try
+    // finds the base there.
+    if (!QDir().mkpath(folder) && !QDir().mkpath(folder)) {
         return HistoryFault{
             HistoryFault::Kind::CannotCreateFolder, QDir::toNativeSeparators(folder), {}};
     }
