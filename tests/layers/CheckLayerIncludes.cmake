@@ -3,23 +3,24 @@
 # when a layer that runs without a display includes a GUI header.
 # Run as: cmake -DSRC=<src folder> -P <this>.
 cmake_minimum_required(VERSION 3.20)
-set(qt_free hid protocol sim monitor)
+set(qt_free hid protocol sim monitor commissioning)
 # Layers that run without a display: Qt Core only.
 set(qt_core_only profile link cli)
-set(above_hid sim protocol monitor profile link widgets windows main app cli)
-set(above_protocol hid sim monitor profile link widgets windows main app cli)
-set(above_sim protocol monitor profile link widgets windows main app cli)
-set(above_profile hid sim link widgets windows main app cli)
-set(above_link widgets windows main app cli)
+set(above_hid sim protocol monitor profile link widgets windows main app cli commissioning)
+set(above_protocol hid sim monitor profile link widgets windows main app cli commissioning)
+set(above_sim protocol monitor profile link widgets windows main app cli commissioning)
+set(above_profile hid sim link widgets windows main app cli commissioning)
+set(above_link widgets windows main app cli commissioning)
 set(above_widgets windows main app cli)
 set(above_windows main app cli)
 set(above_main app cli)
-set(above_monitor profile link widgets windows main app cli)
+set(above_monitor profile link widgets windows main app cli commissioning)
+set(above_commissioning hid sim profile link widgets windows main app cli)
 # brevalon-cli stands beside the window program and uses none of its layers.
 set(above_cli widgets windows main app)
 
 set(faults "")
-foreach(layer hid protocol sim monitor profile link widgets windows main cli)
+foreach(layer hid protocol sim monitor commissioning profile link widgets windows main cli)
     file(GLOB_RECURSE files "${SRC}/${layer}/*.h" "${SRC}/${layer}/*.cpp")
     foreach(file IN LISTS files)
         file(STRINGS "${file}" includes REGEX "^[ \t]*#[ \t]*include")
