@@ -14,6 +14,7 @@ packages=(
     valgrind
     dpkg-dev desktop-file-utils udev
     qemu-system-x86 busybox-static libhidapi-dev cpio xz-utils
+    poppler-utils
 )
 
 missing=()

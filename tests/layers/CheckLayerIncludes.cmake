@@ -3,7 +3,7 @@
 # when a layer that runs without a display includes a GUI header.
 # Run as: cmake -DSRC=<src folder> -P <this>.
 cmake_minimum_required(VERSION 3.20)
-set(qt_free hid protocol sim monitor commissioning)
+set(qt_free hid protocol sim monitor)
 # Layers that run without a display: Qt Core only.
 set(qt_core_only profile link cli)
 set(above_hid sim protocol monitor profile link widgets windows main app cli commissioning)
@@ -15,7 +15,7 @@ set(above_widgets windows main app cli)
 set(above_windows main app cli)
 set(above_main app cli)
 set(above_monitor profile link widgets windows main app cli commissioning)
-set(above_commissioning hid sim profile link widgets windows main app cli)
+set(above_commissioning hid sim widgets windows main app cli)
 # brevalon-cli stands beside the window program and uses none of its layers.
 set(above_cli widgets windows main app)
 
@@ -32,6 +32,9 @@ foreach(layer hid protocol sim monitor commissioning profile link widgets window
             endforeach()
             if(layer IN_LIST qt_free AND line MATCHES "<Q[A-Za-z]*>|<Qt")
                 list(APPEND faults "${file}: ${line} (this layer builds without Qt)")
+            endif()
+            if(layer STREQUAL "commissioning" AND line MATCHES "<QtWidgets|<Q(Application|Widget|Dialog|MessageBox)>")
+                list(APPEND faults "${file}: ${line} (this layer draws no windows)")
             endif()
             if(layer IN_LIST qt_core_only AND line MATCHES "<Qt(Gui|Widgets)|<Q(Application|Widget|GuiApplication|Dialog|MessageBox)>")
                 list(APPEND faults "${file}: ${line} (this layer runs without a display)")
