@@ -16,7 +16,6 @@
 #include <algorithm>
 #include <array>
 
-#include "profile/UnitHistory.h"
 #include "protocol/NumberText.h"
 
 namespace commissioning {
@@ -398,12 +397,6 @@ QByteArray reportJson(const ReportData& d) {
 
 QString reportHtml(const ReportData& data) {
     return htmlWith(data, svgChart(data.signal));
-}
-
-QString defaultReportName(const QString& serial, const QDateTime& time) {
-    return QStringLiteral("%1-%2.html")
-        .arg(profile::UnitHistory::folderName(serial),
-             time.toString(QStringLiteral("yyyyMMdd-HHmm")));
 }
 
 std::optional<QString> writeReport(const ReportData& data, const QString& htmlPath) {

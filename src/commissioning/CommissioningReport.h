@@ -57,8 +57,6 @@ QString verdictText(bool verdict);
 
 QByteArray reportJson(const ReportData& data);
 QString reportHtml(const ReportData& data);
-// "SERIAL-YYYYMMDD-HHMM.html", the serial made safe for a file name.
-QString defaultReportName(const QString& serial, const QDateTime& time);
 
 // Writes `htmlPath`, and beside it the PDF and the JSON (same name, other
 // suffix); the error text when a file could not be written.

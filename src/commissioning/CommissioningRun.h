@@ -106,6 +106,8 @@ public:
     void stop(std::int64_t nowMs);
 
     Need need() const;
+    // Started and not yet ended.
+    bool running() const { return running_; }
     Step current() const { return current_; }
     // The input the technician is asked for, 1 to 3.
     int input() const;

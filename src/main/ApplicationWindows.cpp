@@ -7,6 +7,7 @@
 #include "windows/Alarmi.h"
 #include "windows/CallPhonebook.h"
 #include "windows/Chart.h"
+#include "windows/Commissioning.h"
 #include "windows/Debug.h"
 #include "windows/GSMNumbers.h"
 #include "windows/History.h"
@@ -44,6 +45,7 @@ TApplicationWindows::TApplicationWindows(HidPlatform& platform, UiThread& uiThre
     windows_.frmIzlazi = create<TfrmIzlazi>(others_[6], main);
     windows_.frmHistory = create<TfrmHistory>(others_[7], main);
     windows_.frmChart = create<TfrmChart>(others_[8], main);
+    windows_.frmCommissioning = create<TfrmCommissioning>(others_[9], main);
     main.setWindows(windows_);
 }
 

@@ -32,6 +32,6 @@ private:
     TWindowSet windows_;
     // The other windows are destroyed after the main window: while it
     // releases its devices, replies still pending are dispatched into them.
-    std::unique_ptr<QWidget> others_[9];
+    std::unique_ptr<QWidget> others_[10];
     std::unique_ptr<TMainForm> mainForm_;
 };

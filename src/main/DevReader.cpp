@@ -24,6 +24,7 @@
 #include "windows/Alarmi.h"
 #include "windows/CallPhonebook.h"
 #include "windows/Chart.h"
+#include "windows/Commissioning.h"
 #include "windows/Debug.h"
 #include "windows/DeviceText.h"
 #include "windows/GSMNumbers.h"
@@ -139,6 +140,8 @@ TMainForm::TMainForm(HidPlatform& platform, UiThread& uiThread, QWidget* parent)
     connect(ui_->btShowHistory, &QPushButton::clicked, this, &TMainForm::btShowHistoryClick);
     connect(ui_->btShowChart, &QPushButton::clicked, this,
             [this] { showWindow(windows_.frmChart); });
+    connect(ui_->btCommissioning, &QPushButton::clicked, this,
+            [this] { showWindow(windows_.frmCommissioning); });
     profileActions_ = std::make_unique<ProfileActions>(
         *this, [this](const protocol::CommandReport& report) { return writeReport(report); },
         [this](const profile::UnitProfile& unit) {
@@ -491,6 +494,10 @@ void TMainForm::HidCtlDeviceChange(THidDeviceController* /*Sender*/) {
         connectedUnit_.clear();
         profileActions_->unitLeft();
     }
+    if (windows_.frmCommissioning != nullptr) {
+        windows_.frmCommissioning->unitChanged(
+            CurrentDevice != nullptr ? QString::fromStdU16String(unitSerial()) : QString());
+    }
     showUnits();
     // A unit that formatted its memory leaves and comes back through these.
     if (windows_.frmMemory != nullptr) {
@@ -656,7 +663,9 @@ void TMainForm::showStatus(const protocol::StatusReply& status) {
     ui_->lbADCh1Val->setText(UserInput::fixedPointText(status.adValue[0]));
     ui_->lbADCh2Val->setText(UserInput::fixedPointText(status.adValue[1]));
     windows_.frmDebug->ShowStateValues(status);
-    windows_.frmChart->addStatus(status, QDateTime::currentMSecsSinceEpoch());
+    const std::int64_t arrived = QDateTime::currentMSecsSinceEpoch();
+    windows_.frmChart->addStatus(status, arrived);
+    windows_.frmCommissioning->addStatus(status, arrived);
 
     const NetworkState network = networkStateOf(status.networkState);
     ui_->lbNetworkState->setText(QLatin1String(network.text));
@@ -788,6 +797,25 @@ bool TMainForm::backUpBefore(profile::BackupReason reason) {
     const bool proceed = readyForProfile() && profileActions_->backUp(reason);
     windows_.frmHistory->refresh();
     return proceed;
+}
+
+std::optional<profile::KeptUnit> TMainForm::keepForCommissioning() {
+    if (!readyForProfile()) {
+        return std::nullopt;
+    }
+    std::optional<profile::KeptUnit> kept = profileActions_->keepForCommissioning();
+    windows_.frmHistory->refresh();
+    return kept;
+}
+
+void TMainForm::sendRequest(const protocol::CommandReport& report) {
+    if (CurrentDevice != nullptr) {
+        sendReport(report);
+    }
+}
+
+void TMainForm::keepPollingStatus() {
+    ui_->cbGetStatusAuto->setChecked(true);
 }
 
 void TMainForm::unitBackAfterFormat() {

@@ -59,6 +59,9 @@ public:
     bool waitForAcknowledge(const bool& WaitForOk) override;
     std::u16string unitSerial() const override;
     bool backUpBefore(profile::BackupReason reason) override;
+    std::optional<profile::KeptUnit> keepForCommissioning() override;
+    void sendRequest(const protocol::CommandReport& report) override;
+    void keepPollingStatus() override;
     void unitBackAfterFormat() override;
     std::uint16_t ADRawCH1() const override;
     std::array<std::uint8_t, 4096>& MemSaveBuffer() override;

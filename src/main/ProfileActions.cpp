@@ -392,6 +392,31 @@ bool ProfileActions::backUp(profile::BackupReason reason) {
     return backup.proceed;
 }
 
+std::optional<profile::KeptUnit> ProfileActions::keepForCommissioning() {
+    DialogService& dialogs = DialogService::instance();
+    auto [read, cancelled] =
+        run(QStringLiteral("Čitanje uređaja"), true,
+            [](profile::UnitExchange& exchange, const profile::ProgressHandler& progress) {
+                return profile::readUnit(exchange, profile::AllGroups, progress);
+            });
+    if (cancelled) {
+        return std::nullopt;
+    }
+    if (read.stopped) {
+        dialogs.error(QStringLiteral("Čitanje uređaja nije završeno (%1).")
+                          .arg(ProfileTexts::stopText(*read.stopped)));
+        return std::nullopt;
+    }
+    profile::UnitHistory::Added added =
+        history_.add(serial_(), profile::BackupReason::Commissioning, read.profile);
+    if (added.fault) {
+        dialogs.error(QStringLiteral("Podešavanja uređaja nisu sačuvana u istoriji: %1.")
+                          .arg(ProfileTexts::historyFaultText(*added.fault)));
+        return std::nullopt;
+    }
+    return profile::KeptUnit{std::move(read.profile), std::move(*added.entry)};
+}
+
 void ProfileActions::unitBackAfterFormat() {
     if (!formatBackup_) {
         return;

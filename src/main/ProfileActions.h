@@ -64,6 +64,10 @@ public:
     // operation may start: after a backup; after a failure only when the user
     // says so; never when the unit left or the user cancelled the read.
     bool backUp(profile::BackupReason reason);
+    // Reads the whole unit with a progress dialog that can be cancelled and
+    // keeps it as a "commissioning" entry of its history; nothing, after
+    // saying why, when it could not.
+    std::optional<profile::KeptUnit> keepForCommissioning();
     // The unit is back after a format that a backup came before: offers to
     // write that backup to it.
     void unitBackAfterFormat();

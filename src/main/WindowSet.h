@@ -9,6 +9,7 @@ class TfrmCallPhonebook;
 class TfrmIzlazi;
 class TfrmHistory;
 class TfrmChart;
+class TfrmCommissioning;
 
 // The windows the main window shows and whose replies it dispatches, in the
 // order they are created. Not owned.
@@ -22,4 +23,5 @@ struct TWindowSet {
     TfrmIzlazi* frmIzlazi = nullptr;
     TfrmHistory* frmHistory = nullptr;
     TfrmChart* frmChart = nullptr;
+    TfrmCommissioning* frmCommissioning = nullptr;
 };

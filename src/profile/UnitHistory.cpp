@@ -24,6 +24,7 @@ constexpr std::array Reasons{
     std::pair{BackupReason::BeforeRestore, "before-restore"},
     std::pair{BackupReason::BeforeBoot, "before-boot"},
     std::pair{BackupReason::Saved, "saved"},
+    std::pair{BackupReason::Commissioning, "commissioning"},
 };
 
 bool isDigits(QStringView text) {

@@ -26,6 +26,8 @@ enum class BackupReason {
     BeforeRestore,
     BeforeBoot,
     Saved,
+    // What the unit held when it was commissioned.
+    Commissioning,
 };
 
 // As the entry's name says it: "before-format".
@@ -45,6 +47,12 @@ struct HistoryEntry {
     // From the entry's profile; empty when it cannot be read.
     QString firmware;
     QString serial;
+};
+
+// A unit's profile as read, and the history entry that keeps it.
+struct KeptUnit {
+    UnitProfile unit;
+    HistoryEntry entry;
 };
 
 // Why an entry could not be made.

@@ -6,7 +6,13 @@
 #include <initializer_list>
 #include <string>
 
+#include <optional>
+
 #include "profile/UnitHistory.h"
+
+namespace protocol {
+class CommandReport;
+}
 
 // What the windows need of the main window, the one gateway to the unit.
 // The main window implements it; windows never reach the HID layer directly.
@@ -38,6 +44,13 @@ public:
     // false when the operation must not start (nothing kept, and the user
     // did not agree to go on without).
     virtual bool backUpBefore(profile::BackupReason reason) = 0;
+    // Reads the whole unit and keeps it in its history as commissioned;
+    // nothing, after saying why, when it could not.
+    virtual std::optional<profile::KeptUnit> keepForCommissioning() = 0;
+    // Sends one request the way the main window's buttons send theirs.
+    virtual void sendRequest(const protocol::CommandReport& report) = 0;
+    // Switches the status poll on: commissioning reads the replies.
+    virtual void keepPollingStatus() = 0;
     // The unit has come back after a format.
     virtual void unitBackAfterFormat() = 0;
 

@@ -355,7 +355,8 @@ QString reasonText(const QString& reason) {
                                  {"before-profile-write", "pre upisa profila"},
                                  {"before-restore", "pre vraćanja"},
                                  {"before-boot", "pre BOOT moda"},
-                                 {"saved", "sačuvan profil"}},
+                                 {"saved", "sačuvan profil"},
+                                 {"commissioning", "puštanje u rad"}},
                                 reason);
     return text.isEmpty() ? reason : text;
 }
