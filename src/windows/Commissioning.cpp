@@ -61,6 +61,8 @@ TfrmCommissioning::TfrmCommissioning(TMainLink& main, QWidget* parent)
       expected_(named(new QLineEdit, "edCommissioningExpected")),
       tolerance_(named(new QLineEdit, "edCommissioningTolerance")),
       measure_(named(new QPushButton(QStringLiteral("Izmeri")), "btCommissioningMeasure")),
+      sendSms_(
+          named(new QPushButton(QStringLiteral("Pošalji test SMS")), "btCommissioningSendSms")),
       start_(named(new QPushButton(QStringLiteral("Počni")), "btCommissioningStart")),
       skip_(named(new QPushButton(QStringLiteral("Preskoči korak")), "btCommissioningSkip")),
       stop_(named(new QPushButton(QStringLiteral("Prekini")), "btCommissioningStop")),
@@ -109,6 +111,7 @@ TfrmCommissioning::TfrmCommissioning(TMainLink& main, QWidget* parent)
     analogRow->addWidget(tolerance_);
     analogRow->addWidget(measure_);
     analogRow->addStretch(1);
+    analogRow->addWidget(sendSms_);
 
     auto* buttons = new QHBoxLayout;
     for (QPushButton* button : {start_, skip_, stop_}) {
@@ -136,6 +139,7 @@ TfrmCommissioning::TfrmCommissioning(TMainLink& main, QWidget* parent)
     connect(profileButton_, &QPushButton::clicked, this,
             &TfrmCommissioning::btCommissioningProfileClick);
     connect(measure_, &QPushButton::clicked, this, &TfrmCommissioning::btCommissioningMeasureClick);
+    connect(sendSms_, &QPushButton::clicked, this, &TfrmCommissioning::btCommissioningSendSmsClick);
     connect(report_, &QPushButton::clicked, this, &TfrmCommissioning::btCommissioningReportClick);
     clock_.setInterval(ClockMs);
     connect(&clock_, &QTimer::timeout, this, &TfrmCommissioning::advance);
@@ -240,6 +244,13 @@ void TfrmCommissioning::btCommissioningMeasureClick() {
     advance();
 }
 
+void TfrmCommissioning::btCommissioningSendSmsClick() {
+    if (run_ && run_->need() == Need::SmsConsent) {
+        run_->smsConsent(true, now());
+        advance();
+    }
+}
+
 void TfrmCommissioning::readUnit() {
     std::optional<profile::KeptUnit> kept = main_.keepForCommissioning();
     if (!kept) {
@@ -270,17 +281,12 @@ void TfrmCommissioning::advance() {
         return;
     }
     run_->tick(now());
-    if (!asking_) {
-        asking_ = true;
-        if (run_->need() == Need::UnitRead) {
-            readUnit();
-        } else if (run_->need() == Need::SmsConsent) {
-            const bool send = DialogService::instance().warningYesNo(QStringLiteral(
-                                  "Poslati test SMS na sve brojeve? Poruka se naplaćuje.")) ==
-                              DialogService::Answer::Yes;
-            run_->smsConsent(send, now());
-        }
-        asking_ = false;
+    // The read runs the event loop under its progress dialog, and this clock
+    // with it.
+    if (!reading_ && run_->need() == Need::UnitRead) {
+        reading_ = true;
+        readUnit();
+        reading_ = false;
     }
     for (const commissioning::Send send : run_->takeSends()) {
         main_.sendRequest(send == commissioning::Send::ToggleRelay ? protocol::toggleRelay()
@@ -327,6 +333,10 @@ void TfrmCommissioning::showSteps() {
         prompt = QStringLiteral("Provera releja...");
     } else if (running && run_->current() == commissioning::Step::Analog) {
         prompt = QStringLiteral("Merenje srednje vrednosti (5 s)...");
+    } else if (need == Need::SmsConsent) {
+        prompt = QStringLiteral(
+            "Test SMS se šalje na sve brojeve i naplaćuje se. Poslati ga ili "
+            "preskočiti korak?");
     } else if (running && run_->current() == commissioning::Step::Sms) {
         prompt = QStringLiteral("Čeka se da uređaj pošalje SMS (do 120 s)...");
     }
@@ -335,6 +345,7 @@ void TfrmCommissioning::showSteps() {
                             static_cast<QWidget*>(measure_)}) {
         widget->setEnabled(need == Need::ExpectedAnalog);
     }
+    sendSms_->setEnabled(need == Need::SmsConsent);
     start_->setEnabled(!running);
     skip_->setEnabled(running);
     stop_->setEnabled(running);

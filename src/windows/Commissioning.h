@@ -50,6 +50,7 @@ private:
     void btCommissioningStopClick();
     void btCommissioningProfileClick();
     void btCommissioningMeasureClick();
+    void btCommissioningSendSmsClick();
     void btCommissioningReportClick();
     // Sends what the run asks for, answers what it needs, shows where it is.
     void advance();
@@ -69,6 +70,7 @@ private:
     QLineEdit* expected_;
     QLineEdit* tolerance_;
     QPushButton* measure_;
+    QPushButton* sendSms_;
     QPushButton* start_;
     QPushButton* skip_;
     QPushButton* stop_;
@@ -85,6 +87,6 @@ private:
     QString serial_;
     QString profileSha256_;
     QStringList differences_;
-    // A question is open: the clock does not ask again meanwhile.
-    bool asking_ = false;
+    // The unit is being read: the clock does not start another read meanwhile.
+    bool reading_ = false;
 };

@@ -66,14 +66,15 @@ TEST_F(CommissioningTest, AWholeRunPassesAndLeavesTheUnitAsFound) {
     control<QLineEdit>(&window(), "edCommissioningExpected")
         ->setText(UserInput::fixedPointText(window().run()->latest()->analogValue1));
     control<QLineEdit>(&window(), "edCommissioningTolerance")->setText(QStringLiteral("5"));
-    dialogs->answer(DialogService::Answer::Yes);  // the test SMS
     click("btCommissioningMeasure");
     ASSERT_TRUE(waitFor(6, "prošao", 8000))
         << control<QTableWidget>(&window(), "gridCommissioningSteps")
                ->item(6, 2)
                ->text()
                .toStdString();
-    ASSERT_TRUE(waitFor(7, "prošao"));
+    ASSERT_TRUE(pumpUntil([&] { return prompt().contains(u"SMS"); }));
+    click("btCommissioningSendSms");
+    ASSERT_TRUE(waitFor(7, "prošao")) << state(7).toStdString();
     EXPECT_EQ(control<QLabel>(&window(), "lbCommissioningVerdict")->text(), u"Ocena: ISPRAVAN");
     EXPECT_EQ(sentWith("00 53 4F 54").size(), 2u);  // the relay, there and back
     EXPECT_EQ(sentWith("00 53 54 53").size(), 1u);  // one test SMS
