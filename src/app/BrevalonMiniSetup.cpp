@@ -15,13 +15,17 @@
 #include "widgets/QtTexts.h"
 #include "widgets/ScreenFit.h"
 #include "windows/Chart.h"
+#include "windows/Commissioning.h"
+#include "windows/UserInput.h"
 
 #include <QApplication>
 #include <QComboBox>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTimer>
 
 #include <cstdio>
@@ -81,7 +85,9 @@ std::optional<int> parseOptions(int argc, char** argv, Options& options) {
 
 // Time for every read chain started by fillWindows to end on a demo unit,
 // and for the chart to show twenty seconds of the unit's traces.
-constexpr int FillTimeMs = 20000;
+constexpr int FillTimeMs = 25000;
+// When the commissioning run of the pictures starts: after the reads.
+constexpr int CommissioningStartMs = 3000;
 
 // Reads every group of settings from the unit, so the pictures show the
 // windows as a technician sees them after reading.
@@ -96,6 +102,48 @@ void fillWindows(TApplicationWindows& windows) {
             }
         }
     }
+}
+
+// Runs commissioning as a technician in a hurry would, so that its picture
+// shows a run that has ended: the shortest signal check, the inputs skipped,
+// the analog value expected as it reads, the SMS not sent.
+void runCommissioning(TApplicationWindows& windows) {
+    TfrmCommissioning* window = windows.windows().frmCommissioning;
+    window->findChild<QSpinBox*>(QStringLiteral("spCommissioningSignalSeconds"))->setValue(10);
+    window->findChild<QLineEdit*>(QStringLiteral("edCommissioningSite"))
+        ->setText(QStringLiteral("Kula 3, ulaz B"));
+    window->findChild<QLineEdit*>(QStringLiteral("edCommissioningTechnician"))
+        ->setText(QStringLiteral("Đorđe Petrović"));
+    const auto button = [window](const char* name) {
+        return window->findChild<QPushButton*>(QString::fromLatin1(name));
+    };
+    button("btCommissioningStart")->click();
+    auto* hands = new QTimer(window);
+    QObject::connect(hands, &QTimer::timeout, hands, [window, hands, button] {
+        const commissioning::CommissioningRun* run = window->run();
+        switch (run->need()) {
+            case commissioning::Need::ActivateInput:
+            case commissioning::Need::SmsConsent:
+                button("btCommissioningSkip")->click();
+                break;
+            case commissioning::Need::ExpectedAnalog:
+                if (run->latest()) {
+                    window->findChild<QLineEdit*>(QStringLiteral("edCommissioningExpected"))
+                        ->setText(UserInput::fixedPointText(run->latest()->analogValue1));
+                    window->findChild<QLineEdit*>(QStringLiteral("edCommissioningTolerance"))
+                        ->setText(QStringLiteral("5"));
+                    button("btCommissioningMeasure")->click();
+                }
+                break;
+            case commissioning::Need::Done:
+                hands->stop();
+                break;
+            case commissioning::Need::UnitRead:
+            case commissioning::Need::Nothing:
+                break;
+        }
+    });
+    hands->start(300);
 }
 
 void grabWindows(TApplicationWindows& windows, const QString& folder) {
@@ -140,6 +188,8 @@ void takeScreenshots(TApplicationWindows& windows, const QString& folder) {
             .frmChart->findChild<QComboBox*>(QStringLiteral("cmbChartSpan"))
             ->setCurrentIndex(0);
         fillWindows(windows);
+        QTimer::singleShot(CommissioningStartMs, &windows.mainForm(),
+                           [&windows] { runCommissioning(windows); });
         QTimer::singleShot(FillTimeMs, &windows.mainForm(),
                            [&windows, folder] { grabWindows(windows, folder); });
     });

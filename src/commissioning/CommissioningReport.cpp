@@ -44,9 +44,23 @@ QString fixedPoint(std::int32_t value) {
     return QString::fromStdU16String(protocol::formatFixedPoint(value, u"."));
 }
 
+// "2026-12-10T14:03:21+01:00": the offset written out also for UTC, where
+// Qt would write "Z".
 QString isoTime(const QDateTime& time) {
-    return time.isValid() ? time.toOffsetFromUtc(time.offsetFromUtc()).toString(Qt::ISODate)
-                          : QString();
+    if (!time.isValid()) {
+        return {};
+    }
+    const int offset = time.offsetFromUtc();
+    const int minutes = (offset < 0 ? -offset : offset) / 60;
+    return time.toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss")) + (offset < 0 ? u'-' : u'+') +
+           QStringLiteral("%1:%2")
+               .arg(minutes / 60, 2, 10, QLatin1Char('0'))
+               .arg(minutes % 60, 2, 10, QLatin1Char('0'));
+}
+
+// A step's time of day, as the table shows it; the date is the report's.
+QString clockTime(const QDateTime& time) {
+    return time.isValid() ? time.toString(QStringLiteral("HH:mm:ss")) : QString();
 }
 
 QDateTime timeOf(std::int64_t ms) {
@@ -158,14 +172,22 @@ QString svgChart(const std::vector<monitor::StatusSample>& signal) {
                       .arg(ChartWidth)
                       .arg(ChartHeight);
     QStringList points;
+    // One band per stretch of one network state: bands side by side would
+    // show seams where a browser smooths their edges.
+    std::size_t stretch = 0;
     for (std::size_t k = 0; k < signal.size(); ++k) {
-        const double x = scale.x(signal[k].timeMs);
-        const double next = k + 1 < signal.size() ? scale.x(signal[k + 1].timeMs) : ChartWidth;
-        svg += QStringLiteral("<rect x=\"%1\" y=\"0\" width=\"%2\" height=\"%3\" fill=\"%4\"/>\n")
-                   .arg(QString::number(x, 'f', 1), QString::number(next - x, 'f', 1))
-                   .arg(ChartHeight)
-                   .arg(QLatin1StringView(NetworkLooks[networkIndex(signal[k].network)].color));
-        points << QString::number(x, 'f', 1) + u',' +
+        const std::size_t state = networkIndex(signal[k].network);
+        if (k + 1 == signal.size() || networkIndex(signal[k + 1].network) != state) {
+            const double x = scale.x(signal[stretch].timeMs);
+            const double next = k + 1 < signal.size() ? scale.x(signal[k + 1].timeMs) : ChartWidth;
+            svg +=
+                QStringLiteral("<rect x=\"%1\" y=\"0\" width=\"%2\" height=\"%3\" fill=\"%4\"/>\n")
+                    .arg(QString::number(x, 'f', 1), QString::number(next - x, 'f', 1))
+                    .arg(ChartHeight)
+                    .arg(QLatin1StringView(NetworkLooks[state].color));
+            stretch = k + 1;
+        }
+        points << QString::number(scale.x(signal[k].timeMs), 'f', 1) + u',' +
                       QString::number(ChartScale::y(signal[k].rssi), 'f', 1);
     }
     svg += QStringLiteral(
@@ -241,7 +263,7 @@ QString htmlWith(const ReportData& d, const QString& chart) {
     for (const ReportStep& step : d.steps) {
         html += QStringLiteral("<tr><td>%1</td><td>%2</td><td>%3</td><td>%4</td><td>%5</td></tr>\n")
                     .arg(escaped(step.name), stateText(step.state), escaped(step.figures),
-                         isoTime(step.start), isoTime(step.end));
+                         clockTime(step.start), clockTime(step.end));
     }
     html += QStringLiteral("</table>\n<h2>GSM signal tokom provere</h2>\n") + chart;
     html += QStringLiteral("<p class=\"verdict\">Ocena: %1</p>\n</body>\n</html>\n")

@@ -4,7 +4,7 @@
 #include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
-#include <QFormLayout>
+#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QIntValidator>
@@ -76,18 +76,32 @@ TfrmCommissioning::TfrmCommissioning(TMainLink& main, QWidget* parent)
     signalSeconds_->setSuffix(QStringLiteral(" s"));
     rssiMin_->setValidator(new QIntValidator(0, 31, rssiMin_));
     notes_->setTabChangesFocus(true);
-    notes_->setFixedHeight(notes_->fontMetrics().lineSpacing() * 3 + 12);
+    notes_->setFixedHeight(notes_->fontMetrics().lineSpacing() * 2 + 12);
+    rssiMin_->setMaximumWidth(60);
 
+    // Two fields a row, so that the window fits a small screen.
+    auto* form = new QGridLayout;
+    const auto label = [](const char* text) { return new QLabel(QString::fromUtf8(text)); };
+    form->addWidget(label("Lokacija:"), 0, 0);
+    form->addWidget(site_, 0, 1);
+    form->addWidget(label("Tehničar:"), 0, 2);
+    form->addWidget(technician_, 0, 3);
+    form->addWidget(label("Napomene:"), 1, 0);
+    form->addWidget(notes_, 1, 1, 1, 3);
+    auto* settings = new QHBoxLayout;
+    settings->addWidget(signalSeconds_);
+    settings->addWidget(label("Najmanji RSSI:"));
+    settings->addWidget(rssiMin_);
+    settings->addStretch(1);
+    form->addWidget(label("Provera signala:"), 2, 0);
+    form->addLayout(settings, 2, 1);
     auto* profileRow = new QHBoxLayout;
     profileRow->addWidget(profileButton_);
     profileRow->addWidget(profileName_, 1);
-    auto* form = new QFormLayout;
-    form->addRow(QStringLiteral("Lokacija:"), site_);
-    form->addRow(QStringLiteral("Tehničar:"), technician_);
-    form->addRow(QStringLiteral("Napomene:"), notes_);
-    form->addRow(QStringLiteral("Provera signala:"), signalSeconds_);
-    form->addRow(QStringLiteral("Najmanji RSSI:"), rssiMin_);
-    form->addRow(QStringLiteral("Profil uređaja:"), profileRow);
+    form->addWidget(label("Profil uređaja:"), 2, 2);
+    form->addLayout(profileRow, 2, 3);
+    form->setColumnStretch(1, 1);
+    form->setColumnStretch(3, 1);
 
     steps_->setHorizontalHeaderLabels(
         {QStringLiteral("Korak"), QStringLiteral("Stanje"), QStringLiteral("Rezultat")});
@@ -96,9 +110,11 @@ TfrmCommissioning::TfrmCommissioning(TMainLink& main, QWidget* parent)
     steps_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     steps_->setSelectionMode(QAbstractItemView::NoSelection);
     steps_->setFocusPolicy(Qt::NoFocus);
+    steps_->setWordWrap(false);
+    steps_->verticalHeader()->setDefaultSectionSize(steps_->fontMetrics().height() + 8);
     steps_->setColumnWidth(0, 130);
     steps_->setColumnWidth(1, 90);
-    steps_->setMinimumWidth(640);
+    steps_->setMinimumWidth(560);
     steps_->setMinimumHeight(
         steps_->horizontalHeader()->sizeHint().height() +
         int(commissioning::StepCount) * steps_->verticalHeader()->defaultSectionSize() + 4);
