@@ -123,6 +123,16 @@ TEST(CommissioningRun, EachFaultFailsItsStep) {
             b.pass(10'100, [&](std::int64_t t) { change(b, t); });
         };
     };
+    // Through the inputs to the analog step, expecting `value` within 0.5.
+    const auto analogExpecting = [](std::int32_t value) {
+        return [value](Bench& b) {
+            b.toRelay();
+            b.pass(500);
+            b.inputs();
+            b.run.analogExpected(value, 5000, b.unit.timeMs);
+            b.pass(5'100);
+        };
+    };
     const std::vector<Case> cases{
         {"the unit differs from the profile",
          [](Bench& b) { b.run.unitRead(true, false, b.unit.timeMs); }, Step::Unit, State::Failed},
@@ -160,24 +170,10 @@ TEST(CommissioningRun, EachFaultFailsItsStep) {
              b.pass(60'200);
          },
          Step::Input1, State::Failed},
-        {"an analog value one step outside",
-         [](Bench& b) {
-             b.toRelay();
-             b.pass(500);
-             b.inputs();
-             b.run.analogExpected(603900 - 5001, 5000, b.unit.timeMs);
-             b.pass(5'100);
-         },
-         Step::Analog, State::Failed},
-        {"an analog value at the edge",
-         [](Bench& b) {
-             b.toRelay();
-             b.pass(500);
-             b.inputs();
-             b.run.analogExpected(603900 - 5000, 5000, b.unit.timeMs);
-             b.pass(5'100);
-         },
-         Step::Analog, State::Passed},
+        {"an analog value one step outside", analogExpecting(603900 - 5001), Step::Analog,
+         State::Failed},
+        {"an analog value at the edge", analogExpecting(603900 - 5000), Step::Analog,
+         State::Passed},
         {"an SMS counter that does not rise",
          [](Bench& b) {
              b.toRelay();
