@@ -117,26 +117,35 @@ auto ProfileActions::run(const QString& title, bool cancellable, Operation opera
     return std::pair{std::move(result), cancelled};
 }
 
-void ProfileActions::saveProfile() {
-    DialogService& dialogs = DialogService::instance();
-    auto [read, cancelled] =
-        run(QStringLiteral("Čitanje profila"), true,
-            [](profile::UnitExchange& exchange, const profile::ProgressHandler& progress) {
-                return profile::readUnit(exchange, profile::AllGroups, progress);
-            });
+std::optional<profile::UnitProfile> ProfileActions::readWholeUnit(const QString& title,
+                                                                  const QString& notDone) {
+    auto [read, cancelled] = run(
+        title, true, [](profile::UnitExchange& exchange, const profile::ProgressHandler& progress) {
+            return profile::readUnit(exchange, profile::AllGroups, progress);
+        });
     if (cancelled) {
-        return;
+        return std::nullopt;
     }
     if (read.stopped) {
-        dialogs.error(QStringLiteral("Čitanje uređaja nije završeno (%1). Profil nije sačuvan.")
-                          .arg(ProfileTexts::stopText(*read.stopped)));
+        DialogService::instance().error(QStringLiteral("Čitanje uređaja nije završeno (%1).%2")
+                                            .arg(ProfileTexts::stopText(*read.stopped), notDone));
+        return std::nullopt;
+    }
+    return std::move(read.profile);
+}
+
+void ProfileActions::saveProfile() {
+    DialogService& dialogs = DialogService::instance();
+    std::optional<profile::UnitProfile> unit =
+        readWholeUnit(QStringLiteral("Čitanje profila"), QStringLiteral(" Profil nije sačuvan."));
+    if (!unit) {
         return;
     }
     const QString serial = serial_();
-    read.profile.serial = serial.toStdU16String();
+    unit->serial = serial.toStdU16String();
     // A text longer than the unit accepts is kept as read, but the user should
     // know that this profile cannot be written back as it is.
-    const std::vector<profile::ProfileFault> faults = profile::checkProfile(read.profile);
+    const std::vector<profile::ProfileFault> faults = profile::checkProfile(*unit);
     if (!faults.empty() &&
         dialogs.warningOkCancel(
             QStringLiteral("Uređaj sadrži vrednosti koje se ne mogu upisati nazad:\n%1\n\n"
@@ -153,12 +162,12 @@ void ProfileActions::saveProfile() {
     if (path.isEmpty()) {
         return;
     }
-    if (const auto fault = profile::saveProfile(path, read.profile)) {
+    if (const auto fault = profile::saveProfile(path, *unit)) {
         dialogs.error(ProfileTexts::faultText(*fault));
         return;
     }
     const profile::UnitHistory::Added added =
-        history_.add(serial, profile::BackupReason::Saved, read.profile);
+        history_.add(serial, profile::BackupReason::Saved, *unit);
     if (added.fault) {
         dialogs.error(QStringLiteral("Profil je sačuvan, ali zapis u istoriji uređaja nije "
                                      "napravljen: %1.")
@@ -393,28 +402,20 @@ bool ProfileActions::backUp(profile::BackupReason reason) {
 }
 
 std::optional<profile::KeptUnit> ProfileActions::keepForCommissioning() {
-    DialogService& dialogs = DialogService::instance();
-    auto [read, cancelled] =
-        run(QStringLiteral("Čitanje uređaja"), true,
-            [](profile::UnitExchange& exchange, const profile::ProgressHandler& progress) {
-                return profile::readUnit(exchange, profile::AllGroups, progress);
-            });
-    if (cancelled) {
-        return std::nullopt;
-    }
-    if (read.stopped) {
-        dialogs.error(QStringLiteral("Čitanje uređaja nije završeno (%1).")
-                          .arg(ProfileTexts::stopText(*read.stopped)));
+    std::optional<profile::UnitProfile> unit =
+        readWholeUnit(QStringLiteral("Čitanje uređaja"), QString());
+    if (!unit) {
         return std::nullopt;
     }
     profile::UnitHistory::Added added =
-        history_.add(serial_(), profile::BackupReason::Commissioning, read.profile);
+        history_.add(serial_(), profile::BackupReason::Commissioning, *unit);
     if (added.fault) {
-        dialogs.error(QStringLiteral("Podešavanja uređaja nisu sačuvana u istoriji: %1.")
-                          .arg(ProfileTexts::historyFaultText(*added.fault)));
+        DialogService::instance().error(
+            QStringLiteral("Podešavanja uređaja nisu sačuvana u istoriji: %1.")
+                .arg(ProfileTexts::historyFaultText(*added.fault)));
         return std::nullopt;
     }
-    return profile::KeptUnit{std::move(read.profile), std::move(*added.entry)};
+    return profile::KeptUnit{std::move(*unit), std::move(*added.entry)};
 }
 
 void ProfileActions::unitBackAfterFormat() {

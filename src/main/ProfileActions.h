@@ -85,6 +85,10 @@ private:
         std::optional<profile::HistoryEntry> entry;
     };
     Backup backUpUnit(profile::BackupReason reason);
+    // The whole unit, read under a cancellable progress dialog titled
+    // `title`; nothing when cancelled, or after saying that the read did not
+    // end, followed by `notDone`.
+    std::optional<profile::UnitProfile> readWholeUnit(const QString& title, const QString& notDone);
     // Reads the groups `file` holds; nothing after saying why it could not.
     std::optional<profile::UnitRead> readGroupsOf(const profile::UnitProfile& file);
     // Shows the differences between `unit` and `file`; "Upiši" keeps a
