@@ -331,6 +331,8 @@ void TfrmCommissioning::showSteps() {
                 steps_->setItem(k, column, item);
             }
             item->setText(cells[column]);
+            // A long result is cut to its column; pointing at it shows it whole.
+            item->setToolTip(cells[column]);
         }
     }
     QString prompt;
