@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <array>
 
+#include "link/LocalTime.h"
 #include "protocol/NumberText.h"
 
 namespace commissioning {
@@ -44,18 +45,8 @@ QString fixedPoint(std::int32_t value) {
     return QString::fromStdU16String(protocol::formatFixedPoint(value, u"."));
 }
 
-// "2026-12-10T14:03:21+01:00": the offset written out also for UTC, where
-// Qt would write "Z".
 QString isoTime(const QDateTime& time) {
-    if (!time.isValid()) {
-        return {};
-    }
-    const int offset = time.offsetFromUtc();
-    const int minutes = (offset < 0 ? -offset : offset) / 60;
-    return time.toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss")) + (offset < 0 ? u'-' : u'+') +
-           QStringLiteral("%1:%2")
-               .arg(minutes / 60, 2, 10, QLatin1Char('0'))
-               .arg(minutes % 60, 2, 10, QLatin1Char('0'));
+    return time.isValid() ? localTimeText(time, false) : QString();
 }
 
 // A step's time of day, as the table shows it; the date is the report's.

@@ -2,20 +2,13 @@
 
 #include <QDateTime>
 
-#include <cstdlib>
 #include <string>
 
+#include "link/LocalTime.h"
 #include "monitor/StatusSample.h"
 
 QString csvTime(std::int64_t timeMs) {
-    const QDateTime local = QDateTime::fromMSecsSinceEpoch(timeMs);
-    const int offset = local.offsetFromUtc();
-    const int minutes = std::abs(offset) / 60;
-    return local.toString(QStringLiteral("yyyy-MM-dd'T'HH:mm:ss.zzz")) +
-           QStringLiteral("%1%2:%3")
-               .arg(offset < 0 ? QLatin1Char('-') : QLatin1Char('+'))
-               .arg(minutes / 60, 2, 10, QLatin1Char('0'))
-               .arg(minutes % 60, 2, 10, QLatin1Char('0'));
+    return localTimeText(QDateTime::fromMSecsSinceEpoch(timeMs), true);
 }
 
 bool CsvRecorder::open(const QString& path) {
