@@ -24,21 +24,20 @@ fi
 # MSR 0x10a") and, on another run, stopped the guest on an instruction it could
 # not emulate, leaving qemu waiting until the time limit. Under the emulator
 # the guest takes about 9 s.
-accel=tcg
 console="$out/console.log"
 # -no-reboot with panic=-1: a panicking guest ends at once instead of rebooting.
 # A console left by an earlier run must not count as this one's.
 rm -f "$console"
 status=0
 start=$(date +%s%N)
-timeout "$limit" qemu-system-x86_64 -machine pc -accel "$accel" -cpu max -smp 2 -m 1024M \
+timeout "$limit" qemu-system-x86_64 -machine pc -accel tcg -cpu max -smp 2 -m 1024M \
     -nodefaults -display none -monitor none -serial "file:$console" -no-reboot \
     -kernel "$image" -initrd "$out/initramfs.cpio" \
     -append "console=ttyS0 quiet panic=-1" </dev/null || status=$?
 seconds=$((($(date +%s%N) - start) / 1000000))
 
 tr -d '\r' <"$console" | grep -a -E '^(kernel-test|KERNEL-TEST):' || true
-printf 'test-kernel: the guest (%s, kernel %s) ran %d.%03d s\n' "$accel" "$(basename "$kernel")" \
+printf 'test-kernel: the guest (tcg, kernel %s) ran %d.%03d s\n' "$(basename "$kernel")" \
     $((seconds / 1000)) $((seconds % 1000))
 if [ "$status" -eq 124 ]; then
     echo "test-kernel: FAIL: the guest did not finish within $limit s"
